@@ -1,0 +1,39 @@
+# Helpers shared by the folders. Sources are found by glob so that a new file
+# needs no CMake edit; CONFIGURE_DEPENDS re-globs on every build.
+
+# zandolet_sources(<var> <dir> [EXCLUDE <regex>...])
+function(zandolet_sources out dir)
+  cmake_parse_arguments(Z "" "" "EXCLUDE" ${ARGN})
+  file(GLOB found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h" "${dir}/*.qrc")
+  foreach(rx IN LISTS Z_EXCLUDE)
+    list(FILTER found EXCLUDE REGEX "${rx}")
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# zandolet_test(<name> SOURCES ... LIBS ...)
+# One Qt Test program, registered with ctest, headless and with a fixed locale.
+function(zandolet_test name)
+  cmake_parse_arguments(Z "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${Z_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${Z_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE ZANDOLET_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT Z_TIMEOUT)
+    set(Z_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${Z_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;QT_LOGGING_RULES=qt.qpa.*=false")
+endfunction()
+
+# Every subfolder of <dir> that has a CMakeLists.txt.
+function(zandolet_add_subfolders dir)
+  file(GLOB children LIST_DIRECTORIES true "${dir}/*")
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY "${child}" AND EXISTS "${child}/CMakeLists.txt")
+      add_subdirectory("${child}")
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,1 @@
+#include "TGradientForm.h"

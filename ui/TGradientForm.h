@@ -1,0 +1,7 @@
+#pragma once
+#include <QWidget>
+class TGradientForm : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
