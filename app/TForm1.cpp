@@ -1,0 +1,273 @@
+#include "TForm1.h"
+
+#include "Exception.h"
+#include "Fonts.h"
+#include "HelpWindow.h"
+#include "IPrompter.h"
+#include "IniFile.h"
+#include "RecordStore.h"
+#include "TAboutBox.h"
+#include "TSetupDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace {
+
+const QString kSetup = QStringLiteral("Setup");
+
+QString toMemoText(const QString &fieldText)
+{
+    QString t = fieldText;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+
+} // namespace
+
+TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
+    : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_settingsPath(std::move(settingsPath)), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("Form1"));
+    installFontSubstitutions();
+    m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
+    buildWindow();
+    connectRecordHandlers();
+
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { guarded([this] { showHelp(focusedHelpContext()); }); });
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QString TForm1::defaultSettingsPath()
+{
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
+}
+
+void TForm1::guarded(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const Exception &e) {
+        m_prompter->error(e.Message());
+    } catch (const std::exception &e) {
+        m_prompter->error(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TForm1::registerControl(QWidget *w, const QString &name)
+{
+    w->setObjectName(name);
+    m_controls.insert(name, w);
+}
+
+// ---- start-up and close ----
+
+void TForm1::FormCreate()
+{
+    const IniDocument settings = IniDocument::load(m_settingsPath);
+    m_mailto = settings.value(kSetup, QStringLiteral("Mailto"));
+    m_server = settings.value(kSetup, QStringLiteral("Server"));
+    m_senderAddress = settings.value(kSetup, QStringLiteral("EMail Address")).left(255);
+    m_senderName = settings.value(kSetup, QStringLiteral("Name")).left(255);
+    m_store->loadDefaultsAndLists();
+}
+
+void TForm1::FormClose()
+{
+    IniFile(m_settingsPath)
+        .writeStrings(kSetup, {{QStringLiteral("Server"), m_server},
+                               {QStringLiteral("EMail Address"), m_senderAddress},
+                               {QStringLiteral("Name"), m_senderName},
+                               {QStringLiteral("Mailto"), m_mailto}});
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // The settings are written once; a failure is shown and the window still closes.
+    if (!m_closing) {
+        m_closing = true;
+        guarded([this] { FormClose(); });
+    }
+    if (m_help)
+        m_help->close();
+    TGradientForm::closeEvent(event);
+}
+
+// ---- menus ----
+
+void TForm1::Setup2Click()
+{
+    TSetupDlg dlg(this);
+    dlg.ServerEdit->setText(m_server);
+    dlg.UserAddressEdit->setText(m_senderAddress);
+    dlg.UserNameEdit->setText(m_senderName);
+    dlg.mailto->setText(m_mailto);
+    if (dlg.ShowModal() != mrOk)
+        return;
+    m_server = dlg.ServerEdit->text().left(255);
+    m_senderAddress = dlg.UserAddressEdit->text().left(255);
+    m_senderName = dlg.UserNameEdit->text().left(255);
+    m_mailto = dlg.mailto->text();
+}
+
+void TForm1::Exit1Click()
+{
+    close();
+}
+
+void TForm1::Help2Click()
+{
+    showHelp(0);
+}
+
+void TForm1::About1Click()
+{
+    TAboutBox box(this);
+    box.ShowModal();
+}
+
+void TForm1::showHelp(int context)
+{
+    if (!m_help)
+        m_help = new HelpWindow(this);
+    m_help->showTopic(context);
+}
+
+int TForm1::focusedHelpContext() const
+{
+    for (const QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        const int context = w->property("helpContext").toInt();
+        if (context)
+            return context;
+    }
+    return 0;
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    TGradientForm::keyPressEvent(event);
+}
+
+// ---- IFields ----
+
+QString TForm1::text(const QString &field) const
+{
+    QWidget *w = control(field);
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        return e->text();
+    if (auto *c = qobject_cast<QComboBox *>(w))
+        return c->currentText();
+    if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
+        QString t = m->toPlainText();
+        t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        return t;
+    }
+    return {};
+}
+
+void TForm1::setText(const QString &field, const QString &text)
+{
+    QWidget *w = control(field);
+    const QSignalBlocker block(w);
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        e->setText(text);
+    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
+        const QSignalBlocker blockEdit(c->lineEdit());
+        c->setEditText(text);
+        m_pickedIndex[field] = -1;
+    } else if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
+        m->setPlainText(toMemoText(text));
+    }
+}
+
+QString TForm1::selectedEntry(const QString &combo) const
+{
+    const int i = selectedIndex(combo);
+    auto *c = control<QComboBox>(combo);
+    return c && i >= 0 && i < c->count() ? c->itemText(i) : QString();
+}
+
+int TForm1::selectedIndex(const QString &combo) const
+{
+    return m_pickedIndex.value(combo, -1);
+}
+
+bool TForm1::isChecked(const QString &radio) const
+{
+    auto *r = control<QAbstractButton>(radio);
+    return r && r->isChecked();
+}
+
+void TForm1::check(const QString &radio)
+{
+    // Checking runs the radio's click rule through its toggled signal.
+    if (auto *r = control<QAbstractButton>(radio))
+        r->setChecked(true);
+}
+
+bool TForm1::isEnabled(const QString &field) const
+{
+    QWidget *w = control(field);
+    return w && w->isEnabled();
+}
+
+void TForm1::setEnabled(const QString &field, bool enabled)
+{
+    // The silver look of a disabled field comes from the window's palette.
+    if (QWidget *w = control(field))
+        w->setEnabled(enabled);
+}
+
+QString TForm1::caption(const QString &label) const
+{
+    auto *l = control<QLabel>(label);
+    return l ? l->text() : QString();
+}
+
+void TForm1::setCaption(const QString &label, const QString &caption)
+{
+    if (auto *l = control<QLabel>(label))
+        l->setText(caption);
+}
+
+QStringList TForm1::items(const QString &combo) const
+{
+    QStringList out;
+    if (auto *c = control<QComboBox>(combo))
+        for (int i = 0; i < c->count(); ++i)
+            out << c->itemText(i);
+    return out;
+}
+
+void TForm1::setItems(const QString &combo, const QStringList &items)
+{
+    auto *c = control<QComboBox>(combo);
+    if (!c)
+        return;
+    const QSignalBlocker block(c);
+    const QSignalBlocker blockEdit(c->lineEdit());
+    const QString text = c->currentText();
+    c->clear();
+    c->addItems(items);
+    c->setEditText(text);
+    m_pickedIndex[combo] = -1;
+}

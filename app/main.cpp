@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "StartUp.h"
+
+int main(int argc, char **argv)
+{
+    return runZandolet(argc, argv);
+}

@@ -1,0 +1,27 @@
+#include "QtPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrintDialog>
+
+void QtPrompter::information(const QString &text)
+{
+    QMessageBox::information(m_parent, QApplication::applicationName(), text);
+}
+
+bool QtPrompter::confirm(const QString &text)
+{
+    return QMessageBox::warning(m_parent, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtPrompter::error(const QString &text)
+{
+    QMessageBox::critical(m_parent, QApplication::applicationName(), text);
+}
+
+bool QtPrompter::choosePrinter(QPrinter *printer)
+{
+    QPrintDialog dialog(printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include "TGradientForm.h"
+
+class TAboutBox : public TGradientForm {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget *owner);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};

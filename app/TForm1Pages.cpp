@@ -1,0 +1,334 @@
+// Builds the main window's pages from the field catalogue.
+#include "FieldCatalogue.h"
+#include "FormRules.h"
+#include "TForm1.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kClientWidth = 538;
+constexpr int kClientHeight = 383;
+const char *const kWhoisServer = "whois.internic.net";
+
+void compact(QLayout *l)
+{
+    l->setContentsMargins(6, 4, 6, 4);
+    l->setSpacing(2);
+}
+
+void setHelp(QWidget *w, int context)
+{
+    if (context)
+        w->setProperty("helpContext", context);
+}
+
+QFont boldFont(const QWidget *w)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    return f;
+}
+
+} // namespace
+
+void TForm1::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Zandolet"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(pal);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto *menu = new QMenuBar(this);
+    QMenu *file = menu->addMenu(QStringLiteral("&File"));
+    connect(file->addAction(QStringLiteral("Setup")), &QAction::triggered, this, [this] { guarded([this] { Setup2Click(); }); });
+    connect(file->addAction(QStringLiteral("Exit")), &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
+    QMenu *help = menu->addMenu(QStringLiteral("&Help"));
+    connect(help->addAction(QStringLiteral("Contents")), &QAction::triggered, this, [this] { guarded([this] { Help2Click(); }); });
+    connect(help->addAction(QStringLiteral("About")), &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
+    outer->setMenuBar(menu);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setFixedSize(kClientWidth, kClientHeight);
+    for (const KindInfo &k : recordKinds())
+        m_pages->addTab(buildRecordPages(k.kind), QString::fromLatin1(k.outerPage));
+    m_pages->addTab(buildLookUpPage(true), QStringLiteral("WhoIs"));
+    m_pages->addTab(buildLookUpPage(false), QStringLiteral("Finger"));
+    outer->addWidget(m_pages);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget *TForm1::buildRecordPages(RecordKind kind)
+{
+    auto *inner = new QTabWidget;
+    for (const PageSpec &p : innerPages()) {
+        if (p.kind != kind)
+            continue;
+        QWidget *page = p.caption == QLatin1String("Review && Submit") ? buildReviewPage(kind)
+                                                                      : buildInnerPage(kind, p.caption);
+        page->setToolTip(p.hint);
+        inner->addTab(page, displayCaption(p.caption));
+    }
+    return inner;
+}
+
+QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
+{
+    auto *page = new QWidget;
+    auto *row = new QHBoxLayout(page);
+    compact(row);
+    auto *fieldsBox = new QWidget;
+    auto *grid = new QGridLayout(fieldsBox);
+    compact(grid);
+    row->addWidget(fieldsBox, 1);
+
+    QHash<QString, QGridLayout *> groups;
+    QButtonGroup *radioGroup = nullptr;
+    QHBoxLayout *radioRow = nullptr;
+    QGridLayout *radioTarget = nullptr;
+    QGridLayout *target = grid;
+
+    for (const FieldSpec *f : fieldsOfPage(kind, caption)) {
+        target = grid;
+        if (!f->group.isEmpty()) {
+            if (!groups.contains(f->group)) {
+                auto *box = new QGroupBox(f->group.trimmed());
+                auto *g = new QGridLayout(box);
+                compact(g);
+                grid->addWidget(box, grid->rowCount(), 0, 1, 2);
+                groups.insert(f->group, g);
+            }
+            target = groups.value(f->group);
+        }
+        const int r = target->rowCount();
+
+        if (f->type == ControlType::Radio) {
+            auto *radio = new QRadioButton(f->label);
+            registerControl(radio, f->name);
+            radio->setToolTip(f->hint);
+            setHelp(radio, f->help);
+            radio->setChecked(f->checkedAtStart);
+            // Consecutive radios form one exclusive choice.
+            if (!radioRow || radioTarget != target) {
+                radioRow = new QHBoxLayout;
+                radioRow->setSpacing(8);
+                radioGroup = new QButtonGroup(page);
+                radioTarget = target;
+                if (f->name.startsWith(QLatin1String("Public"))) {
+                    auto *label = new QLabel(QStringLiteral("Auth Type to be made"));
+                    setHelp(label, f->help);
+                    target->addWidget(label, r, 0);
+                    target->addLayout(radioRow, r, 1);
+                } else {
+                    target->addLayout(radioRow, r, 0, 1, 2);
+                }
+            }
+            radioGroup->addButton(radio);
+            radioRow->addWidget(radio);
+            continue;
+        }
+        radioGroup = nullptr;
+        radioRow = nullptr;
+
+        auto *label = new QLabel(f->label);
+        registerControl(label, f->labelName);
+        label->setToolTip(f->labelHint);
+        setHelp(label, f->help);
+
+        QWidget *w = nullptr;
+        if (f->type == ControlType::Combo) {
+            auto *c = new QComboBox;
+            c->setEditable(true);
+            c->setInsertPolicy(QComboBox::NoInsert);
+            c->setCompleter(nullptr);
+            c->addItems(f->items);
+            c->setEditText(f->designText);
+            m_pickedIndex.insert(f->name, -1);
+            w = c;
+        } else if (f->type == ControlType::Memo) {
+            auto *m = new QPlainTextEdit;
+            m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            m->setTabChangesFocus(true);
+            m->setFixedHeight(90);
+            w = m;
+        } else {
+            auto *e = new QLineEdit;
+            if (f->maxLength)
+                e->setMaxLength(f->maxLength);
+            w = e;
+        }
+        registerControl(w, f->name);
+        w->setToolTip(f->hint);
+        setHelp(w, f->help);
+        w->setEnabled(!f->disabledAtStart);
+        label->setBuddy(w);
+        target->addWidget(label, r, 0);
+        target->addWidget(w, r, 1);
+    }
+    grid->setRowStretch(grid->rowCount(), 1);
+
+    // The domain pages' copy and clear panel.
+    QVBoxLayout *panel = nullptr;
+    for (const CopyButtonSpec &b : copyButtons()) {
+        if (kind != RecordKind::Domain || b.page != caption)
+            continue;
+        if (!panel) {
+            auto *frame = new QGroupBox;
+            panel = new QVBoxLayout(frame);
+            compact(panel);
+            row->addWidget(frame, 0, Qt::AlignTop);
+        }
+        auto *button = new QPushButton(b.caption);
+        registerControl(button, b.name);
+        button->setAutoDefault(false);
+        panel->addWidget(button);
+        if (b.isCancel)
+            m_cancelButtonOfPage.insert(page, b.name);
+        const QString name = b.name;
+        connect(button, &QPushButton::clicked, this, [this, name] { guarded([this, name] { runCopyButton(*this, name); }); });
+    }
+    return page;
+}
+
+QWidget *TForm1::buildReviewPage(RecordKind kind)
+{
+    const KindInfo &k = kindInfo(kind);
+    auto *page = new QWidget;
+    auto *col = new QVBoxLayout(page);
+    compact(col);
+
+    auto *memo = new QPlainTextEdit;
+    registerControl(memo, QLatin1String(k.memo));
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setFont(QFont(kind == RecordKind::Domain ? QStringLiteral("Courier New") : QStringLiteral("Courier"), 8));
+    QPalette pal = memo->palette();
+    pal.setColor(QPalette::Text, Qt::black);
+    memo->setPalette(pal);
+    col->addWidget(memo, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    const struct {
+        const char *name;
+        QString caption;
+        QString hint;
+    } defs[] = {
+        {k.showButton, QStringLiteral("Show Form"),
+         kind == RecordKind::Host ? QStringLiteral("Shows the form as it will be sent to the Internic.")
+                                  : QStringLiteral("Shows the form that will be sent to the Internic.")},
+        {k.mailButton, kind == RecordKind::Contact ? QStringLiteral("Mail to NIC") : QStringLiteral("Mail to InterNIC"),
+         {}},
+        {k.printButton, QStringLiteral("Print"), {}},
+        {k.defaultButton, QStringLiteral("Save as Default"),
+         kind == RecordKind::Domain ? QStringLiteral("Saves all entries on previous tabs as defaults.")
+         : kind == RecordKind::Host ? QStringLiteral("Saves all previous tab settings as default.")
+                                    : QStringLiteral("Saves info on previous tabs as default.")},
+    };
+    for (const auto &d : defs) {
+        auto *b = new QPushButton(d.caption);
+        b->setAutoDefault(false);
+        b->setToolTip(d.hint);
+        registerControl(b, QLatin1String(d.name));
+        buttons->addWidget(b);
+    }
+    for (const ClearAllButtonSpec &c : clearAllButtons()) {
+        if (c.kind != kind)
+            continue;
+        auto *b = new QPushButton(c.caption);
+        b->setAutoDefault(false);
+        b->setToolTip(c.hint);
+        registerControl(b, c.name);
+        buttons->addWidget(b);
+        if (c.isCancel)
+            m_cancelButtonOfPage.insert(page, c.name);
+    }
+    col->addLayout(buttons);
+
+    auto *statusRow = new QHBoxLayout;
+    auto *status = new QLineEdit(QStringLiteral("status..."));
+    registerControl(status, QLatin1String(k.status));
+    status->setReadOnly(true);
+    QFont small = status->font();
+    small.setPointSize(7);
+    status->setFont(small);
+    auto *progress = new QProgressBar;
+    registerControl(progress, QLatin1String(k.progress));
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setTextVisible(false);
+    statusRow->addWidget(status, 1);
+    statusRow->addWidget(progress, 1);
+    col->addLayout(statusRow);
+    return page;
+}
+
+QWidget *TForm1::buildLookUpPage(bool whois)
+{
+    auto *page = new QWidget;
+    auto *col = new QVBoxLayout(page);
+    compact(col);
+    auto *row = new QHBoxLayout;
+    auto *label = new QLabel(whois ? QStringLiteral("Domain Name to Look Up:") : QStringLiteral("Host or User@Host"));
+    registerControl(label, whois ? QStringLiteral("Label105") : QStringLiteral("Label90"));
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setFont(boldFont(label));
+    auto *edit = new QLineEdit;
+    registerControl(edit, whois ? QStringLiteral("tDomain") : QStringLiteral("tHost"));
+    edit->setFont(boldFont(edit));
+    edit->setToolTip(whois ? QStringLiteral("Enter a domain name, host or contact.")
+                           : QStringLiteral("Enter username@host to finger"));
+    label->setBuddy(edit);
+    auto *button = new QPushButton(QStringLiteral("LookUp"));
+    registerControl(button, whois ? QStringLiteral("bLookUp") : QStringLiteral("fingerlookup"));
+    button->setToolTip(whois ? QStringLiteral("Searches %1 for the name you entered to the left.")
+                                   .arg(QLatin1String(kWhoisServer))
+                             : QStringLiteral("Lookup host for username you are fingering."));
+    // The look-ups arrive with the TCP line client; until then the button
+    // stays disabled rather than pretend to work.
+    button->setEnabled(false);
+    row->addWidget(label);
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    col->addLayout(row);
+    if (whois) {
+        auto *response = new QPlainTextEdit;
+        registerControl(response, QStringLiteral("mResponse"));
+        response->setReadOnly(true);
+        response->setLineWrapMode(QPlainTextEdit::NoWrap);
+        response->setFont(boldFont(response));
+        col->addWidget(response, 1);
+    } else {
+        auto *list = new QListWidget;
+        registerControl(list, QStringLiteral("lResponse"));
+        list->setFont(boldFont(list));
+        list->setToolTip(QStringLiteral("Double click on a line for more information on user."));
+        col->addWidget(list, 1);
+    }
+    return page;
+}

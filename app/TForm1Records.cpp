@@ -1,0 +1,81 @@
+// The record pages' handlers: loading on a name change, the editing rules,
+// defaults and the review pages' buttons.
+#include "FieldCatalogue.h"
+#include "FormRules.h"
+#include "RecordStore.h"
+#include "TForm1.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
+
+void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserChange)
+{
+    const QString name = combo->objectName();
+    // Only the user's typing or picking counts as a change; texts set by the
+    // program block these signals.
+    connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, name, onUserChange] {
+        m_pickedIndex[name] = -1;
+        if (onUserChange)
+            guarded(onUserChange);
+    });
+    connect(combo, &QComboBox::activated, this, [this, name, onUserChange](int index) {
+        m_pickedIndex[name] = index;
+        if (onUserChange)
+            guarded(onUserChange);
+    });
+}
+
+void TForm1::connectRecordHandlers()
+{
+    for (const FieldSpec &f : fieldCatalogue()) {
+        if (f.type != ControlType::Combo)
+            continue;
+        std::function<void()> rule;
+        for (const KindInfo &k : recordKinds())
+            if (f.name == QLatin1String(k.nameField)) {
+                const RecordKind kind = k.kind;
+                rule = [this, kind] { m_store->loadRecord(kind); };
+            }
+        for (const SchemeRuleSpec &s : schemeRules())
+            if (f.name == s.schemeField) {
+                const QString name = f.name;
+                rule = [this, name] { schemeChanged(*this, name); };
+            }
+        if (f.name == QLatin1String("ContactAuthenticationType"))
+            rule = [this] { authenticationChanged(*this); };
+        connectCombo(control<QComboBox>(f.name), rule);
+    }
+
+    for (const QString &radio : actionRuleRadios())
+        connect(control<QRadioButton>(radio), &QRadioButton::toggled, this, [this, radio](bool on) {
+            if (on)
+                guarded([this, radio] { actionClicked(*this, *m_prompter, radio); });
+        });
+
+    for (const KindInfo &k : recordKinds()) {
+        const RecordKind kind = k.kind;
+        connect(control<QPushButton>(QLatin1String(k.defaultButton)), &QPushButton::clicked, this,
+                [this, kind] { guarded([this, kind] { m_store->saveDefaults(kind); }); });
+    }
+    for (const ClearAllButtonSpec &c : clearAllButtons()) {
+        const RecordKind kind = c.kind;
+        connect(control<QPushButton>(c.name), &QPushButton::clicked, this,
+                [this, kind] { guarded([this, kind] { clearAll(*this, kind); }); });
+    }
+
+    // Escape presses the cancel button of the page on show, where it has one.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        auto *inner = qobject_cast<QTabWidget *>(m_pages->currentWidget());
+        if (!inner)
+            return;
+        const QString button = m_cancelButtonOfPage.value(inner->currentWidget());
+        if (auto *b = control<QPushButton>(button))
+            b->click();
+    });
+}

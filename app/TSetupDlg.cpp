@@ -1,0 +1,77 @@
+#include "TSetupDlg.h"
+
+#include "HelpWindow.h"
+
+#include <QKeyEvent>
+#include <QShortcut>
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TSetupDlg::TSetupDlg(QWidget *owner)
+    : TGradientForm(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("SetupDlg"));
+    setWindowTitle(QStringLiteral("Setup"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+
+    auto *form = new QFormLayout;
+    const struct {
+        QLineEdit **edit;
+        const char *name, *label, *hint;
+    } rows[] = {
+        {&ServerEdit, "ServerEdit", "SMTP Server", "Your SMTP Server.  If unsure. look at your e-mail program."},
+        {&UserAddressEdit, "UserAddressEdit", "EMail address", "Your e-mail address. IMPORTANT.  F1 for details"},
+        {&UserNameEdit, "UserNameEdit", "Name", "Your Name"},
+        {&mailto, "mailto", "Mail Registrations to:", "The address where registrations will be sent."},
+    };
+    for (const auto &r : rows) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(r.name));
+        edit->setToolTip(QLatin1String(r.hint));
+        edit->setProperty("helpContext", 1031);
+        auto *label = new QLabel(QLatin1String(r.label), this);
+        label->setBuddy(edit);
+        label->setProperty("helpContext", 1031);
+        form->addRow(label, edit);
+        *r.edit = edit;
+    }
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { setModalResult(mrOk); });
+    connect(buttons, &QDialogButtonBox::rejected, this, [this] { setModalResult(mrCancel); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    // F1 on any field opens the setup topic; the main window is blocked meanwhile.
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] {
+        auto *topic = findChild<HelpWindow *>();
+        if (!topic)
+            topic = new HelpWindow(this);
+        topic->showTopic(1031);
+    });
+    setFixedSize(404, 154);
+    centerOnScreen();
+}
+
+void TSetupDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        setModalResult(mrOk);
+    else if (event->key() == Qt::Key_Escape)
+        setModalResult(mrCancel);
+    else
+        TGradientForm::keyPressEvent(event);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Buffered CR LF line output to a device; a failed write throws EInOutError.
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+class TEventSlice;
+
+class TLineWriter {
+public:
+    TLineWriter(QIODevice &out, TEventSlice &slice);
+    ~TLineWriter();
+    TLineWriter(const TLineWriter &) = delete;
+    TLineWriter &operator=(const TLineWriter &) = delete;
+
+    // The text as ISO-8859-1 up to its first NUL, then CR LF.
+    void WriteLine(const QString &text);
+    void WriteLine(const QByteArray &bytes);
+    void WriteLine(const char *data, qsizetype size);
+    // Bytes already holding their line ends.
+    void WriteRaw(const char *data, qsizetype size);
+    // Room for size bytes at the end of the buffer; Commit makes them part of it.
+    char *Reserve(qsizetype size);
+    void Commit(qsizetype size);
+    void Flush();
+    TEventSlice &Slice() { return m_slice; }
+
+private:
+    QIODevice &m_out;
+    TEventSlice &m_slice;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+};

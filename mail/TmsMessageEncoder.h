@@ -1,0 +1,45 @@
+#pragma once
+// Composes one message into its RFC 822 / MIME text, every line ended by CR LF.
+#include <QString>
+#include <memory>
+
+class QIODevice;
+class TEventSlice;
+class TLineWriter;
+class TmsAddressList;
+class TmsAttItem;
+class TmsMessage;
+
+class TmsMessageEncoder {
+public:
+    TmsMessageEncoder(TmsMessage &message, QIODevice &out);
+    ~TmsMessageEncoder();
+    TmsMessageEncoder(const TmsMessageEncoder &) = delete;
+    TmsMessageEncoder &operator=(const TmsMessageEncoder &) = delete;
+
+    void Encode();
+
+    // Eight decimal digits, each from 0 to 8.
+    static QString MakeBoundary();
+
+private:
+    void WriteLine(const QString &text);
+    void WriteHeaders();
+    void WriteAddressHeader(QString label, const TmsAddressList &list);
+    void WriteBodyHeaders();
+    void WritePlainText();
+    void WriteSinglePart();
+    void WriteMultipart(bool alternative);
+    void WriteUUMessage();
+    void EncodeBody();
+    void EncodeAttachment(const TmsAttItem &item);
+    void EncodeBase64(const QByteArray &data);
+    void EncodeUU(const QByteArray &data);
+    void EncodeSevenBit(const QByteArray &data);
+
+    TmsMessage &m_message;
+    QIODevice &m_output;
+    std::unique_ptr<TEventSlice> m_slice;
+    std::unique_ptr<TLineWriter> m_writer;
+    bool m_longLines = false;
+};

@@ -1,0 +1,75 @@
+#pragma once
+// Editing rules of the record pages: the domain pages' copy and clear
+// buttons, the review pages' Clear All, the scheme and authentication rules
+// and the action radios' rules. They change field texts, enabled states and
+// captions only; none of them touches the disk.
+#include "RecordKind.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class IFields;
+class IPrompter;
+
+// One copy or clear button of the domain pages ("O1".."O8", "A1".."A8",
+// "T1".."T8", "B1".."B6", "BitBtn32", "BitBtn33", "BitBtn3").
+struct CopyButtonSpec {
+    QString name;     // control name; its handler is name + "Click"
+    QString page;     // inner page caption: "Org", "Admin", "Technical", "Billing", "Name Servers"
+    QString caption;  // "Copy to Admin", "Copy From Tech", "Clear", ...
+    bool isCancel;    // the page's Escape button (the "Clear" buttons)
+};
+
+// In page order, each page's buttons in panel order.
+const std::vector<CopyButtonSpec> &copyButtons();
+const CopyButtonSpec *findCopyButton(const QString &buttonName);
+// Runs the button's effect; an unknown name does nothing.
+void runCopyButton(IFields &fields, const QString &buttonName);
+
+// The review pages' "Clear All" buttons (`BitBtn2`, `HostCancel`, `ContactClear`).
+struct ClearAllButtonSpec {
+    RecordKind kind;
+    QString name;     // control name; handlers BitBtn2Click, HostCancelClick, ContactClearClick
+    QString page;     // "Review && Submit" of the kind
+    QString caption;  // "Clear All"
+    QString hint;
+    bool isCancel;    // Escape presses it (host and contact only, not the domain's)
+};
+const std::vector<ClearAllButtonSpec> &clearAllButtons();
+// Fields emptied by the kind's Clear All, in order.
+const QStringList &clearAllFields(RecordKind kind);
+// Empties them; action, Public choice, enabled states, captions and lists stay.
+void clearAll(IFields &fields, RecordKind kind);
+
+// Names of every button that Escape presses while its page is shown:
+// "O8", "A8", "T8", "BitBtn33", "BitBtn3", "HostCancel", "ContactClear".
+const QStringList &cancelButtonNames();
+
+// Scheme fields with their info field and label:
+// AuthScheme/AuthInfoEdit/Label52, HostAuthScheme/HostAuthInfo/Label61,
+// ContactAuthorizationType/ContactAuthorizationInfo/Label86.
+struct SchemeRuleSpec {
+    QString schemeField;
+    QString infoField;
+    QString label;
+};
+const std::vector<SchemeRuleSpec> &schemeRules();
+// AuthSchemeChange, HostAuthSchemeChange, ContactAuthorizationTypeChange:
+// run on the user's change of `schemeField` (one of schemeRules()). Exact,
+// case-sensitive comparison; any other text changes nothing.
+void schemeChanged(IFields &fields, const QString &schemeField);
+// ContactAuthenticationTypeChange: caption of Label103.
+void authenticationChanged(IFields &fields);
+
+// Radios that have a click rule: NewHostRadio, ModifyHostRadio,
+// DeleteHostRadio, NewContactRadio, ModifyContactRadio, DeleteContactRadio,
+// DeleteDomainRadio (the domain's New and Modify have none).
+const QStringList &actionRuleRadios();
+// The radio's click handler (user click, or fields.check() from the program).
+// Delete radios ask the kind's deletion question; No checks the kind's New
+// radio through fields.check(), which runs its rule in turn.
+void actionClicked(IFields &fields, IPrompter &prompter, const QString &radioName);
+
+// "You just chose to DELETE a domain.  Is this what you really want to do?" etc.
+QString deletionQuestion(RecordKind kind);

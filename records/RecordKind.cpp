@@ -1,0 +1,49 @@
+#include "RecordKind.h"
+
+#include "IFields.h"
+
+const std::array<KindInfo, 3> &recordKinds()
+{
+    static const std::array<KindInfo, 3> kinds{{
+        {RecordKind::Domain, "Domain Reg", "DomainNameEdit", "domains", "domains.cbx", "DomainReg",
+         "Domain Version Number: 3.5", "NewDomainRadio", "ModifyDomainRadio", "DeleteDomainRadio", false,
+         "Memo1", "ShowForm", "BitBtn1", "BitBtn4", "DomainDefultButton", "BitBtn2", "status", "MailProgress"},
+        {RecordKind::Host, "Host Reg", "HostName", "hosts", "hosts.cbx", "HostReg",
+         "Host Version Number: 1.0", "NewHostRadio", "ModifyHostRadio", "DeleteHostRadio", false,
+         "Memo2", "HostShowForm", "HostMailtoNic", "HostPrint", "HostDefaultButton", "HostCancel", "hoststatus",
+         "HostMailProgress"},
+        {RecordKind::Contact, "Contact Reg", "Contactname", "contacts", "Contacts.cbx", "ContactReg",
+         "Contact Version Number: 1.0", "NewContactRadio", "ModifyContactRadio", "DeleteContactRadio", true,
+         "Memo3", "ContactShowForm", "ContactMailtoNic", "ContactPrint", "ContactDefaultButton", "ContactClear",
+         "Cstatus", "Cmailprogress"},
+    }};
+    return kinds;
+}
+
+const KindInfo &kindInfo(RecordKind kind)
+{
+    return recordKinds()[static_cast<size_t>(kind)];
+}
+
+QString actionCode(const IFields &fields, RecordKind kind)
+{
+    const KindInfo &k = kindInfo(kind);
+    QString code;
+    if (fields.isChecked(QLatin1String(k.newRadio)))
+        code = QStringLiteral("N");
+    if (fields.isChecked(QLatin1String(k.modifyRadio)))
+        code = QStringLiteral("M");
+    if (fields.isChecked(QLatin1String(k.deleteRadio)))
+        code = QStringLiteral("D");
+    return code;
+}
+
+QString publicFlag(const IFields &fields)
+{
+    QString flag;
+    if (fields.isChecked(QStringLiteral("PublicYesRadio")))
+        flag = QStringLiteral("Y");
+    if (fields.isChecked(QStringLiteral("PublicNoRadio")))
+        flag = QStringLiteral("N");
+    return flag;
+}

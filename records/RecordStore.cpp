@@ -1,0 +1,247 @@
+#include "RecordStore.h"
+
+#include "DirectoryIndex.h"
+#include "Exception.h"
+#include "IFields.h"
+#include "IniFile.h"
+#include "NameList.h"
+#include "RecordKeys.h"
+#include "StoredValue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kRecordExt = QStringLiteral(".ini");
+const QString kTextExt = QStringLiteral(".txt");
+
+QString nameOf(const IFields &fields, RecordKind kind)
+{
+    return fields.text(QLatin1String(kindInfo(kind).nameField));
+}
+
+// `folder`/`file`, the existing entry's own spelling when one matches without
+// regard to case.
+QString entryPath(const QString &folder, const QString &file)
+{
+    const QString real = DirectoryIndex::find(folder, file);
+    return folder + QLatin1Char('/') + (real.isEmpty() ? file : real);
+}
+
+// Path of an existing entry, or empty.
+QString existingEntryPath(const QString &folder, const QString &file)
+{
+    const QString real = DirectoryIndex::find(folder, file);
+    return real.isEmpty() ? QString() : folder + QLatin1Char('/') + real;
+}
+
+void setIfDifferent(IFields &fields, const QString &field, const QString &value)
+{
+    if (fields.text(field) != value)
+        fields.setText(field, value);
+}
+
+void checkIfNot(IFields &fields, const QString &radio)
+{
+    if (!fields.isChecked(radio))
+        fields.check(radio);
+}
+
+std::vector<std::pair<QString, QString>> valuesFor(const IFields &fields, RecordKind kind, const KeyTable &table)
+{
+    std::vector<std::pair<QString, QString>> values;
+    values.reserve(table.size());
+    for (const KeyBinding &b : table) {
+        switch (b.source) {
+        case KeySource::FieldText:
+            values.emplace_back(b.key, StoredValue::encode(fields.text(b.field)));
+            break;
+        case KeySource::ActionCode:
+            values.emplace_back(b.key, actionCode(fields, kind));
+            break;
+        case KeySource::PublicFlag:
+            values.emplace_back(b.key, publicFlag(fields));
+            break;
+        }
+    }
+    return values;
+}
+
+void removeQuietly(const QString &path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+} // namespace
+
+RecordStore::RecordStore(IFields &fields, QString settingsPath)
+    : m_fields(fields), m_settingsPath(std::move(settingsPath))
+{
+}
+
+QString RecordStore::recordFolder(RecordKind kind)
+{
+    return entryPath(QDir::currentPath(), QLatin1String(kindInfo(kind).folder));
+}
+
+void RecordStore::ensureFolder(RecordKind kind)
+{
+    const QByteArray path = QFile::encodeName(recordFolder(kind));
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        ::mkdir(path.constData(), 0777); // one level; a failure shows up at the write
+}
+
+QString RecordStore::recordFilePath(RecordKind kind, const QString &name)
+{
+    return entryPath(recordFolder(kind), name + kRecordExt);
+}
+
+QString RecordStore::textCopyPath(RecordKind kind, const QString &name)
+{
+    return entryPath(recordFolder(kind), name + kTextExt);
+}
+
+QString RecordStore::listFilePath(RecordKind kind)
+{
+    return entryPath(QDir::currentPath(), QLatin1String(kindInfo(kind).listFile));
+}
+
+QString RecordStore::recordNameProblem(const QString &name)
+{
+    QString shown = name;
+    shown.replace(QChar(0), QLatin1String("\\0"));
+    const auto refuse = [&](const QString &why) {
+        return QStringLiteral("The name \"%1\" cannot be used: %2.").arg(shown, why);
+    };
+    if (name.isEmpty())
+        return refuse(QStringLiteral("it is empty"));
+    for (const char *sep : {"/", "\\"})
+        if (name.contains(QLatin1String(sep)))
+            return refuse(QStringLiteral("it contains \"%1\"").arg(QLatin1String(sep)));
+    if (name.contains(QChar(0)))
+        return refuse(QStringLiteral("it contains a NUL character"));
+    if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
+        return refuse(QStringLiteral("it contains a line break"));
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return refuse(QStringLiteral("it names a folder"));
+    // The name lists are ISO-8859-1 files.
+    for (const QChar c : name)
+        if (c.unicode() > 0xFF)
+            return refuse(QStringLiteral("it contains \"%1\", which the name lists cannot hold").arg(c));
+    const QByteArray encoded = QFile::encodeName(name + kRecordExt);
+    if (QFile::decodeName(encoded) != name + kRecordExt)
+        return refuse(QStringLiteral("it cannot be written as a file name"));
+    if (encoded.size() > NAME_MAX)
+        return refuse(QStringLiteral("it is too long for a file name"));
+    return {};
+}
+
+void RecordStore::loadRecord(RecordKind kind)
+{
+    const QString name = nameOf(m_fields, kind);
+    if (!recordNameProblem(name).isEmpty())
+        return; // never look outside the record folder
+    ensureFolder(kind);
+    const QString path = existingEntryPath(recordFolder(kind), name + kRecordExt);
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable())
+        return; // an unreadable record must not empty the fields
+
+    const IniDocument doc = IniDocument::load(path);
+    const QString section = QLatin1String(kindInfo(kind).section);
+    for (const KeyBinding &b : recordLoadOrder(kind)) {
+        const QString value = StoredValue::decode(doc.value(section, b.key));
+        switch (b.source) {
+        case KeySource::FieldText:
+            setIfDifferent(m_fields, b.field, value);
+            break;
+        case KeySource::PublicFlag:
+            if (value == QLatin1String("Y"))
+                checkIfNot(m_fields, QStringLiteral("PublicYesRadio"));
+            else if (value == QLatin1String("N"))
+                checkIfNot(m_fields, QStringLiteral("PublicNoRadio"));
+            break;
+        case KeySource::ActionCode:
+            break; // the action is never set by loading
+        }
+    }
+}
+
+void RecordStore::saveRecord(RecordKind kind)
+{
+    const QString name = nameOf(m_fields, kind);
+    ensureFolder(kind);
+    const QString path = recordFilePath(kind, name);
+    if (!recordNameProblem(name).isEmpty())
+        throw EIniFileError(unableToWriteText(path));
+    IniFile(path).writeStrings(QLatin1String(kindInfo(kind).section),
+                               valuesFor(m_fields, kind, recordWriteOrder(kind)));
+}
+
+void RecordStore::saveDefaults(RecordKind kind)
+{
+    IniFile(m_settingsPath)
+        .writeStrings(QLatin1String(kindInfo(kind).section), valuesFor(m_fields, kind, defaultsWriteOrder(kind)));
+}
+
+void RecordStore::loadDefaultsAndLists()
+{
+    const IniDocument settings = IniDocument::load(m_settingsPath);
+    for (RecordKind kind : {RecordKind::Domain, RecordKind::Host, RecordKind::Contact}) {
+        const QString section = QLatin1String(kindInfo(kind).section);
+        for (const KeyBinding &b : defaultsStartupOrder(kind))
+            m_fields.setText(b.field, StoredValue::decode(settings.value(section, b.key)));
+    }
+    for (RecordKind kind : {RecordKind::Contact, RecordKind::Host, RecordKind::Domain}) {
+        const KindInfo &k = kindInfo(kind);
+        const QString path = existingEntryPath(QDir::currentPath(), QLatin1String(k.listFile));
+        if (path.isEmpty())
+            continue;
+        QStringList names = NameList::read(path);
+        if (k.sortedList)
+            NameList::sortIgnoringCase(names);
+        m_fields.setItems(QLatin1String(k.nameField), names);
+    }
+}
+
+void RecordStore::updateNameList(RecordKind kind)
+{
+    const KindInfo &k = kindInfo(kind);
+    const QString nameField = QLatin1String(k.nameField);
+    const QString name = m_fields.text(nameField);
+    const QString action = actionCode(m_fields, kind);
+
+    if (action == QLatin1String("N")) {
+        // An unusable name was refused before the render; never list one.
+        if (!recordNameProblem(name).isEmpty())
+            return;
+        QStringList items = m_fields.items(nameField);
+        if (NameList::containsIgnoringCase(items, name))
+            return;
+        items.insert(k.sortedList ? NameList::sortedPosition(items, name) : items.size(), name);
+        m_fields.setItems(nameField, items);
+        NameList::write(listFilePath(kind), items);
+    } else if (action == QLatin1String("D")) {
+        QStringList items = m_fields.items(nameField);
+        const int picked = m_fields.selectedIndex(nameField);
+        if (picked >= 0 && picked < items.size()) {
+            items.removeAt(picked);
+            m_fields.setItems(nameField, items);
+        }
+        NameList::write(listFilePath(kind), items);
+        if (!recordNameProblem(name).isEmpty())
+            return; // nothing of ours can be named by it
+        const QString folder = recordFolder(kind);
+        removeQuietly(existingEntryPath(folder, name + kRecordExt));
+        removeQuietly(existingEntryPath(folder, name + kTextExt));
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Record files, text copies, name lists and defaults. No cache: every call
+// reads the current directory and the files afresh.
+#include "RecordKind.h"
+
+#include <QString>
+#include <QStringList>
+
+class IFields;
+class IPrompter;
+
+class RecordStore {
+public:
+    RecordStore(IFields &fields, QString settingsPath);
+
+    const QString &settingsPath() const { return m_settingsPath; }
+
+    // Absolute path of the kind's folder under the current directory.
+    static QString recordFolder(RecordKind kind);
+    // Creates the folder (one level); a failure is not reported.
+    static void ensureFolder(RecordKind kind);
+    // Path of the record file / text copy of `name`: an existing file whose
+    // name matches without regard to case, otherwise the name as typed.
+    static QString recordFilePath(RecordKind kind, const QString &name);
+    static QString textCopyPath(RecordKind kind, const QString &name);
+    // The name list file in the current directory, matched without regard to case.
+    static QString listFilePath(RecordKind kind);
+
+    // Why `name` cannot name a record's files, or an empty string when it can.
+    static QString recordNameProblem(const QString &name);
+
+    // Loads the record named by the kind's name field, if its file exists.
+    void loadRecord(RecordKind kind);
+    // Writes every key of the record file from the fields (after a render).
+    void saveRecord(RecordKind kind);
+
+    void saveDefaults(RecordKind kind);
+    // Start-up: the three defaults sections, then the three name lists.
+    void loadDefaultsAndLists();
+
+    // After a show or mail: New adds the name, Delete removes the selected
+    // entry and the record's two files, Modify leaves everything.
+    void updateNameList(RecordKind kind);
+
+private:
+    IFields &m_fields;
+    QString m_settingsPath;
+};
