@@ -13,3 +13,9 @@ void installFontSubstitutions()
     }();
     (void)done;
 }
+
+void initAppResources()
+{
+    Q_INIT_RESOURCE(help);
+    Q_INIT_RESOURCE(images);
+}

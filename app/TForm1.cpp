@@ -43,6 +43,7 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     installFontSubstitutions();
+    initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
     buildWindow();
     connectRecordHandlers();

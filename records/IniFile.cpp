@@ -1,9 +1,11 @@
 #include "IniFile.h"
 
+#include "AtomicFile.h"
 #include "Exception.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <unistd.h>
 
 namespace {
 
@@ -149,11 +151,17 @@ void IniDocument::save(const QString &path) const
 {
     if (m_unreadable)
         throw EIniFileError(unableToWriteText(path));
-    QSaveFile f(path);
-    f.setDirectWriteFallback(false);
-    const QByteArray bytes = toBytes();
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+    // A file the user made read-only is not replaced behind their back.
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0)
         throw EIniFileError(unableToWriteText(path));
+    // Not QSaveFile: it commits a cut-short file when a write stops part way
+    // (disk full), which would replace a good file with half of the new one.
+    try {
+        AtomicFile::write(path, toBytes());
+    } catch (const EInOutError &) {
+        throw EIniFileError(unableToWriteText(path));
+    }
 }
 
 QString IniFile::readString(const QString &section, const QString &key) const

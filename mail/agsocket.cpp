@@ -1,0 +1,467 @@
+#include "agsocket.h"
+
+#include "ECanceledError.h"
+#include "ESocketError.h"
+#include "ETimedOutError.h"
+#include "MailErrorText.h"
+#include "TAsyncSelect.h"
+#include "WinsockErrno.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A received line, CR LF included, holds at most this many bytes.
+constexpr int LineBytes = 255;
+
+const QString TimedOutText = QStringLiteral("Operation timed out");
+const QString CanceledText = QStringLiteral("Operation has been canceled");
+
+} // namespace
+
+TagSocket::TagSocket(QObject *parent) : QObject(parent)
+{
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &TagSocket::CountdownTick);
+}
+
+TagSocket::~TagSocket()
+{
+    CancelLookup();
+    CloseSilently();
+}
+
+void TagSocket::ResetState()
+{
+    m_cancelled = false;
+    m_timedOut = false;
+    CancelLookup();
+    m_errorEvent = false;
+    m_hostResolved = false;
+    m_serviceResolved = false;
+    m_connectEvent = false;
+    m_readEvent = false;
+    m_writeEvent = false;
+    m_closeEvent = false;
+}
+
+// ---- waits and countdown -------------------------------------------------
+
+void TagSocket::WaitUntil(const std::function<bool()> &done)
+{
+    // Flags only change in event handlers, so sleeping until the next event
+    // is exactly as responsive as polling, and costs nothing while idle.
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TagSocket::LetEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+void TagSocket::StartCountdown()
+{
+    m_countdown = m_timeOut;
+    m_timer.start();
+}
+
+void TagSocket::StopCountdown()
+{
+    m_timer.stop();
+}
+
+void TagSocket::CountdownTick()
+{
+    if (--m_countdown != 0)
+        return;
+    CancelLookup();
+    m_timer.stop();
+    m_timedOut = true;
+}
+
+void TagSocket::CancelLookup()
+{
+    if (m_requestHandle >= 0)
+        QHostInfo::abortHostLookup(m_requestHandle);
+    m_requestHandle = -1;
+    m_activeLookup = 0;
+}
+
+// ---- error paths -----------------------------------------------------------
+
+void TagSocket::SocketError(int code)
+{
+    RaiseError(MailError::Text(code));
+}
+
+void TagSocket::RaiseError(const QString &text)
+{
+    StopCountdown();
+    QString msg = text;
+    if (OnError)
+        OnError(this, msg);
+    throw ESocketError(msg);
+}
+
+void TagSocket::TimedOutError()
+{
+    StopCountdown();
+    QString msg = TimedOutText;
+    if (OnError)
+        OnError(this, msg);
+    Disconnect();
+    throw ETimedOutError(TimedOutText);
+}
+
+void TagSocket::CanceledError()
+{
+    StopCountdown();
+    QString msg = CanceledText;
+    if (OnError)
+        OnError(this, msg);
+    throw ECanceledError(CanceledText);
+}
+
+void TagSocket::ConnectionLostError(int code)
+{
+    StopCountdown();
+    QString msg = MailError::Text(code);
+    if (OnError)
+        OnError(this, msg);
+    Disconnect();
+    throw ESocketError(msg);
+}
+
+// ---- notifications -----------------------------------------------------
+
+void TagSocket::HostLookupDone(int seq, const QHostInfo &info)
+{
+    if (seq != m_activeLookup)
+        return; // aborted or superseded
+    m_requestHandle = -1;
+    m_activeLookup = 0;
+    m_hostResolved = true;
+    m_lookupAddress = 0;
+    int code = 0;
+    if (info.error() == QHostInfo::HostNotFound) {
+        code = 11001;
+    } else if (info.error() != QHostInfo::NoError) {
+        code = 11002;
+    } else {
+        code = 11004; // a name with no IPv4 address
+        for (const QHostAddress &a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                m_lookupAddress = htonl(a.toIPv4Address());
+                code = 0;
+                break;
+            }
+        }
+    }
+    m_errorCode = code;
+    m_errorEvent = code != 0;
+}
+
+void TagSocket::SocketEvent(int event, int error)
+{
+    m_errorCode = error;
+    m_errorEvent = error != 0;
+    if (error == 0) {
+        switch (event) {
+        case TAsyncSelect::FdRead: m_readEvent = true; break;
+        case TAsyncSelect::FdWrite: m_writeEvent = true; break;
+        case TAsyncSelect::FdConnect: m_connectEvent = true; break;
+        case TAsyncSelect::FdClose: m_closeEvent = true; break;
+        default: break;
+        }
+    }
+    ++m_notifySeq;
+}
+
+// ---- connection ------------------------------------------------------------
+
+QString TagSocket::HostPart() const
+{
+    const int colon = m_server.indexOf(QLatin1Char(':'));
+    return colon < 0 ? m_server : m_server.left(colon);
+}
+
+void TagSocket::Connect()
+{
+    if (OnOpen)
+        OnOpen(this);
+    if (m_server.isEmpty())
+        SocketError(MailError::ServerRequired);
+    ++m_startupCount; // the socket library needs no start-up here; the count is kept for callers
+
+    char name[512] = {};
+    if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0')
+        m_localHost = QString::fromLatin1(name);
+    else
+        m_localHost = HostPart();
+
+    ResolveHost();
+    ResolvePort();
+
+    CloseSilently();
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        SocketError(WinsockErrno::FromErrno(errno));
+    m_socket = fd;
+}
+
+void TagSocket::ResolveHost()
+{
+    const QString host = HostPart();
+    const QByteArray latin = host.toLatin1();
+    in_addr direct{};
+    if (!host.isEmpty() && ::inet_aton(latin.constData(), &direct) != 0) {
+        m_address = direct.s_addr;
+        m_remoteAddress = QString::fromLatin1(::inet_ntoa(direct));
+        return;
+    }
+
+    const int seq = ++m_lookupSeq;
+    m_activeLookup = seq;
+    m_requestHandle = QHostInfo::lookupHost(host, this, [this, seq](const QHostInfo &info) { HostLookupDone(seq, info); });
+    StartCountdown();
+    WaitUntil([this] { return m_hostResolved || m_timedOut || m_cancelled; });
+    StopCountdown();
+    CancelLookup();
+    if (m_errorEvent)
+        SocketError(m_errorCode);
+    if (m_timedOut)
+        TimedOutError();
+    if (m_cancelled)
+        CanceledError();
+
+    in_addr found{};
+    found.s_addr = m_lookupAddress;
+    m_remoteAddress = QString::fromLatin1(::inet_ntoa(found));
+    in_addr back{};
+    if (::inet_aton(m_remoteAddress.toLatin1().constData(), &back) == 0)
+        SocketError(MailError::ResolveHost);
+    m_address = back.s_addr;
+}
+
+void TagSocket::ResolvePort()
+{
+    const int colon = m_server.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        bool ok = false;
+        const int number = m_server.mid(colon + 1).toInt(&ok);
+        if (ok && (number & 0xFFFF) != 0) {
+            m_port = static_cast<quint16>(number & 0xFFFF);
+            return;
+        }
+    }
+    if (m_serviceName.isEmpty())
+        SocketError(MailError::ServiceRequired);
+    if (m_cancelled)
+        CanceledError();
+
+    // The services file is local, so the look-up answers at once.
+    servent entry{};
+    servent *result = nullptr;
+    char buffer[1024];
+    const QByteArray service = m_serviceName.toLatin1();
+    ::getservbyname_r(service.constData(), "tcp", &entry, buffer, sizeof buffer, &result);
+    m_serviceResolved = true;
+    m_errorCode = result ? 0 : 11004;
+    m_errorEvent = result == nullptr;
+    if (!m_errorEvent && !m_timedOut) {
+        if (m_cancelled)
+            CanceledError();
+        m_port = ntohs(static_cast<quint16>(result->s_port));
+        return;
+    }
+    m_port = m_defaultPort; // silently, as the original did
+}
+
+void TagSocket::ConnectSocket()
+{
+    if (m_cancelled)
+        CanceledError();
+    if (m_socket < 0)
+        SocketError(WinsockErrno::FromErrno(EBADF));
+    m_select = std::make_unique<TAsyncSelect>(m_socket, [this](int event, int error) { SocketEvent(event, error); });
+    m_errorEvent = false;
+    m_errorCode = 0;
+
+    StartCountdown();
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(m_port);
+    peer.sin_addr.s_addr = m_address;
+    if (::connect(m_socket, reinterpret_cast<const sockaddr *>(&peer), sizeof peer) < 0) {
+        const int code = WinsockErrno::FromErrno(errno);
+        if (code != WinsockErrno::WouldBlock)
+            ConnectionLostError(code);
+    }
+    m_select->ExpectConnect();
+    // A refused connection is reported as itself as soon as it is known.
+    WaitUntil([this] { return m_connectEvent || m_errorEvent || m_cancelled || m_timedOut; });
+    StopCountdown();
+    if (m_cancelled)
+        CanceledError();
+    if (m_timedOut)
+        TimedOutError();
+    if (m_errorEvent)
+        ConnectionLostError(m_errorCode);
+}
+
+void TagSocket::CloseSilently()
+{
+    m_select.reset();
+    if (m_socket >= 0)
+        ::close(m_socket);
+    m_socket = -1;
+}
+
+void TagSocket::Disconnect()
+{
+    if (m_socket < 0)
+        return;
+    if (OnClosing)
+        OnClosing(this);
+    CloseSilently();
+    if (OnClosed)
+        OnClosed(this);
+}
+
+void TagSocket::Cancel()
+{
+    m_cancelled = true;
+    if (OnCancel)
+        OnCancel(this);
+    CancelLookup();
+    Disconnect();
+}
+
+// ---- lines -----------------------------------------------------------------
+
+QString TagSocket::ReadLine()
+{
+    QString line;
+    ReceiveLine(line);
+    return line;
+}
+
+bool TagSocket::ReceiveLine(QString &line)
+{
+    line.clear();
+    StartCountdown();
+    // A close ends the wait too: a server that hangs up must not look like a slow one.
+    WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent; });
+    StopCountdown();
+    if (m_cancelled)
+        CanceledError();
+    if (m_timedOut)
+        TimedOutError();
+    if (m_errorEvent)
+        ConnectionLostError(m_errorCode);
+
+    StartCountdown();
+    m_readEvent = false;
+    LetEventsRun();
+    QByteArray buffer;
+    buffer.reserve(LineBytes);
+    bool complete = false;
+    for (;;) {
+        LetEventsRun();
+        if (m_cancelled || m_timedOut)
+            break;
+        char byte;
+        const ssize_t n = ::recv(m_socket, &byte, 1, 0);
+        const int err = errno;
+        if (m_select)
+            m_select->ArmRead();
+        if (n == 1) {
+            if (byte == '\n') {
+                complete = true;
+                break;
+            }
+            // Bytes beyond the buffer are dropped up to the line feed, so the
+            // tail of an over-long line is never taken for a further reply.
+            if (buffer.size() < LineBytes - 1)
+                buffer.append(byte);
+            continue;
+        }
+        if (n == 0) {
+            m_closeEvent = true;
+            break;
+        }
+        const int code = WinsockErrno::FromErrno(err);
+        if (code != WinsockErrno::WouldBlock) {
+            if (m_cancelled)
+                break;
+            ConnectionLostError(code);
+        }
+        const quint64 seen = m_notifySeq;
+        WaitUntil([this, seen] { return m_notifySeq != seen || m_cancelled || m_timedOut; });
+    }
+    StopCountdown();
+
+    if (complete) {
+        while (!buffer.isEmpty() && (buffer.endsWith('\r') || buffer.endsWith('\n')))
+            buffer.chop(1);
+        line = QString::fromLatin1(buffer);
+        CheckReply(line);
+        return true;
+    }
+    if (m_timedOut)
+        TimedOutError();
+    if (m_cancelled)
+        CanceledError();
+    return false;
+}
+
+void TagSocket::SendLine(const QString &text)
+{
+    const QByteArray bytes = text.toLatin1() + "\r\n";
+    StartCountdown();
+    SendBuffer(bytes.constData(), bytes.size(), false);
+    StopCountdown();
+    if (m_timedOut)
+        TimedOutError();
+    if (m_cancelled)
+        CanceledError();
+}
+
+bool TagSocket::SendBuffer(const char *data, qsizetype size, bool restartOnProgress)
+{
+    qsizetype sent = 0;
+    while (sent < size) {
+        LetEventsRun();
+        if (m_cancelled || m_timedOut)
+            return false;
+        const ssize_t n = ::send(m_socket, data + sent, static_cast<size_t>(size - sent), MSG_NOSIGNAL);
+        if (n >= 0) {
+            sent += n;
+            if (restartOnProgress && n > 0)
+                StartCountdown();
+            continue;
+        }
+        const int code = WinsockErrno::FromErrno(errno);
+        if (code != WinsockErrno::WouldBlock) {
+            if (m_cancelled)
+                return false;
+            ConnectionLostError(code);
+        }
+        m_writeEvent = false;
+        if (m_select)
+            m_select->ArmWrite();
+        WaitUntil([this] { return m_writeEvent || m_cancelled || m_timedOut; });
+    }
+    LetEventsRun();
+    return !m_cancelled && !m_timedOut;
+}

@@ -1,0 +1,139 @@
+#pragma once
+// TagSocket: a TCP client that callers use like a blocking, line-oriented
+// connection, built on asynchronous notifications. Every wait lets the event
+// loop run (without spinning) until a notification flag, the one-second
+// countdown against TimeOut, or Cancel ends it.
+#include "MailEvents.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QHostInfo;
+class TAsyncSelect;
+
+class TagSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TagSocket(QObject *parent = nullptr);
+    ~TagSocket() override;
+
+    bool Connected() const { return m_socket >= 0; }
+
+    // Working state, readable for callers and tests.
+    QString ServiceName() const { return m_serviceName; }
+    void SetServiceName(const QString &name) { m_serviceName = name; }
+    QString LocalHost() const { return m_localHost; }
+    QString RemoteAddress() const { return m_remoteAddress; }
+    quint16 Port() const { return m_port; }
+    int Countdown() const { return m_countdown; }
+    int StartupCount() const { return m_startupCount; }
+    bool TimedOut() const { return m_timedOut; }
+    bool Cancelled() const { return m_cancelled; }
+    bool HostResolved() const { return m_hostResolved; }
+    bool ServiceResolved() const { return m_serviceResolved; }
+    bool ConnectEvent() const { return m_connectEvent; }
+    bool ReadEvent() const { return m_readEvent; }
+    bool WriteEvent() const { return m_writeEvent; }
+    bool CloseEvent() const { return m_closeEvent; }
+    bool ErrorEvent() const { return m_errorEvent; }
+    int ErrorCode() const { return m_errorCode; }
+
+    virtual void ResetState();
+    // OnOpen, resolve host and port, create the socket.
+    virtual void Connect();
+    // When open: OnClosing, close, OnClosed.
+    virtual void Disconnect();
+    // Ends every wait in progress with ECanceledError and closes the socket.
+    virtual void Cancel();
+
+    // Waits for one line and returns it without its line end; CheckReply runs on it.
+    QString ReadLine();
+    // Sends the text (ISO-8859-1) and CR LF.
+    void SendLine(const QString &text);
+
+protected:
+    // Settings; TmsMailBase publishes them.
+    QString Server() const { return m_server; }
+    void SetServer(const QString &server) { m_server = server; }
+    quint16 DefaultPort() const { return m_defaultPort; }
+    void SetDefaultPort(quint16 port) { m_defaultPort = port; }
+    int TimeOut() const { return m_timeOut; }
+    void SetTimeOut(int seconds) { m_timeOut = seconds; }
+
+    TNotifyEvent OnOpen;
+    TNotifyEvent OnClosing;
+    TNotifyEvent OnClosed;
+    TNotifyEvent OnCancel;
+    TmsErrorEvent OnError;
+
+    // Applied to every received line; throws to reject it.
+    virtual void CheckReply(const QString &line) = 0;
+
+    // Connects the created socket and waits for the connection.
+    void ConnectSocket();
+    // Like ReadLine; false when the peer closed before a complete line (line empty, no check).
+    bool ReceiveLine(QString &line);
+    // Sends all bytes, waiting for room when the socket is full. Returns false
+    // when a time-out or cancel ended it first; other failures raise. With
+    // restartOnProgress every successful send restarts the countdown.
+    bool SendBuffer(const char *data, qsizetype size, bool restartOnProgress);
+
+    void StartCountdown();
+    void StopCountdown();
+    // Runs pending events without waiting.
+    void LetEventsRun();
+
+    // The error paths: OnError first, then the exception.
+    [[noreturn]] void SocketError(int code);
+    [[noreturn]] void RaiseError(const QString &text);
+    [[noreturn]] void TimedOutError();
+    [[noreturn]] void CanceledError();
+    // The connection is gone (refused, reset, closed by the peer): OnError,
+    // Disconnect, then ESocketError, so no session is left half open.
+    [[noreturn]] void ConnectionLostError(int code);
+
+private:
+    void WaitUntil(const std::function<bool()> &done);
+    QString HostPart() const;
+    void ResolveHost();
+    void ResolvePort();
+    void HostLookupDone(int seq, const QHostInfo &info);
+    void SocketEvent(int event, int error);
+    void CountdownTick();
+    void CancelLookup();
+    void CloseSilently();
+
+    QString m_server;
+    quint16 m_defaultPort = 0;
+    int m_timeOut = 60;
+
+    int m_socket = -1;
+    std::unique_ptr<TAsyncSelect> m_select;
+    QString m_serviceName;
+    QString m_localHost;
+    QString m_remoteAddress;
+    quint32 m_address = 0; // network byte order
+    quint32 m_lookupAddress = 0;
+    quint16 m_port = 0;
+    int m_countdown = 0;
+    QTimer m_timer;
+    int m_requestHandle = -1;
+    int m_lookupSeq = 0;
+    int m_activeLookup = 0;
+    int m_startupCount = 0;
+    quint64 m_notifySeq = 0;
+
+    bool m_timedOut = false;
+    bool m_cancelled = false;
+    bool m_hostResolved = false;
+    bool m_serviceResolved = false;
+    bool m_connectEvent = false;
+    bool m_readEvent = false;
+    bool m_writeEvent = false;
+    bool m_closeEvent = false;
+    bool m_errorEvent = false;
+    int m_errorCode = 0;
+};

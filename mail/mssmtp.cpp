@@ -1,0 +1,215 @@
+#include "mssmtp.h"
+
+#include "ECanceledError.h"
+#include "ESocketError.h"
+#include "ETimedOutError.h"
+#include "MailErrorText.h"
+#include "TDotStuffer.h"
+#include "TTempFileStream.h"
+#include "msmsg.h"
+
+#include <exception>
+
+namespace {
+
+// Sets a flag for the lifetime of a scope.
+class FlagScope {
+public:
+    explicit FlagScope(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope &) = delete;
+    FlagScope &operator=(const FlagScope &) = delete;
+
+private:
+    bool &m_flag;
+};
+
+// Reported when the server hangs up in the middle of a reply.
+constexpr int ConnectionResetCode = 10054;
+
+} // namespace
+
+TmsSMTP::TmsSMTP(QObject *parent) : TmsMailBase(parent)
+{
+    SetDefaultPort(25);
+    SetServiceName(QStringLiteral("smtp"));
+}
+
+int TmsSMTP::Percent(qint64 pos, qint64 size)
+{
+    if (size <= 0)
+        return 100;
+    const qint64 scaled = pos * 100;
+    qint64 q = scaled / size;
+    const qint64 r2 = (scaled % size) * 2;
+    if (r2 > size || (r2 == size && (q & 1) != 0))
+        ++q;
+    return static_cast<int>(q);
+}
+
+void TmsSMTP::Progress(int perc)
+{
+    if (OnProgress)
+        OnProgress(this, perc);
+}
+
+void TmsSMTP::Connect()
+{
+    if (Server().isEmpty())
+        SocketError(MailError::ServerRequired);
+    ResetState();
+    TmsMailBase::Connect();
+}
+
+void TmsSMTP::Cancel()
+{
+    TmsMailBase::Cancel();
+    Progress(0);
+}
+
+void TmsSMTP::CheckReply(const QString &line)
+{
+    if (line.size() >= 4) {
+        if (line.at(3) == QLatin1Char('-') || line.at(0) == QLatin1Char('2') || line.startsWith(QLatin1String("354")))
+            return;
+    }
+    QString msg = line;
+    if (!m_inHelo && OnError)
+        OnError(this, msg);
+    throw ESocketError(msg);
+}
+
+QString TmsSMTP::ReadReply()
+{
+    for (;;) {
+        QString line;
+        // A reply cut short by the server hanging up is a failure, never an answer.
+        if (!ReceiveLine(line))
+            ConnectionLostError(ConnectionResetCode);
+        if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
+            return line;
+    }
+}
+
+void TmsSMTP::Login()
+{
+    ConnectSocket();
+    ReadReply();
+    try {
+        FlagScope helo(m_inHelo);
+        SendLine(QStringLiteral("HELO ") + LocalHost());
+        ReadReply();
+    } catch (const ETimedOutError &) {
+        throw;
+    } catch (const ECanceledError &) {
+        throw;
+    } catch (const ESocketError &) {
+        // Only a refusal is worth a second try; a lost connection is not.
+        if (!Connected())
+            throw;
+        SendLine(QStringLiteral("HELO"));
+        ReadReply();
+    }
+}
+
+void TmsSMTP::Logout()
+{
+    LetEventsRun();
+    SendLine(QStringLiteral("QUIT"));
+    ReadReply();
+    if (OnMailSent)
+        OnMailSent(this);
+    Progress(0);
+}
+
+void TmsSMTP::SendMail()
+{
+    if (m_sending)
+        throw Exception(QStringLiteral("A mail is already being sent by this component; "
+                                       "wait until it has finished before sending another"));
+    FlagScope sending(m_sending);
+
+    std::exception_ptr failure;
+    try {
+        OpenSession();
+        Send();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        CloseSession();
+    } catch (...) {
+        // Never leave a half-closed session for the next send to reuse.
+        Disconnect();
+        if (!failure)
+            throw;
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TmsSMTP::Send()
+{
+    TmsMessage *message = m_message;
+    if (!message)
+        SocketError(MailError::MessageRequired);
+    message->CheckAddresses();
+
+    TTempFileStream text; // deleted when it goes out of scope, also after a failure
+    if (OnPrepare)
+        OnPrepare(this);
+    message->EncodeMessage(text);
+    SendEnvelope(*message);
+    SendData(text);
+}
+
+void TmsSMTP::SendEnvelope(const TmsMessage &message)
+{
+    if (OnSending)
+        OnSending(this);
+    const QString sender = message.Sender()->Address();
+    if (!sender.isEmpty()) {
+        SendLine(QStringLiteral("MAIL FROM:<") + sender + QLatin1Char('>'));
+        ReadReply();
+    }
+    for (const TmsAddressList *list : {message.Recipients(), message.CC(), message.BCC()}) {
+        for (int i = 0; i < list->Count(); ++i) {
+            SendLine(QStringLiteral("RCPT TO:<") + list->Items(i)->Address() + QLatin1Char('>'));
+            ReadReply();
+        }
+    }
+    SendLine(QStringLiteral("DATA"));
+    const QString reply = ReadReply();
+    // Anything but "go ahead" would make the server read the text as commands.
+    if (!reply.startsWith(QLatin1String("354")))
+        RaiseError(reply);
+}
+
+void TmsSMTP::SendData(QIODevice &text)
+{
+    text.seek(0);
+    const qint64 size = text.size();
+    TDotStuffer stuffer;
+    QByteArray chunk(ChunkSize, '\0');
+    QByteArray wire;
+    bool full = false;
+    do {
+        const qint64 n = text.read(chunk.data(), ChunkSize);
+        if (n < 0)
+            throw Exception(text.errorString());
+        stuffer.Stuff(chunk.constData(), n, wire);
+        StartCountdown();
+        SendBuffer(wire.constData(), wire.size(), true);
+        StopCountdown();
+        Progress(Percent(text.pos(), size));
+        full = n == ChunkSize;
+    } while (full && !TimedOut() && !Cancelled());
+    if (TimedOut())
+        TimedOutError();
+    if (Cancelled())
+        CanceledError();
+    SendLine(QString());
+    SendLine(QStringLiteral("."));
+    ReadReply();
+    Progress(0);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
+// exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT). The message is composed
+// into a temporary file first and streamed in 2,047-byte chunks.
+#include "msmb.h"
+
+#include <QPointer>
+
+class QIODevice;
+class TmsMessage;
+
+class TmsSMTP : public TmsMailBase {
+    Q_OBJECT
+public:
+    static constexpr int ChunkSize = 2047;
+
+    explicit TmsSMTP(QObject *parent = nullptr);
+
+    // The message to send; not owned. A destroyed message reads as unassigned.
+    TmsMessage *MailMessage() const { return m_message; }
+    void SetMailMessage(TmsMessage *message) { m_message = message; }
+
+    TNotifyEvent OnPrepare;
+    TNotifyEvent OnSending;
+    TNotifyEvent OnMailSent;
+    TmsProgressEvent OnProgress;
+
+    // OpenSession and the send, then CloseSession whether they failed or not.
+    // Refuses (throws Exception) while a send is already running.
+    void SendMail();
+    bool Sending() const { return m_sending; }
+
+    void Connect() override;
+    void Cancel() override;
+
+    // Percentage of pos in size, rounded to the nearest integer, halves to even.
+    static int Percent(qint64 pos, qint64 size);
+
+protected:
+    void CheckReply(const QString &line) override;
+    void Login() override;
+    void Logout() override;
+
+private:
+    // Reads one whole reply; returns its last line.
+    QString ReadReply();
+    void Send();
+    void SendEnvelope(const TmsMessage &message);
+    void SendData(QIODevice &text);
+    void Progress(int perc);
+
+    QPointer<TmsMessage> m_message;
+    bool m_inHelo = false;
+    bool m_sending = false;
+};

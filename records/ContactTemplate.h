@@ -1,0 +1,7 @@
+#pragma once
+// Rows of the "Contact Version Number: 1.0" template.
+#include "TemplateRow.h"
+
+#include <vector>
+
+const std::vector<TemplateRow> &contactTemplate();

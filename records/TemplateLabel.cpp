@@ -1,0 +1,20 @@
+#include "TemplateLabel.h"
+
+#include "FieldCatalogue.h"
+#include "TemplateRow.h"
+
+#include <stdexcept>
+
+QString lineCodePrefix(const QString &lineCode)
+{
+    return (lineCode + QLatin1Char('.')).leftJustified(4, QLatin1Char(' '));
+}
+
+QString templateLabel(const TemplateRow &row)
+{
+    const FieldSpec *spec = findField(row.field);
+    if (!spec)
+        throw std::logic_error("template row names an unknown field: " + row.field.toStdString());
+    const QString head = lineCodePrefix(spec->line) + row.text;
+    return head.leftJustified(row.width - 2, QLatin1Char('.')) + QStringLiteral(": ");
+}

@@ -1,0 +1,92 @@
+#include "TextCopy.h"
+
+#include "AtomicFile.h"
+#include "Exception.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void fail(int err)
+{
+    int code = 0;
+    const QString text = AtomicFile::errorText(err, &code);
+    throw EInOutError(text, code);
+}
+
+QByteArray nativePath(const QString &path)
+{
+    // A NUL would silently cut the name short at the system call.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        fail(EINVAL);
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
+{
+    QByteArray out;
+    qsizetype size = 0;
+    for (const QString &l : lines)
+        size += l.size() + 2;
+    out.reserve(size);
+    for (const QString &l : lines) {
+        for (QChar c : l)
+            if (c.unicode() > 0xff)
+                throw Exception(QStringLiteral("The character \"%1\" cannot be written to %2").arg(c, path));
+        out += l.toLatin1();
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TextCopy::write(const QString &path, const QStringList &lines)
+{
+    const QByteArray bytes = encode(lines, path);
+    nativePath(path);
+    AtomicFile::write(path, bytes);
+}
+
+QStringList TextCopy::read(const QString &path)
+{
+    const QByteArray native = nativePath(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(errno);
+    QByteArray bytes;
+    char buf[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            fail(err);
+        }
+        bytes.append(buf, n);
+    }
+    ::close(fd);
+
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines << QString::fromLatin1(bytes.constData() + start, i - start);
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines << QString::fromLatin1(bytes.constData() + start, bytes.size() - start);
+    return lines;
+}

@@ -1,0 +1,238 @@
+// The main window as the catalogue builds it: controls, design state, menus,
+// help.
+#include "FieldCatalogue.h"
+#include "FormHarness.h"
+#include "HelpWindow.h"
+#include "StartUp.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<TForm1> m_form;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir::setCurrent(m_dir.path());
+        m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    void everyCatalogueFieldIsBuilt_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const FieldSpec &f : fieldCatalogue())
+            QTest::newRow(qPrintable(f.name)) << f.name;
+    }
+    void everyCatalogueFieldIsBuilt()
+    {
+        QFETCH(QString, name);
+        const FieldSpec &f = *findField(name);
+        QWidget *w = m_form->control(name);
+        QVERIFY2(w, "control missing");
+        QCOMPARE(w->objectName(), name);
+        QCOMPARE(w->toolTip(), f.hint);
+        QCOMPARE(w->property("helpContext").toInt(), f.help);
+        QCOMPARE(w->isEnabled(), !f.disabledAtStart);
+        if (f.type == ControlType::Radio) {
+            auto *r = qobject_cast<QRadioButton *>(w);
+            QVERIFY(r);
+            QCOMPARE(r->text(), f.label);
+            QCOMPARE(r->isChecked(), f.checkedAtStart);
+            return;
+        }
+        auto *label = m_form->control<QLabel>(f.labelName);
+        QVERIFY2(label, "label missing");
+        QCOMPARE(label->text(), f.label);
+        QCOMPARE(label->toolTip(), f.labelHint);
+        QCOMPARE(label->buddy(), w);
+        if (f.type == ControlType::Combo) {
+            auto *c = qobject_cast<QComboBox *>(w);
+            QVERIFY(c && c->isEditable());
+            QCOMPARE(m_form->items(name), f.items);
+            // With no settings file the start-up defaults empty every combo.
+            QCOMPARE(c->currentText(), QString());
+            QCOMPARE(m_form->selectedEntry(name), QString());
+        }
+    }
+
+    void disabledFieldsLookSilver()
+    {
+        const QColor silver(0xC0, 0xC0, 0xC0);
+        for (const char *name : {"AuthInfoEdit", "HostAuthInfo", "HostNicHandle", "ContactAuthorizationType",
+                                 "ContactAuthorizationInfo", "ContactNicHandle"}) {
+            QWidget *w = m_form->control(QLatin1String(name));
+            QVERIFY(!w->isEnabled());
+            QCOMPARE(w->palette().color(QPalette::Disabled, QPalette::Base), silver);
+            QVERIFY(w->palette().color(QPalette::Active, QPalette::Base) != silver);
+        }
+    }
+
+    void pagesAndCaptions()
+    {
+        auto *pages = m_form->findChild<QTabWidget *>("PageControl1");
+        QVERIFY(pages);
+        QStringList outer;
+        for (int i = 0; i < pages->count(); ++i)
+            outer << pages->tabText(i);
+        QCOMPARE(outer, (QStringList{"Domain Reg", "Host Reg", "Contact Reg", "WhoIs", "Finger"}));
+        QCOMPARE(pages->currentIndex(), 0);
+        const QStringList expected[] = {
+            {"Type", "Org", "Admin", "Technical", "Billing", "Name Servers", "Review & Submit"},
+            {"Type & Host", "Host Contact", "Review & Submit"},
+            {"Authorization, Notify & Authentication", "Contact", "Review & Submit"},
+        };
+        for (int k = 0; k < 3; ++k) {
+            auto *inner = qobject_cast<QTabWidget *>(pages->widget(k));
+            QVERIFY(inner);
+            QStringList captions;
+            for (int i = 0; i < inner->count(); ++i)
+                captions << inner->tabText(i);
+            QCOMPARE(captions, expected[k]);
+            QCOMPARE(inner->currentIndex(), 0);
+        }
+        QCOMPARE(pages->size(), QSize(538, 383));
+    }
+
+    void windowFrameAndMenus()
+    {
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Zandolet"));
+        const Qt::WindowFlags flags = m_form->windowFlags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+        auto *menu = m_form->findChild<QMenuBar *>();
+        QVERIFY(menu);
+        QStringList titles, items;
+        for (QAction *top : menu->actions()) {
+            titles << top->text();
+            for (QAction *a : top->menu()->actions()) {
+                items << a->text();
+                QVERIFY(a->shortcut().isEmpty());
+            }
+        }
+        QCOMPARE(titles, (QStringList{"&File", "&Help"}));
+        QCOMPARE(items, (QStringList{"Setup", "Exit", "Contents", "About"}));
+    }
+
+    void reviewPages()
+    {
+        const struct {
+            const char *memo, *family, *status, *progress;
+        } pages[] = {{"Memo1", "Courier New", "status", "MailProgress"},
+                     {"Memo2", "Courier", "hoststatus", "HostMailProgress"},
+                     {"Memo3", "Courier", "Cstatus", "Cmailprogress"}};
+        for (const auto &p : pages) {
+            auto *memo = m_form->control<QPlainTextEdit>(QLatin1String(p.memo));
+            QVERIFY(memo && memo->isReadOnly());
+            QCOMPARE(memo->font().family(), QLatin1String(p.family));
+            QCOMPARE(memo->font().pointSize(), 8);
+            QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+            QCOMPARE(m_form->control<QLineEdit>(QLatin1String(p.status))->text(), QStringLiteral("status..."));
+            auto *bar = m_form->control<QProgressBar>(QLatin1String(p.progress));
+            QCOMPARE(bar->minimum(), 0);
+            QCOMPARE(bar->maximum(), 100);
+        }
+        QCOMPARE(m_form->control<QPushButton>("BitBtn1")->text(), QStringLiteral("Mail to InterNIC"));
+        QCOMPARE(m_form->control<QPushButton>("ContactMailtoNic")->text(), QStringLiteral("Mail to NIC"));
+        QCOMPARE(m_form->control<QPushButton>("HostShowForm")->toolTip(),
+                 QStringLiteral("Shows the form as it will be sent to the Internic."));
+    }
+
+    void lookUpPagesExist()
+    {
+        for (const char *name : {"Label105", "tDomain", "bLookUp", "mResponse", "Label90", "tHost", "fingerlookup",
+                                 "lResponse"})
+            QVERIFY2(m_form->control(QLatin1String(name)), name);
+        QCOMPARE(m_form->control<QLabel>("Label105")->text(), QStringLiteral("Domain Name to Look Up:"));
+    }
+
+    void hostCountryTakesTwoCharacters()
+    {
+        auto *country = m_form->control<QLineEdit>("HCCountry");
+        QTest::keyClicks(country, "USA");
+        QCOMPARE(country->text(), QStringLiteral("US"));
+        auto *other = m_form->control<QLineEdit>("ContactCountry");
+        QTest::keyClicks(other, "Switzerland");
+        QCOMPARE(other->text(), QStringLiteral("Switzerland"));
+    }
+
+    void fieldsByName()
+    {
+        m_form->setText("PurposeEdit", "line one\r\nline two");
+        QCOMPARE(m_form->control<QPlainTextEdit>("PurposeEdit")->toPlainText(), QStringLiteral("line one\nline two"));
+        QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("line one\r\nline two"));
+
+        // A picked entry is the selected one; typing afterwards deselects it.
+        auto *scheme = m_form->control<QComboBox>("HostAuthScheme");
+        scheme->setCurrentIndex(1);
+        emit scheme->activated(1);
+        QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QStringLiteral("CRYPT-PW"));
+        QCOMPARE(m_form->selectedIndex("HostAuthScheme"), 1);
+        QTest::keyClick(scheme->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QString());
+        QCOMPARE(m_form->text("HostAuthScheme"), QStringLiteral("CRYPT-P"));
+        // Text set by the program selects nothing.
+        m_form->setText("HostAuthScheme", "PGP");
+        QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QString());
+    }
+
+    void startupFailureText()
+    {
+        QCOMPARE(::startupFailureText(3),
+                 QStringLiteral("3->Cannot start application. Try Shutting down other applications"));
+        QCOMPARE(::startupFailureText(1).left(3), QStringLiteral("1->"));
+    }
+
+    void everyHelpContextHasATopic()
+    {
+        QSet<int> contexts{1031};
+        for (const FieldSpec &f : fieldCatalogue())
+            contexts.insert(f.help);
+        for (int c : contexts) {
+            const QString url = HelpWindow::topicUrl(c);
+            QCOMPARE(url, QStringLiteral(":/help/%1.html").arg(c));
+            QFile topic(url);
+            QVERIFY(topic.open(QIODevice::ReadOnly));
+            QVERIFY(topic.readAll().contains("<title>"));
+        }
+        QCOMPARE(HelpWindow::topicUrl(0), QStringLiteral(":/help/contents.html"));
+        QCOMPARE(HelpWindow::topicUrl(4242), QStringLiteral(":/help/contents.html"));
+    }
+
+    void f1OpensTheFocusedControlsTopic()
+    {
+        auto *pages = m_form->findChild<QTabWidget *>("PageControl1");
+        pages->setCurrentIndex(0);
+        QWidget *name = m_form->control("DomainNameEdit");
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto *help = m_form->findChild<HelpWindow *>();
+        QVERIFY(help);
+        QTRY_VERIFY(help->isVisible());
+        QVERIFY(help->browser()->source().toString().endsWith(QLatin1String("/1014.html")));
+        QVERIFY(!help->browser()->toPlainText().isEmpty());
+        help->close();
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,160 @@
+// The "Setup" section: read at start-up, changed by the setup dialog,
+// written when the main window closes.
+#include "FormHarness.h"
+#include "TSetupDlg.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Opens the setup dialog, lets `edit` change it and closes it with `result`.
+void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
+{
+    bool shown = false;
+    whenShown<TSetupDlg>([&](TSetupDlg *d) {
+        shown = true;
+        edit(d);
+        d->setModalResult(result);
+    });
+    form.Setup2Click();
+    QVERIFY(shown);
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString settingsPath() const { return m_dir.filePath("zandolet.ini"); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir::setCurrent(m_dir.path());
+        QFile::remove(settingsPath());
+    }
+
+    void firstStartHasEmptySettings()
+    {
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        QCOMPARE(form->smtpServer(), QString());
+        QCOMPARE(form->senderAddress(), QString());
+        QCOMPARE(form->senderName(), QString());
+        QCOMPARE(form->mailto(), QString());
+        for (const char *combo : {"AuthScheme", "HostAuthScheme", "ContactAuthorizationType",
+                                  "ContactAuthenticationType", "ContactNotifyUpdates", "ContactNotifyUse"})
+            QCOMPARE(form->text(QLatin1String(combo)), QString());
+        QVERIFY(prompter.log.isEmpty());
+        QVERIFY(!QFile::exists(settingsPath()));
+    }
+
+    void setupDialogShowsAndTakesTheSettings()
+    {
+        writeAll(settingsPath(), "[Setup]\r\nServer = mail.example.com \r\nEMail Address=\"me@example.com\"\r\n"
+                                 "Name=Pat\r\nMailto=hostmaster@example.net\r\n");
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        QCOMPARE(form->smtpServer(), QStringLiteral("mail.example.com"));
+        QCOMPARE(form->senderAddress(), QStringLiteral("me@example.com"));
+
+        const QString longName(300, QLatin1Char('n'));
+        const QString longMailbox(300, QLatin1Char('m'));
+        runSetup(*form, [&](TSetupDlg *d) {
+            QCOMPARE(d->ServerEdit->text(), QStringLiteral("mail.example.com"));
+            QCOMPARE(d->UserAddressEdit->text(), QStringLiteral("me@example.com"));
+            QCOMPARE(d->UserNameEdit->text(), QStringLiteral("Pat"));
+            QCOMPARE(d->mailto->text(), QStringLiteral("hostmaster@example.net"));
+            QCOMPARE(d->ServerEdit->toolTip(), QStringLiteral("Your SMTP Server.  If unsure. look at your e-mail program."));
+            QCOMPARE(d->mailto->property("helpContext").toInt(), 1031);
+            d->ServerEdit->setText("smtp.example.org:2525");
+            d->UserNameEdit->setText(longName);
+            d->mailto->setText(longMailbox);
+        }, TGradientForm::mrOk);
+        QCOMPARE(form->smtpServer(), QStringLiteral("smtp.example.org:2525"));
+        QCOMPARE(form->senderName(), longName.left(255));
+        QCOMPARE(form->mailto(), longMailbox);
+
+        // Nothing reaches the file before the window closes.
+        QVERIFY(!readAll(settingsPath()).contains("smtp.example.org"));
+        form->close();
+        const QByteArray expected = "[Setup]\r\nServer=smtp.example.org:2525\r\nEMail Address=me@example.com\r\n"
+                                    "Name=" + longName.left(255).toLatin1() + "\r\nMailto=" + longMailbox.toLatin1() + "\r\n";
+        QCOMPARE(readAll(settingsPath()), expected);
+        QVERIFY(prompter.errors.isEmpty());
+    }
+
+    void cancelChangesNothing()
+    {
+        writeAll(settingsPath(), "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n");
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        runSetup(*form, [](TSetupDlg *d) {
+            d->ServerEdit->setText("x");
+            d->UserAddressEdit->setText("x");
+            d->UserNameEdit->setText("x");
+            d->mailto->setText("x");
+        }, TGradientForm::mrCancel);
+        QCOMPARE(form->smtpServer(), QStringLiteral("a"));
+        QCOMPARE(form->senderAddress(), QStringLiteral("b"));
+        QCOMPARE(form->senderName(), QStringLiteral("c"));
+        QCOMPARE(form->mailto(), QStringLiteral("d"));
+    }
+
+    void closeKeepsOtherSectionsAndUpdatesInPlace()
+    {
+        writeAll(settingsPath(), "[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nmailto=old@example.net\r\n"
+                                 "Extra=kept\r\n");
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        QCOMPARE(form->mailto(), QStringLiteral("old@example.net"));
+        QCOMPARE(form->text("OOrgNameEdit"), QStringLiteral("Example Inc"));
+        form->close();
+        QCOMPARE(readAll(settingsPath()),
+                 QByteArray("[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nMailto=old@example.net\r\n"
+                            "Extra=kept\r\nServer=\r\nEMail Address=\r\nName=\r\n"));
+    }
+
+    void unwritableSettingsFileIsReportedAndTheWindowStillCloses()
+    {
+        const QString path = m_dir.filePath("no-such-folder/zandolet.ini");
+        ScriptedPrompter prompter;
+        auto form = makeForm(path, prompter);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->close();
+        QCOMPARE(prompter.errors, QStringList{QStringLiteral("Unable to write to ") + path});
+        QVERIFY(!form->isVisible());
+    }
+
+    void exitMenuClosesAndWritesOnce()
+    {
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        form->show();
+        form->Exit1Click();
+        QVERIFY(!form->isVisible());
+        QVERIFY(readAll(settingsPath()).startsWith("[Setup]\r\nServer=\r\n"));
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
