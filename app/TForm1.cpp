@@ -8,6 +8,8 @@
 #include "RecordStore.h"
 #include "TAboutBox.h"
 #include "TSetupDlg.h"
+#include "msmsg.h"
+#include "mssmtp.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -45,8 +47,11 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     installFontSubstitutions();
     initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
+    createMailComponents();
     buildWindow();
     connectRecordHandlers();
+    connectReviewHandlers();
+    connectMailHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WindowShortcut);
@@ -80,24 +85,39 @@ void TForm1::registerControl(QWidget *w, const QString &name)
     m_controls.insert(name, w);
 }
 
+QString TForm1::smtpServer() const
+{
+    return msSMTP1->Server();
+}
+
+QString TForm1::senderAddress() const
+{
+    return msMessage1->Sender()->Address();
+}
+
+QString TForm1::senderName() const
+{
+    return msMessage1->Sender()->Name();
+}
+
 // ---- start-up and close ----
 
 void TForm1::FormCreate()
 {
     const IniDocument settings = IniDocument::load(m_settingsPath);
     m_mailto = settings.value(kSetup, QStringLiteral("Mailto"));
-    m_server = settings.value(kSetup, QStringLiteral("Server"));
-    m_senderAddress = settings.value(kSetup, QStringLiteral("EMail Address")).left(255);
-    m_senderName = settings.value(kSetup, QStringLiteral("Name")).left(255);
+    msSMTP1->SetServer(settings.value(kSetup, QStringLiteral("Server")));
+    msMessage1->Sender()->SetAddress(settings.value(kSetup, QStringLiteral("EMail Address")));
+    msMessage1->Sender()->SetName(settings.value(kSetup, QStringLiteral("Name")));
     m_store->loadDefaultsAndLists();
 }
 
 void TForm1::FormClose()
 {
     IniFile(m_settingsPath)
-        .writeStrings(kSetup, {{QStringLiteral("Server"), m_server},
-                               {QStringLiteral("EMail Address"), m_senderAddress},
-                               {QStringLiteral("Name"), m_senderName},
+        .writeStrings(kSetup, {{QStringLiteral("Server"), smtpServer()},
+                               {QStringLiteral("EMail Address"), senderAddress()},
+                               {QStringLiteral("Name"), senderName()},
                                {QStringLiteral("Mailto"), m_mailto}});
 }
 
@@ -118,15 +138,15 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::Setup2Click()
 {
     TSetupDlg dlg(this);
-    dlg.ServerEdit->setText(m_server);
-    dlg.UserAddressEdit->setText(m_senderAddress);
-    dlg.UserNameEdit->setText(m_senderName);
+    dlg.ServerEdit->setText(smtpServer());
+    dlg.UserAddressEdit->setText(senderAddress());
+    dlg.UserNameEdit->setText(senderName());
     dlg.mailto->setText(m_mailto);
     if (dlg.ShowModal() != mrOk)
         return;
-    m_server = dlg.ServerEdit->text().left(255);
-    m_senderAddress = dlg.UserAddressEdit->text().left(255);
-    m_senderName = dlg.UserNameEdit->text().left(255);
+    msSMTP1->SetServer(dlg.ServerEdit->text().left(255));
+    msMessage1->Sender()->SetAddress(dlg.UserAddressEdit->text().left(255));
+    msMessage1->Sender()->SetName(dlg.UserNameEdit->text().left(255));
     m_mailto = dlg.mailto->text();
 }
 

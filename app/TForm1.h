@@ -3,10 +3,12 @@
 // field catalogue. Each subsystem's handlers live in that subsystem's folder.
 #include "IFields.h"
 #include "RecordKind.h"
+#include "RenderResult.h"
 #include "TGradientForm.h"
 
 #include <QHash>
 #include <QPointer>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -16,6 +18,8 @@ class QLabel;
 class QTabWidget;
 class RecordStore;
 class HelpWindow;
+class TmsMessage;
+class TmsSMTP;
 
 class TForm1 : public TGradientForm, public IFields {
     Q_OBJECT
@@ -31,11 +35,15 @@ public:
     IPrompter &prompter() const { return *m_prompter; }
     RecordStore &store() const { return *m_store; }
 
-    // Settings of the "Setup" section.
-    QString smtpServer() const { return m_server; }
-    QString senderAddress() const { return m_senderAddress; }
-    QString senderName() const { return m_senderName; }
+    // Settings of the "Setup" section, held by the mail components.
+    QString smtpServer() const;
+    QString senderAddress() const;
+    QString senderName() const;
     QString mailto() const { return m_mailto; }
+
+    // The mail components: the message and the SMTP client that sends it.
+    TmsMessage *msMessage1 = nullptr;
+    TmsSMTP *msSMTP1 = nullptr;
 
     // Any control by its control name; nullptr when there is none.
     QWidget *control(const QString &name) const { return m_controls.value(name); }
@@ -66,6 +74,32 @@ public:
     // Opens the help topic of a context number (0: contents).
     void showHelp(int context);
 
+    // Review pages (Show Form, Print).
+    void ShowFormClick();
+    void HostShowFormClick();
+    void ContactShowFormClick();
+    void BitBtn4Click();
+    void HostPrintClick();
+    void ContactPrintClick();
+    // The files the kind's last render wrote.
+    RenderResult renderedFiles(RecordKind kind) const { return m_rendered[static_cast<size_t>(kind)]; }
+    // The kind's memo, one entry a line.
+    QStringList memoLines(RecordKind kind) const;
+
+    // Mail buttons and the SMTP events.
+    void BitBtn1Click();
+    void HostMailtoNicClick();
+    void ContactMailtoNicClick();
+    void msSMTP1Open(QObject *sender);
+    void msSMTP1Prepare(QObject *sender);
+    void msSMTP1Sending(QObject *sender);
+    void msSMTP1MailSent(QObject *sender);
+    void msSMTP1Closing(QObject *sender);
+    void msSMTP1Closed(QObject *sender);
+    void msSMTP1Cancel(QObject *sender);
+    // Cancels the send in progress, if any.
+    void cancelSend();
+
     // Start-up load and close.
     void FormCreate();
     void FormClose();
@@ -82,6 +116,19 @@ private:
     QWidget *buildLookUpPage(bool whois);
     void registerControl(QWidget *w, const QString &name);
     void connectRecordHandlers();
+    void connectReviewHandlers();
+    void createMailComponents();
+    void connectMailHandlers();
+    void mailRecord(RecordKind kind);
+    void setSendRunning(bool running);
+    // Every page's bar and status; the contact page too unless `contactPage` is false.
+    void setSendStatus(int progress, const QString &status, bool contactPage = true);
+    // Shows why the kind's name cannot be used; true when refused.
+    bool refuseRecordName(RecordKind kind);
+    // Renders the record (text copy, record file) and loads the text copy into the memo.
+    void renderIntoMemo(RecordKind kind);
+    void showForm(RecordKind kind);
+    void printMemo(RecordKind kind);
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
     // The control under the keyboard focus' help context number, or 0.
     int focusedHelpContext() const;
@@ -90,14 +137,12 @@ private:
     IPrompter *m_prompter;
     std::unique_ptr<RecordStore> m_store;
     QHash<QString, QWidget *> m_controls;
-    QHash<QString, int> m_pickedIndex;   // combo -> entry the user picked, -1 after typing
+    QHash<QString, int> m_pickedIndex;
+    std::array<RenderResult, 3> m_rendered;   // combo -> entry the user picked, -1 after typing
     QHash<QWidget *, QString> m_cancelButtonOfPage;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
 
-    QString m_server;
-    QString m_senderAddress;
-    QString m_senderName;
     QString m_mailto;
     bool m_closing = false;
 };

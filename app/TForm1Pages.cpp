@@ -90,7 +90,8 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
         QWidget *page = p.caption == QLatin1String("Review && Submit") ? buildReviewPage(kind)
                                                                       : buildInnerPage(kind, p.caption);
         page->setToolTip(p.hint);
-        inner->addTab(page, displayCaption(p.caption));
+        // Qt reads "&&" as one ampersand, as the captions are written.
+        inner->addTab(page, p.caption);
     }
     return inner;
 }
@@ -243,7 +244,9 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
          kind == RecordKind::Host ? QStringLiteral("Shows the form as it will be sent to the Internic.")
                                   : QStringLiteral("Shows the form that will be sent to the Internic.")},
         {k.mailButton, kind == RecordKind::Contact ? QStringLiteral("Mail to NIC") : QStringLiteral("Mail to InterNIC"),
-         {}},
+         kind == RecordKind::Domain ? QStringLiteral("Mails application to the Internic")
+         : kind == RecordKind::Host ? QStringLiteral("Mails the application to the Internic.")
+                                    : QStringLiteral("Mails the application to the Internic")},
         {k.printButton, QStringLiteral("Print"), {}},
         {k.defaultButton, QStringLiteral("Save as Default"),
          kind == RecordKind::Domain ? QStringLiteral("Saves all entries on previous tabs as defaults.")
@@ -284,6 +287,15 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     progress->setTextVisible(false);
     statusRow->addWidget(status, 1);
     statusRow->addWidget(progress, 1);
+    // Stops the send in progress; only enabled while one runs.
+    auto *cancelSend = new QPushButton(QStringLiteral("Stop"));
+    registerControl(cancelSend, kind == RecordKind::Domain ? QStringLiteral("DomainCancelSend")
+                                : kind == RecordKind::Host ? QStringLiteral("HostCancelSend")
+                                                           : QStringLiteral("ContactCancelSend"));
+    cancelSend->setToolTip(QStringLiteral("Stops the mailing in progress."));
+    cancelSend->setAutoDefault(false);
+    cancelSend->setEnabled(false);
+    statusRow->addWidget(cancelSend);
     col->addLayout(statusRow);
     return page;
 }

@@ -12,7 +12,11 @@ TTempFileStream::TTempFileStream()
 {
     // mkstemp creates the file exclusively with mode 0600, so no other
     // process can slip in between choosing the name and opening it.
-    QByteArray path = QFile::encodeName(QDir::tempPath() + QLatin1String("/msXXXXXX"));
+    // An unusable temporary directory reads as an empty path; never fall back to "/".
+    const QString dir = QDir::tempPath();
+    if (dir.isEmpty())
+        throw EInOutError(QString::fromLocal8Bit(std::strerror(ENOENT)), ENOENT);
+    QByteArray path = QFile::encodeName(dir + QLatin1String("/msXXXXXX"));
     const int fd = ::mkstemp(path.data());
     if (fd < 0) {
         const int error = errno;

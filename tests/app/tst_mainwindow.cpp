@@ -104,7 +104,7 @@ private slots:
             QVERIFY(inner);
             QStringList captions;
             for (int i = 0; i < inner->count(); ++i)
-                captions << inner->tabText(i);
+                captions << displayCaption(inner->tabText(i));
             QCOMPARE(captions, expected[k]);
             QCOMPARE(inner->currentIndex(), 0);
         }

@@ -41,7 +41,10 @@ void TestMailAddressDlg::layout()
     QCOMPARE(ok->text(), QStringLiteral("OK"));
     QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
     QVERIFY(ok->isDefault());
-    QCOMPARE(name->nextInFocusChain(), address);
+    QWidget *next = name->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus)
+        next = next->nextInFocusChain();
+    QCOMPARE(next, address);
 }
 
 void TestMailAddressDlg::okCopiesBack()

