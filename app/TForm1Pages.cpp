@@ -1,6 +1,7 @@
 // Builds the main window's pages from the field catalogue.
 #include "FieldCatalogue.h"
 #include "FormRules.h"
+#include "Latin1Guard.h"
 #include "TForm1.h"
 
 #include <QButtonGroup>
@@ -182,6 +183,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
             w = e;
         }
         registerControl(w, f->name);
+        guardLatin1(w);
         w->setToolTip(f->hint);
         setHelp(w, f->help);
         w->setEnabled(!f->disabledAtStart);

@@ -1,6 +1,7 @@
 #include "TSetupDlg.h"
 
 #include "HelpWindow.h"
+#include "Latin1Guard.h"
 
 #include <QKeyEvent>
 #include <QShortcut>
@@ -37,6 +38,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         edit->setObjectName(QLatin1String(r.name));
         edit->setToolTip(QLatin1String(r.hint));
         edit->setProperty("helpContext", 1031);
+        guardLatin1(edit);
         auto *label = new QLabel(QLatin1String(r.label), this);
         label->setBuddy(edit);
         label->setProperty("helpContext", 1031);

@@ -45,7 +45,18 @@ char *EncodeBase64Line(const uchar *data, int n, char *out)
 char *EncodeUULine(const uchar *data, int n, char *out)
 {
     *out++ = UUChar(static_cast<unsigned>(n));
-    const int chars = n == UULineBytes ? 60 : (4 * n) / 3 + 1;
+    if (n == UULineBytes) {
+        // A full line is fifteen whole groups: no padding to look after.
+        for (int i = 0; i < n; i += 3) {
+            const unsigned v = (unsigned(data[i]) << 16) | (unsigned(data[i + 1]) << 8) | data[i + 2];
+            *out++ = UUChar(v >> 18);
+            *out++ = UUChar(v >> 12);
+            *out++ = UUChar(v >> 6);
+            *out++ = UUChar(v);
+        }
+        return out;
+    }
+    const int chars = (4 * n) / 3 + 1;
     // Groups of three bytes give four characters; bits past the data are zero.
     int written = 0;
     for (int i = 0; written < chars; i += 3) {

@@ -87,6 +87,8 @@ void TForm1::mailRecord(RecordKind kind)
     msMessage1->Recipients()->AddAddress(m_mailto, QString());
     msMessage1->SetSubject((name + QLatin1Char(' ') + QLatin1String(spec.subject)).left(255));
     msMessage1->SetBody(memoLines(kind));
+    // A message that cannot be sent opens no connection.
+    msMessage1->CheckAddresses();
 
     setSendRunning(true);
     try {

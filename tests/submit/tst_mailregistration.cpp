@@ -1,0 +1,369 @@
+// Mailing a registration from the review pages of the real main window, to a
+// real SMTP server (and a scripted one for refusals).
+#include "FormHarness.h"
+#include "ScriptedServer.h"
+#include "SmtpSink.h"
+#include "TextCopy.h"
+#include "msmsg.h"
+#include "mssmtp.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+const QString kQuestion = QStringLiteral(
+    "You are about to mail this registration.  We strongly suggest you click SHOW FORM and review your entries "
+    "before you proceed.  Click YES to mail the registration.  Click NO to cancel.");
+const QString kSent = QStringLiteral("Your registratuion has been sent.");
+
+struct Kind {
+    RecordKind kind;
+    QString nameField, mailButton, listFile, folder, subject, schemeField;
+};
+
+const Kind kKinds[] = {
+    {RecordKind::Domain, "DomainNameEdit", "BitBtn1", "domains.cbx", "domains", "Internic DOMAIN Registration",
+     "AuthScheme"},
+    {RecordKind::Host, "HostName", "HostMailtoNic", "hosts.cbx", "hosts", "Internic HOST Registration",
+     "HostAuthScheme"},
+    {RecordKind::Contact, "Contactname", "ContactMailtoNic", "Contacts.cbx", "contacts",
+     "Internic CONTACT Registration", "ContactAuthorizationType"},
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString localHostName()
+{
+    char name[512] = {};
+    ::gethostname(name, sizeof name - 1);
+    return QString::fromLatin1(name);
+}
+
+// The value of a header of a plain message, continuation lines joined.
+QString header(const QByteArray &message, const QByteArray &label)
+{
+    const QList<QByteArray> lines = message.left(message.indexOf("\r\n\r\n")).split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith(label + ':')) {
+            QByteArray v = lines[i].mid(label.size() + 1).trimmed();
+            while (i + 1 < lines.size() && (lines[i + 1].startsWith(' ') || lines[i + 1].startsWith('\t')))
+                v += ' ' + lines[++i].trimmed();
+            return QString::fromLatin1(v);
+        }
+    return {};
+}
+
+QStringList bodyLines(const QByteArray &message)
+{
+    QByteArray body = message.mid(message.indexOf("\r\n\r\n") + 4);
+    if (body.endsWith("\r\n"))
+        body.chop(2);
+    QStringList out;
+    for (const QByteArray &l : body.split('\n'))
+        out << QString::fromLatin1(l.endsWith('\r') ? l.chopped(1) : l);
+    // The data phase ends with an empty line before the final ".".
+    if (!out.isEmpty() && out.back().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+} // namespace
+
+class TestMailRegistration : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QDir m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<TForm1> m_form;
+    QStringList m_statusLog; // "page:progress:text" for every status change
+
+    void newForm(const QString &server, const QString &sender = "me@example.com",
+                 const QString &mailto = "hostmaster@example.net")
+    {
+        m_form.reset();
+        QFile::remove(m_dir.filePath("zandolet.ini"));
+        QFile settings(m_dir.filePath("zandolet.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n")
+                           .arg(server, sender, mailto)
+                           .toLatin1());
+        settings.close();
+        m_prompter = ScriptedPrompter();
+        m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
+        m_form->msSMTP1->SetTimeOut(10);
+        m_statusLog.clear();
+        for (const char *page : {"status", "hoststatus", "Cstatus"}) {
+            auto *status = m_form->control<QLineEdit>(QLatin1String(page));
+            const QString bar = page == QLatin1String("status") ? "MailProgress"
+                                : page == QLatin1String("hoststatus") ? "HostMailProgress"
+                                                                       : "Cmailprogress";
+            connect(status, &QLineEdit::textChanged, this, [this, page, bar](const QString &text) {
+                m_statusLog << QStringLiteral("%1:%2:%3")
+                                   .arg(QLatin1String(page))
+                                   .arg(m_form->control<QProgressBar>(bar)->value())
+                                   .arg(text);
+            });
+        }
+    }
+
+    void typeName(const Kind &k, const QString &name)
+    {
+        QTest::keyClicks(m_form->control<QComboBox>(k.nameField)->lineEdit(), name);
+    }
+
+    void clickMail(const Kind &k) { m_form->control<QPushButton>(k.mailButton)->click(); }
+
+    QString recordFile(const Kind &k, const QString &name) const
+    {
+        return m_dir.filePath(k.folder + "/" + name + ".ini");
+    }
+
+private slots:
+    // Every case starts in an empty folder of its own.
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        m_dir = QDir(m_tmp->path());
+        QDir::setCurrent(m_dir.path());
+    }
+    void cleanup() { m_form.reset(); }
+
+    void mailsEachKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("domain") << 0;
+        QTest::newRow("host") << 1;
+        QTest::newRow("contact") << 2;
+    }
+    void mailsEachKind()
+    {
+        QFETCH(int, kind);
+        const Kind &k = kKinds[kind];
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        newForm(sink.Address());
+        const QString name = QStringLiteral("Example%1.com").arg(kind);
+        typeName(k, name);
+
+        // The list is updated after the send, not before.
+        QStringList listDuringSend{"unset"};
+        auto sending = m_form->msSMTP1->OnSending;
+        m_form->msSMTP1->OnSending = [&, sending](QObject *s) {
+            listDuringSend = m_form->items(k.nameField);
+            sending(s);
+        };
+        clickMail(k);
+        QCOMPARE(m_prompter.errors, QStringList());
+        QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
+        QCOMPARE(listDuringSend, QStringList());
+        QCOMPARE(m_form->items(k.nameField), QStringList{name});
+        QCOMPARE(readAll(m_dir.filePath(k.listFile)), name.toLatin1() + "\r\n");
+
+        QVERIFY(sink.WaitForMessages(1));
+        QCOMPARE(sink.Messages().size(), 1);
+        const SmtpSink::Message m = sink.Messages().at(0);
+        QCOMPARE(m.mailFrom, QStringLiteral("me@example.com"));
+        QCOMPARE(m.rcptTo, QStringList{"hostmaster@example.net"});
+        QVERIFY(header(m.data, "From").contains("me@example.com"));
+        QVERIFY(header(m.data, "From").contains("Pat Admin"));
+        QCOMPARE(header(m.data, "To"), QStringLiteral("<hostmaster@example.net>"));
+        QCOMPARE(header(m.data, "Subject"), name + " " + k.subject);
+        const QStringList copy = TextCopy::read(m_form->renderedFiles(k.kind).textPath);
+        QCOMPARE(bodyLines(m.data), copy);
+        QCOMPARE(m_form->memoLines(k.kind), copy);
+    }
+
+    void statusSequenceOnAllPages()
+    {
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        newForm(sink.Address());
+        typeName(kKinds[1], "ns1.example.com");
+        clickMail(kKinds[1]);
+        QCOMPARE(m_prompter.errors, QStringList());
+        const QStringList steps{"30:Opening connection", "10:Preparing message",   "50:Sending message",
+                                "70:Message has been sent", "100:Closing connection", "0:Connection closed"};
+        QStringList expected;
+        for (const QString &step : steps)
+            for (const char *page : {"status", "hoststatus", "Cstatus"})
+                expected << QLatin1String(page) + QLatin1Char(':') + step;
+        QCOMPARE(m_statusLog, expected);
+    }
+
+    void deleteMailedRemovesEntryAndFiles()
+    {
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        newForm(sink.Address());
+        const Kind &k = kKinds[0];
+        typeName(k, "gone.example");
+        clickMail(k);
+        m_form->setText(k.nameField, QString());
+        typeName(k, "kept.example");
+        clickMail(k);
+        QCOMPARE(m_form->items(k.nameField), (QStringList{"gone.example", "kept.example"}));
+        QVERIFY(QFile::exists(recordFile(k, "gone.example")));
+
+        m_prompter.answers = {true}; // yes to the deletion question
+        m_form->control<QRadioButton>("DeleteDomainRadio")->click();
+        auto *combo = m_form->control<QComboBox>(k.nameField);
+        combo->setCurrentIndex(0);
+        emit combo->activated(0);
+        QCOMPARE(m_form->text(k.nameField), QStringLiteral("gone.example"));
+        clickMail(k);
+        QCOMPARE(m_prompter.errors, QStringList());
+        QCOMPARE(m_form->items(k.nameField), QStringList{"kept.example"});
+        QCOMPARE(readAll(m_dir.filePath(k.listFile)), QByteArray("kept.example\r\n"));
+        QVERIFY(!QFile::exists(recordFile(k, "gone.example")));
+        QVERIFY(!QFile::exists(m_dir.filePath("domains/gone.example.txt")));
+        QVERIFY(sink.WaitForMessages(3));
+    }
+
+    void deleteRefusedByServerKeepsEverything()
+    {
+        const Kind &k = kKinds[2];
+        {
+            SmtpSink sink;
+            QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+            newForm(sink.Address());
+            typeName(k, "Doe, Jane");
+            clickMail(k);
+            QCOMPARE(m_prompter.errors, QStringList());
+        }
+        ScriptedServer server(QStringLiteral("S: 220 test ready\nC: HELO %1\nS: 250 hello\n"
+                                             "C: MAIL FROM:<me@example.com>\nS: 250 ok\n"
+                                             "C: RCPT TO:<hostmaster@example.net>\nS: 550 No such user here\n"
+                                             "C: QUIT\nS: 221 bye\n")
+                                  .arg(localHostName()));
+        server.Start();
+        newForm(server.Address());
+        QCOMPARE(m_form->items(k.nameField), QStringList{"Doe, Jane"});
+        m_prompter.answers = {true, true};
+        m_form->control<QRadioButton>("DeleteContactRadio")->click();
+        auto *combo = m_form->control<QComboBox>(k.nameField);
+        combo->setCurrentIndex(0);
+        emit combo->activated(0);
+        clickMail(k);
+        QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
+        QCOMPARE(server.Mismatches(), QStringList());
+        QCOMPARE(m_prompter.errors, QStringList{"550 No such user here"});
+        QVERIFY(!m_prompter.informations.contains(kSent));
+        QCOMPARE(m_form->items(k.nameField), QStringList{"Doe, Jane"});
+        QVERIFY(QFile::exists(recordFile(k, "Doe, Jane")));
+        QVERIFY(QFile::exists(m_dir.filePath("contacts/Doe, Jane.txt")));
+        QVERIFY(m_statusLog.endsWith("Cstatus:0:Connection closed"));
+    }
+
+    void missingSettingsOpenNoConnection_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("mailto");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("server") << "" << "me@example.com" << "hostmaster@example.net"
+                                << "Server property is required";
+        QTest::newRow("sender") << "127.0.0.1:1" << "" << "hostmaster@example.net"
+                                << "The address of sender is required";
+        QTest::newRow("mailbox") << "127.0.0.1:1" << "me@example.com" << ""
+                                 << "At least one Recipient, CC or BCC must be entered";
+    }
+    void missingSettingsOpenNoConnection()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, sender);
+        QFETCH(QString, mailto);
+        QFETCH(QString, error);
+        newForm(server, sender, mailto);
+        typeName(kKinds[0], "example.com");
+        clickMail(kKinds[0]);
+        QCOMPARE(m_prompter.errors, QStringList{error});
+        QCOMPARE(m_form->items("DomainNameEdit"), QStringList());
+        QVERIFY(QFile::exists(recordFile(kKinds[0], "example.com")));
+        QVERIFY(!m_statusLog.join(' ').contains("Opening connection"));
+    }
+
+    void pgpIsNotMailed()
+    {
+        ScriptedServer server(QStringLiteral("S: 220 never\n"));
+        server.Start();
+        newForm(server.Address());
+        const Kind &k = kKinds[1];
+        typeName(k, "ns9.example.com");
+        m_form->setText(k.schemeField, "PGP");
+        clickMail(k);
+        QCOMPARE(m_prompter.informations,
+                 QStringList{"You have selected PGP as your Authorization type. If you wish to use PGP Encryption, "
+                             "cut and paste the form out of the window and use PGP software to mail it."});
+        QVERIFY(!m_form->memoLines(k.kind).isEmpty());
+        QVERIFY(QFile::exists(recordFile(k, "ns9.example.com")));
+        QCOMPARE(m_form->items(k.nameField), QStringList());
+        QVERIFY(m_statusLog.isEmpty());
+        QTest::qWait(100);
+        QVERIFY(server.Received().isEmpty());
+    }
+
+    void noToTheQuestionWritesNothing()
+    {
+        newForm("127.0.0.1:1");
+        typeName(kKinds[0], "example.org");
+        m_prompter.answers = {false};
+        clickMail(kKinds[0]);
+        QCOMPARE(m_prompter.questions, QStringList{kQuestion});
+        QVERIFY(!QFile::exists(recordFile(kKinds[0], "example.org")));
+        QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
+    }
+
+    void secondClickDuringASendStartsNothingAndCancelStops()
+    {
+        // A server that greets and then stays silent keeps the send waiting.
+        ScriptedServer server(QStringLiteral("S: 220 slow\nW: 3000\n"));
+        server.Start();
+        newForm(server.Address());
+        const Kind &k = kKinds[0];
+        typeName(k, "slow.example");
+        auto *stop = m_form->control<QPushButton>("DomainCancelSend");
+        QVERIFY(!stop->isEnabled());
+        bool clickedAgain = false;
+        m_form->msSMTP1->OnSending = nullptr;
+        auto prepare = m_form->msSMTP1->OnOpen;
+        m_form->msSMTP1->OnOpen = [&, prepare](QObject *s) {
+            prepare(s);
+            QTimer::singleShot(200, this, [&] {
+                clickedAgain = true;
+                clickMail(kKinds[1]); // another page's mail button during the send
+                QVERIFY(stop->isEnabled());
+                stop->click();
+            });
+        };
+        m_prompter.answers = {true};
+        clickMail(k);
+        QVERIFY(clickedAgain);
+        QCOMPARE(m_prompter.informations,
+                 QStringList{"A registration is being mailed. Wait until it has been sent, or cancel it."});
+        QCOMPARE(m_prompter.errors, QStringList{"Operation has been canceled"});
+        // The cancel shows on the domain and host pages only; closing follows.
+        const QString log = m_statusLog.join('|');
+        QVERIFY2(log.contains(":Operation has been canceled|hoststatus:30:Operation has been canceled|"), qPrintable(log));
+        QVERIFY(!log.contains("Cstatus:30:Operation has been canceled"));
+        QVERIFY(log.endsWith("Cstatus:0:Connection closed"));
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(m_form->items(k.nameField), QStringList());
+        QVERIFY(!m_form->msSMTP1->Sending());
+    }
+};
+
+QTEST_MAIN(TestMailRegistration)
+#include "tst_mailregistration.moc"
