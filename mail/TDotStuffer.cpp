@@ -10,7 +10,7 @@ void TDotStuffer::Stuff(const char *data, qsizetype size, QByteArray &out)
     const char *end = data + size;
     while (p < end) {
         if (m_lineStart && *p == '.')
-            ;
+            out.append('.');
         const void *lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
         const char *stop = lf ? static_cast<const char *>(lf) + 1 : end;
         out.append(p, stop - p);

@@ -26,8 +26,11 @@ void TQuotedPrintable::EncodeParagraphs()
         // The last byte of the text always belongs to the paragraph, even a line end.
         const qsizetype start = pos;
         qsizetype end = pos;
-        while (end < size - 1 && !IsLineEnd(data[end]))
+        // Scanning stops one byte past the limit: that is already too large.
+        while (end < size - 1 && !IsLineEnd(data[end]) && end - start <= ParagraphMax)
             ++end;
+        if (end - start > ParagraphMax)
+            throw Exception(QStringLiteral("Paragraph is too large"));
         if (end < size - 1) {
             pos = end + 1;
             if (IsLineEnd(data[pos]))

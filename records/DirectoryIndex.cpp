@@ -10,10 +10,18 @@
 
 namespace {
 
-// Longer than the coarsest time stamp granularity of the file systems we
-// meet (FAT: 2 s), so a listing taken this long after the folder's last
-// change cannot be missing a change that kept the same time stamp.
-constexpr qint64 kSettleNs = 2'100'000'000;
+// A listing taken this long after the folder's last change cannot miss a
+// later change that kept the same time stamp: longer than the time stamp
+// granularity. Time stamps with a sub-second part come from the kernel's
+// coarse clock (a tick of at most 10 ms); whole seconds suggest a file system
+// that keeps only those (FAT: 2 s).
+constexpr qint64 kSettleFineNs = 50'000'000;
+constexpr qint64 kSettleCoarseNs = 2'100'000'000;
+
+qint64 settleTime(qint64 mtime)
+{
+    return mtime % 1'000'000'000 == 0 ? kSettleCoarseNs : kSettleFineNs;
+}
 
 qint64 ns(const struct timespec &t)
 {
@@ -25,15 +33,29 @@ struct Listing {
     ino_t ino = 0;
     qint64 mtime = 0;
     qint64 listedAt = 0;
-    QHash<QString, QString> byFolded; // case-folded name -> real name
+    QHash<QByteArray, QByteArray> byFolded; // folded name -> name as stored
 };
 
 QMutex g_mutex;
 QHash<QString, Listing> g_listings;
 
-QString fold(const QString &s)
+// Case-folded UTF-8; plain ASCII names (nearly all) are folded bytewise
+// without building a QString.
+QByteArray fold(const char *name)
 {
-    return s.toCaseFolded();
+    QByteArray out(name);
+    for (char &c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return QFile::decodeName(name).toCaseFolded().toUtf8();
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return out;
+}
+
+QByteArray fold(const QString &name)
+{
+    return fold(QFile::encodeName(name).constData());
 }
 
 bool readListing(const QByteArray &folder, Listing &out)
@@ -42,12 +64,12 @@ bool readListing(const QByteArray &folder, Listing &out)
     if (!d)
         return false;
     out.byFolded.clear();
+    out.byFolded.reserve(1024);
     while (const dirent *e = ::readdir(d)) {
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(n);
-        out.byFolded.insert(fold(name), name);
+        out.byFolded.insert(fold(n), QByteArray(n));
     }
     ::closedir(d);
     return true;
@@ -67,7 +89,7 @@ QString DirectoryIndex::find(const QString &folder, const QString &name)
     QMutexLocker lock(&g_mutex);
     Listing &l = g_listings[folder];
     const bool fresh = l.dev == st.st_dev && l.ino == st.st_ino && l.mtime == ns(st.st_mtim) &&
-                       l.listedAt - l.mtime >= kSettleNs;
+                       l.listedAt - l.mtime >= settleTime(l.mtime);
     if (!fresh) {
         struct timespec now;
         ::clock_gettime(CLOCK_REALTIME, &now);
@@ -85,10 +107,10 @@ QString DirectoryIndex::find(const QString &folder, const QString &name)
             Listing keep = l;
             g_listings.clear();
             g_listings.insert(folder, keep);
-            return keep.byFolded.value(fold(name));
+            return QFile::decodeName(keep.byFolded.value(fold(name)));
         }
     }
-    return l.byFolded.value(fold(name));
+    return QFile::decodeName(l.byFolded.value(fold(name)));
 }
 
 void DirectoryIndex::clear()

@@ -176,6 +176,9 @@ void TestMailCodecs::paragraphLimit()
     // The limit counts stored bytes; the line end of a paragraph is not stored.
     QVERIFY(!QuotedPrintable(QByteArray(24575, 'p') + "\r\nshort").isEmpty());
     QVERIFY_THROWS_EXCEPTION(Exception, QuotedPrintable("short\r\n" + QByteArray(24576, 'p')));
+    // A final line end is stored, so it counts.
+    QVERIFY(QuotedPrintable(QByteArray(24574, 'p') + '\n').endsWith("=0A\r\n"));
+    QVERIFY_THROWS_EXCEPTION(Exception, QuotedPrintable(QByteArray(24575, 'p') + '\n'));
     try {
         QuotedPrintable(QByteArray(30000, 'p'));
         QFAIL("no error");

@@ -501,17 +501,23 @@ void RecordStoreTest::lookupSeesFilesCreatedByOthers()
     QFile::remove(folder + "/B.ini");
     QCOMPARE(DirectoryIndex::find(folder, "b.ini"), QString());
 
-    // A change within the same time stamp tick as the listing: the folder's
-    // time stamp does not move, and the new entry must still be found.
+    // Changes within one time stamp tick leave the folder's time stamp as it
+    // was; a listing taken too close to that stamp must not be trusted.
     const QByteArray native = QFile::encodeName(folder);
     struct timespec now;
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const struct timespec times[2] = {now, now};
-    QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
-    QCOMPARE(DirectoryIndex::find(folder, "c.ini"), QString());
-    writeBytes(folder + "/C.ini", "");
-    QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
-    QCOMPARE(DirectoryIndex::find(folder, "c.ini"), QStringLiteral("C.ini"));
+    const struct timespec wholeSecond{now.tv_sec, 0};          // a file system with 1 s stamps
+    const struct timespec ahead{now.tv_sec + 30, 123456789};   // a server clock ahead of ours
+    int n = 0;
+    for (const struct timespec &stamp : {wholeSecond, ahead}) {
+        const struct timespec times[2] = {stamp, stamp};
+        const QString file = QStringLiteral("Same-Tick-%1.ini").arg(++n);
+        QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+        QCOMPARE(DirectoryIndex::find(folder, file.toLower()), QString());
+        writeBytes(folder + "/" + file, "");
+        QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+        QCOMPARE(DirectoryIndex::find(folder, file.toLower()), file);
+    }
 }
 
 void RecordStoreTest::contactListIsSorted()

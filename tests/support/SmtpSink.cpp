@@ -90,3 +90,10 @@ bool SmtpSink::WaitForMessages(int count, int ms) const
     return QTest::qWaitFor(
         [&] { return dir.entryList({QStringLiteral("*.eml")}, QDir::Files).size() >= count; }, ms);
 }
+
+void SmtpSink::Clear()
+{
+    QDir dir(m_folder.path());
+    for (const QString &name : dir.entryList({QStringLiteral("*.eml"), QStringLiteral("*.env")}, QDir::Files))
+        dir.remove(name);
+}

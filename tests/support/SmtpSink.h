@@ -41,6 +41,8 @@ public:
     QList<Message> Messages() const;
     // Runs the test thread's events until count messages are stored or ms have passed.
     bool WaitForMessages(int count, int ms = 15000) const;
+    // Deletes the messages stored so far; later ones are numbered on.
+    void Clear();
 
 private:
     QTemporaryDir m_folder;

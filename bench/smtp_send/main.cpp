@@ -1,0 +1,162 @@
+// Sends a large message to a local aiosmtpd server with TmsSMTP::SendMail and
+// with curl, and prints the time ratio (goal: at most 1.2). Then measures the
+// CPU used while SendMail waits for a server that never answers (goal: under
+// 1% of a core).
+//
+// Usage: bench_smtp_send [wait-seconds=60] [megabytes=32] [rounds=3]
+#include "SmtpSink.h"
+#include "msmsg.h"
+#include "mssmtp.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+double CpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+void FillMessage(TmsMessage &m, qint64 megabytes)
+{
+    m.Sender()->SetAddress(QStringLiteral("me@here.test"));
+    m.Sender()->SetName(QStringLiteral("Bench"));
+    m.Recipients()->AddAddress(QStringLiteral("you@there.test"), QString());
+    m.SetSubject(QStringLiteral("Large message"));
+    QStringList body;
+    const qint64 lines = megabytes * 1024 * 1024 / 80;
+    body.reserve(lines);
+    const QString text = QStringLiteral("%1 the quick brown fox jumps over the lazy dog; 0123456789 abcdefghijk");
+    for (qint64 i = 0; i < lines; ++i) {
+        // Every 40th line begins with a dot, so transparency is part of the work.
+        QString line = text.arg(i, 8, 10, QLatin1Char('0'));
+        if (i % 40 == 0)
+            line.prepend(QLatin1Char('.'));
+        body << line.left(78);
+    }
+    m.SetBody(body);
+}
+
+double SendMailSeconds(TmsMessage &m, const QString &server)
+{
+    TmsSMTP smtp;
+    smtp.SetServer(server);
+    smtp.SetMailMessage(&m);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        smtp.SendMail();
+    } catch (const Exception &e) {
+        std::printf("SendMail failed: %s\n", qPrintable(e.Message()));
+        return -1;
+    }
+    return clock.nsecsElapsed() / 1e9;
+}
+
+double CurlSeconds(const QString &file, quint16 port)
+{
+    QProcess curl;
+    QElapsedTimer clock;
+    clock.start();
+    curl.start(QStringLiteral("curl"), {QStringLiteral("--silent"), QStringLiteral("--show-error"), QStringLiteral("--url"),
+                                       QStringLiteral("smtp://127.0.0.1:%1").arg(port), QStringLiteral("--mail-from"),
+                                       QStringLiteral("me@here.test"), QStringLiteral("--mail-rcpt"),
+                                       QStringLiteral("you@there.test"), QStringLiteral("--upload-file"), file});
+    if (!curl.waitForFinished(600000) || curl.exitCode() != 0) {
+        std::printf("curl failed: %s\n", curl.readAllStandardError().constData());
+        return -1;
+    }
+    return clock.nsecsElapsed() / 1e9;
+}
+
+void Throughput(qint64 megabytes, int rounds)
+{
+    SmtpSink sink;
+    if (!sink.Start()) {
+        std::printf("throughput: skipped, %s\n", qPrintable(sink.ErrorText()));
+        return;
+    }
+    TmsMessage message;
+    FillMessage(message, megabytes);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("message.eml"));
+    {
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        message.EncodeMessage(out);
+    }
+    const qint64 size = QFile(file).size();
+    QList<double> ours;
+    QList<double> theirs;
+    for (int round = 0; round < rounds; ++round) {
+        ours << SendMailSeconds(message, sink.Address());
+        theirs << CurlSeconds(file, sink.Port());
+        if (!sink.WaitForMessages(2, 60000))
+            std::printf("round %d: the server did not store both messages\n", round + 1);
+        const QList<SmtpSink::Message> got = sink.Messages();
+        if (got.size() == 2 && got.at(0).data.size() != got.at(1).data.size() + 2)
+            std::printf("round %d: sizes differ: SendMail %lld, curl %lld bytes\n", round + 1,
+                        qint64(got.at(0).data.size()), qint64(got.at(1).data.size()));
+        sink.Clear();
+        std::printf("round %d: SendMail %.3f s, curl %.3f s\n", round + 1, ours.last(), theirs.last());
+    }
+    if (ours.contains(-1) || theirs.contains(-1))
+        return;
+    const double a = *std::min_element(ours.begin(), ours.end());
+    const double b = *std::min_element(theirs.begin(), theirs.end());
+    std::printf("message of %.1f MB: SendMail best %.3f s, curl best %.3f s, ratio %.2f (goal <= 1.2)\n",
+                size / 1048576.0, a, b, a / b);
+}
+
+void IdleWait(int seconds)
+{
+    // A listener that never answers: the connection completes in its backlog,
+    // and SendMail waits for the greeting until its time-out.
+    QTcpServer silent;
+    silent.setMaxPendingConnections(1);
+    silent.listen(QHostAddress::LocalHost, 0);
+    TmsMessage message;
+    FillMessage(message, 0);
+    TmsSMTP smtp;
+    smtp.SetServer(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
+    smtp.SetTimeOut(seconds);
+    smtp.SetMailMessage(&message);
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    QString outcome = QStringLiteral("no error");
+    try {
+        smtp.SendMail();
+    } catch (const Exception &e) {
+        outcome = e.Message();
+    }
+    const double wall = clock.nsecsElapsed() / 1e9;
+    const double cpu = CpuSeconds() - cpu0;
+    std::printf("wait of %.1f s (%s): CPU %.1f ms, %.3f%% of a core (goal < 1%%)\n", wall, qPrintable(outcome),
+                cpu * 1000, 100 * cpu / wall);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int wait = args.size() > 1 ? args.at(1).toInt() : 60;
+    const qint64 megabytes = args.size() > 2 ? args.at(2).toLongLong() : 32;
+    const int rounds = args.size() > 3 ? args.at(3).toInt() : 3;
+    Throughput(megabytes, rounds);
+    IdleWait(wait);
+    return 0;
+}

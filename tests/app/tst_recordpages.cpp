@@ -1,0 +1,252 @@
+// The record pages driven like a user does: keystrokes in name boxes, rules,
+// Escape, Show Form and Print.
+#include "FormHarness.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestRecordPages : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QDir m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<TForm1> m_form;
+
+    void showPage(int outer, int inner)
+    {
+        auto *pages = m_form->findChild<QTabWidget *>("PageControl1");
+        pages->setCurrentIndex(outer);
+        qobject_cast<QTabWidget *>(pages->currentWidget())->setCurrentIndex(inner);
+    }
+    QLineEdit *nameEdit(const char *field) { return m_form->control<QComboBox>(field)->lineEdit(); }
+    void pick(const char *combo, int index)
+    {
+        auto *c = m_form->control<QComboBox>(combo);
+        c->setCurrentIndex(index);
+        emit c->activated(index);
+    }
+
+private slots:
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        m_dir = QDir(m_tmp->path());
+        QDir::setCurrent(m_dir.path());
+        m_prompter = ScriptedPrompter();
+        m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+    void cleanup() { m_form.reset(); }
+
+    void typingANameLoadsEveryRecordOnTheWay()
+    {
+        writeAll(m_dir.filePath("domains/ex.ini"), "[DomainReg]\r\nOOrgNameEdit=Ex Org\r\nAHandleEdit=EX1\r\n");
+        m_form->setText("TNameEdit", "kept");
+        QTest::keyClicks(nameEdit("DomainNameEdit"), "e");
+        QCOMPARE(m_form->text("OOrgNameEdit"), QString());
+        QTest::keyClicks(nameEdit("DomainNameEdit"), "X");  // "eX" finds "ex.ini"
+        QCOMPARE(m_form->text("OOrgNameEdit"), QStringLiteral("Ex Org"));
+        QCOMPARE(m_form->text("AHandleEdit"), QStringLiteral("EX1"));
+        QCOMPARE(m_form->text("TNameEdit"), QString()); // a key the file lacks loads empty
+        m_form->setText("TNameEdit", "typed later");
+        QTest::keyClicks(nameEdit("DomainNameEdit"), "ample.com");
+        QCOMPARE(m_form->text("OOrgNameEdit"), QStringLiteral("Ex Org"));
+        QCOMPARE(m_form->text("TNameEdit"), QStringLiteral("typed later"));
+        QVERIFY(m_prompter.log.isEmpty());
+    }
+
+    void schemeRuleRunsOnTypingOnly()
+    {
+        QTest::keyClicks(m_form->control<QComboBox>("AuthScheme")->lineEdit(), "crypt-pw");
+        QVERIFY(!m_form->isEnabled("AuthInfoEdit"));
+        m_form->setText("AuthScheme", QString());
+        QTest::keyClicks(m_form->control<QComboBox>("AuthScheme")->lineEdit(), "CRYPT-P");
+        QVERIFY(!m_form->isEnabled("AuthInfoEdit"));
+        QTest::keyClicks(m_form->control<QComboBox>("AuthScheme")->lineEdit(), "W");
+        QVERIFY(m_form->isEnabled("AuthInfoEdit"));
+        QCOMPARE(m_form->caption("Label52"), QStringLiteral("Password"));
+        // Setting the text from the program runs no rule.
+        m_form->setText("AuthScheme", "PGP");
+        QVERIFY(m_form->isEnabled("AuthInfoEdit"));
+        pick("AuthScheme", 2);
+        QVERIFY(!m_form->isEnabled("AuthInfoEdit"));
+        QCOMPARE(m_form->caption("Label52"), QStringLiteral("n/a"));
+    }
+
+    void deleteQuestionAnsweredNoGoesBackToNew()
+    {
+        m_prompter.answers = {false};
+        m_form->control<QRadioButton>("DeleteHostRadio")->click();
+        QCOMPARE(m_prompter.questions,
+                 QStringList{"You just chose to DELETE a host.  Is this what you really want to do?"});
+        QVERIFY(m_form->isChecked("NewHostRadio"));
+        QVERIFY(!m_form->isChecked("DeleteHostRadio"));
+        QVERIFY(!m_form->isEnabled("HostNicHandle"));
+        m_form->control<QRadioButton>("ModifyContactRadio")->click();
+        QVERIFY(m_form->isEnabled("ContactNicHandle"));
+    }
+
+    void escapePressesThePagesCancelButton()
+    {
+        showPage(0, 5); // Name Servers
+        m_form->setText("PriNSEdit", "ns1.example.com");
+        m_form->setText("OOrgNameEdit", "Org stays");
+        QTest::keyClick(m_form->control("PriNSEdit"), Qt::Key_Escape);
+        QCOMPARE(m_form->text("PriNSEdit"), QString());
+        QCOMPARE(m_form->text("OOrgNameEdit"), QStringLiteral("Org stays"));
+
+        showPage(0, 6); // the domain review page: Escape does nothing
+        m_form->setText("DomainNameEdit", "example.com");
+        QTest::keyClick(m_form->control("Memo1"), Qt::Key_Escape);
+        QCOMPARE(m_form->text("DomainNameEdit"), QStringLiteral("example.com"));
+
+        showPage(1, 2); // the host review page: Escape is Clear All
+        m_form->setText("HostName", "ns1.example.com");
+        QTest::keyClick(m_form->control("Memo2"), Qt::Key_Escape);
+        QCOMPARE(m_form->text("HostName"), QString());
+    }
+
+    void copyButtonsFromTheWindow()
+    {
+        m_form->setText("OCityEdit", "Springfield");
+        m_form->setText("ANameEdit", "Admin Name");
+        m_form->control<QPushButton>("O4")->click(); // Copy to ALL
+        for (const char *f : {"ACityEdit", "TCityEdit", "BCityEdit"})
+            QCOMPARE(m_form->text(QLatin1String(f)), QStringLiteral("Springfield"));
+        QCOMPARE(m_form->text("ANameEdit"), QStringLiteral("Admin Name"));
+        QCOMPARE(m_form->control<QPushButton>("BitBtn32")->text(), QStringLiteral("Copy From Tech"));
+    }
+
+    void showFormRendersAndKeepsTheListInStep()
+    {
+        QTest::keyClicks(nameEdit("HostName"), "ns1.example.com");
+        m_form->control<QPushButton>("HostShowForm")->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        const QStringList memo = m_form->memoLines(RecordKind::Host);
+        QCOMPARE(memo.size(), 28);
+        QVERIFY(memo.contains(QStringLiteral("Host Version Number: 1.0")));
+        QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
+        QCOMPARE(readAll(m_dir.filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QVERIFY(QFile::exists(m_dir.filePath("hosts/ns1.example.com.txt")));
+
+        // New again, other case: no second entry, no rewrite.
+        QFile::remove(m_dir.filePath("hosts.cbx"));
+        m_form->setText("HostName", "NS1.Example.COM");
+        m_form->control<QPushButton>("HostShowForm")->click();
+        QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
+        QVERIFY(!QFile::exists(m_dir.filePath("hosts.cbx")));
+
+        // Modify: list and files stay.
+        m_form->control<QRadioButton>("ModifyHostRadio")->click();
+        m_form->control<QPushButton>("HostShowForm")->click();
+        QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
+        QVERIFY(QFile::exists(m_dir.filePath("hosts/ns1.example.com.ini")));
+
+        // Delete of a typed name: the list keeps its entry, the files go, the memo keeps the template.
+        m_prompter.answers = {true};
+        m_form->control<QRadioButton>("DeleteHostRadio")->click();
+        m_form->setText("HostName", "ns1.example.com");
+        m_form->control<QPushButton>("HostShowForm")->click();
+        QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
+        QCOMPARE(readAll(m_dir.filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QVERIFY(!QFile::exists(m_dir.filePath("hosts/ns1.example.com.ini")));
+        QVERIFY(!QFile::exists(m_dir.filePath("hosts/ns1.example.com.txt")));
+        QVERIFY(m_form->memoLines(RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
+        QCOMPARE(m_prompter.errors, QStringList());
+    }
+
+    void showFormRefusesEmptyAndUnusableNames()
+    {
+        m_form->control<QPushButton>("ContactShowForm")->click();
+        m_form->setText("DomainNameEdit", "../escape");
+        m_form->control<QPushButton>("ShowForm")->click();
+        QCOMPARE(m_prompter.informations.size(), 2);
+        QCOMPARE(m_prompter.informations.at(0),
+                 QStringLiteral("You did not enter a Contact Name on the Aithorization, Notify & Authentication tab."));
+        QVERIFY(m_prompter.informations.at(1).contains("/"));
+        QVERIFY(m_dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty() ||
+                !QFile::exists(m_dir.filePath("escape.txt")));
+        QVERIFY(!QFile::exists(m_tmp->path() + "/../escape.txt"));
+        QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
+    }
+
+    void printWritesTheMemoToTheChosenPrinter()
+    {
+        const QString pdf = m_dir.filePath("out.pdf");
+        // Cancel prints nothing.
+        m_form->setText("Contactname", "Doe, Jane");
+        m_form->control<QPushButton>("ContactPrint")->click();
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(m_prompter.log, QStringList{"P: print dialog"});
+
+        m_prompter.printerChoice = [&](QPrinter *printer) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return true;
+        };
+        // Before any Show Form: an empty job.
+        m_form->control<QPushButton>("ContactPrint")->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        QVERIFY(QFile::exists(pdf));
+        QFile::remove(pdf);
+        m_form->control<QPushButton>("ContactShowForm")->click();
+        m_form->control<QPushButton>("ContactPrint")->click();
+        QVERIFY(readAll(pdf).startsWith("%PDF"));
+
+        m_form->setText("Contactname", QString());
+        m_prompter.log.clear();
+        m_form->control<QPushButton>("ContactPrint")->click();
+        QCOMPARE(m_prompter.log.size(), 1);
+        QVERIFY(m_prompter.log.at(0).startsWith("I: You did not enter a Contact Name"));
+    }
+
+    void charactersOutsideLatin1AreRefused()
+    {
+        auto *org = m_form->control<QLineEdit>("OOrgNameEdit");
+        const auto type = [org](const QString &text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+            QApplication::sendEvent(org, &press);
+        };
+        type("A");
+        type(QStringLiteral("\u20AC"));
+        type("B");
+        QCOMPARE(org->text(), QStringLiteral("AB"));
+        type(QStringLiteral("\u00E9"));
+        QCOMPARE(org->text(), QStringLiteral("AB\u00E9"));
+        auto *purpose = m_form->control<QPlainTextEdit>("PurposeEdit");
+        purpose->insertPlainText(QStringLiteral("x\u4E2Dy"));
+        QCOMPARE(purpose->toPlainText(), QStringLiteral("xy"));
+    }
+};
+
+QTEST_MAIN(TestRecordPages)
+#include "tst_recordpages.moc"
