@@ -38,18 +38,6 @@ void TLineWriter::WriteLine(const char *data, qsizetype size)
     Commit(size + 2);
 }
 
-void TLineWriter::WriteRaw(const char *data, qsizetype size)
-{
-    if (size > BufferSize) {
-        Flush();
-        if (m_out.write(data, size) != size)
-            throw EInOutError(m_out.errorString(), 0);
-        return;
-    }
-    std::memcpy(Reserve(size), data, static_cast<size_t>(size));
-    Commit(size);
-}
-
 char *TLineWriter::Reserve(qsizetype size)
 {
     if (m_used + size > m_buffer.size()) {

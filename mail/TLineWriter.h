@@ -17,8 +17,6 @@ public:
     void WriteLine(const QString &text);
     void WriteLine(const QByteArray &bytes);
     void WriteLine(const char *data, qsizetype size);
-    // Bytes already holding their line ends.
-    void WriteRaw(const char *data, qsizetype size);
     // Room for size bytes at the end of the buffer; Commit makes them part of it.
     char *Reserve(qsizetype size);
     void Commit(qsizetype size);

@@ -4,6 +4,7 @@
 #include "Exception.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,6 +27,44 @@ QByteArray nativePath(const QString &path)
     return QFile::encodeName(path);
 }
 
+// A fresh temporary file in the folder of `target`. Its name is short, so a
+// record name too long for the folder fails at the rename with its own error.
+int createTemporary(const QByteArray &target, QByteArray *tmp)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *tmp = folder + ".zt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        const int fd = ::open(tmp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+[[noreturn]] void discardAndFail(const QByteArray &tmp, int err)
+{
+    ::unlink(tmp.constData());
+    fail(err);
+}
+
 } // namespace
 
 QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
@@ -45,11 +84,26 @@ QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
     return out;
 }
 
+// No fsync: the copy is derived from the record and rewritten by every
+// render, so it is not worth a disk flush on the Show Form path (the record
+// file, the real data, is flushed by its writer).
 void TextCopy::write(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = encode(lines, path);
-    nativePath(path);
-    AtomicFile::write(path, bytes);
+    const QByteArray target = nativePath(path);
+    QByteArray tmp;
+    const int fd = createTemporary(target, &tmp);
+    if (fd < 0)
+        fail(errno);
+    if (!writeAll(fd, bytes)) {
+        const int err = errno;
+        ::close(fd);
+        discardAndFail(tmp, err);
+    }
+    if (::close(fd) != 0)
+        discardAndFail(tmp, errno);
+    if (::rename(tmp.constData(), target.constData()) != 0)
+        discardAndFail(tmp, errno);
 }
 
 QStringList TextCopy::read(const QString &path)

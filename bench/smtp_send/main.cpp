@@ -28,6 +28,13 @@ double CpuSeconds()
     return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
 }
 
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
 void FillMessage(TmsMessage &m, qint64 megabytes)
 {
     m.Sender()->SetAddress(QStringLiteral("me@here.test"));
@@ -54,6 +61,9 @@ double SendMailSeconds(TmsMessage &m, const QString &server)
     smtp.SetServer(server);
     smtp.SetMailMessage(&m);
     QElapsedTimer clock;
+    double composed = 0;
+    const double cpu0 = CpuSeconds();
+    smtp.OnSending = [&](QObject *) { composed = clock.nsecsElapsed() / 1e9; };
     clock.start();
     try {
         smtp.SendMail();
@@ -61,7 +71,10 @@ double SendMailSeconds(TmsMessage &m, const QString &server)
         std::printf("SendMail failed: %s\n", qPrintable(e.Message()));
         return -1;
     }
-    return clock.nsecsElapsed() / 1e9;
+    const double total = clock.nsecsElapsed() / 1e9;
+    std::printf("  SendMail: composing %.3f s, exchange %.3f s, CPU %.3f s\n", composed, total - composed,
+                CpuSeconds() - cpu0);
+    return total;
 }
 
 double CurlSeconds(const QString &file, quint16 port)
@@ -115,8 +128,11 @@ void Throughput(qint64 megabytes, int rounds)
         return;
     const double a = *std::min_element(ours.begin(), ours.end());
     const double b = *std::min_element(theirs.begin(), theirs.end());
-    std::printf("message of %.1f MB: SendMail best %.3f s, curl best %.3f s, ratio %.2f (goal <= 1.2)\n",
-                size / 1048576.0, a, b, a / b);
+    const double ma = Median(ours);
+    const double mb = Median(theirs);
+    std::printf("message of %.1f MB: SendMail best %.3f s, curl best %.3f s, ratio %.2f; "
+                "medians %.3f s / %.3f s, ratio %.2f (goal <= 1.2)\n",
+                size / 1048576.0, a, b, a / b, ma, mb, ma / mb);
 }
 
 void IdleWait(int seconds)

@@ -74,6 +74,7 @@ private slots:
     void boundaryForm();
     void nestedBoundariesDiffer();
     void composesFromPositionZero();
+    void writeErrorsPropagate();
 };
 
 void TestMailCompose::golden_data()
@@ -218,6 +219,23 @@ void TestMailCompose::composesFromPositionZero()
     buffer.write("old text that is replaced");
     message.EncodeMessage(buffer);
     QVERIFY(buffer.data().startsWith("From:      <a@b>\r\n"));
+}
+
+void TestMailCompose::writeErrorsPropagate()
+{
+    TmsMessage message;
+    message.Sender()->SetAddress(QStringLiteral("a@b"));
+    TmsAttItem *item = message.Attachments()->Add();
+    item->SetFileName(QStringLiteral("big.bin"));
+    item->SetStream(QByteArray(1 << 20, 'x'));
+    // A device that refuses writes, and a file whose disk is full.
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    QVERIFY_THROWS_EXCEPTION(EInOutError, message.EncodeMessage(readOnly));
+    QFile full(QStringLiteral("/dev/full"));
+    if (!full.open(QIODevice::WriteOnly))
+        QSKIP("no /dev/full");
+    QVERIFY_THROWS_EXCEPTION(EInOutError, message.EncodeMessage(full));
 }
 
 QTEST_GUILESS_MAIN(TestMailCompose)

@@ -42,7 +42,6 @@ private slots:
     void recordKeepsTextOfCombos();
     void rerenderReplacesTextCopy();
     void existingFileOfOtherCaseIsReused();
-    void followsCurrentDirectory();
     void failedTextCopyWritesNoRecord_data();
     void failedTextCopyWritesNoRecord();
 
@@ -147,19 +146,6 @@ void TstRenderFiles::existingFileOfOtherCaseIsReused()
     QCOMPARE(second.recordPath, first.recordPath);
     QCOMPARE(entries(m_dir->filePath(QStringLiteral("domains"))), (QStringList{"Example.COM.ini", "Example.COM.txt"}));
     QVERIFY(TextCopy::read(second.textPath).contains(QStringLiteral("2.  Complete Domain Name.......: example.com")));
-}
-
-void TstRenderFiles::followsCurrentDirectory()
-{
-    MapFields f;
-    f.texts[QStringLiteral("HostName")] = QStringLiteral("ns1.example.com");
-    RecordStore store(f, m_dir->filePath(QStringLiteral("zandolet.ini")));
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("elsewhere")));
-    QVERIFY(QDir::setCurrent(m_dir->filePath(QStringLiteral("elsewhere"))));
-    const RenderResult r = renderRecord(RecordKind::Host, f, store, QDateTime::currentDateTime());
-    QCOMPARE(QFileInfo(r.textPath).absoluteFilePath(),
-             QDir(m_dir->path()).filePath(QStringLiteral("elsewhere/hosts/ns1.example.com.txt")));
-    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("hosts"))));
 }
 
 void TstRenderFiles::failedTextCopyWritesNoRecord_data()
