@@ -128,6 +128,7 @@ void Index::drainEvents()
                 continue;
             Listing &l = it.value();
             if (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED)) {
+                dropWatch(l); // the path may come back as another folder
                 l.valid = false;
                 continue;
             }
@@ -153,11 +154,11 @@ void Index::dropWatch(Listing &l)
 
 bool Index::relist(const QString &folder, const QByteArray &native, const struct stat &st, Listing &l)
 {
-    if (m_inotify == -2)
-        m_inotify = m_notificationsOff ? -1 : ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotify == -2 && !m_notificationsOff)
+        m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     // Watch first, list second: a change during the listing then arrives as
     // an event, which is harmless to apply twice.
-    if (l.wd < 0 && m_inotify >= 0) {
+    if (l.wd < 0 && m_inotify >= 0 && !m_notificationsOff) {
         l.wd = ::inotify_add_watch(m_inotify, native.constData(),
                                    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                                        IN_MOVE_SELF | IN_ONLYDIR);

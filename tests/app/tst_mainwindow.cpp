@@ -4,8 +4,10 @@
 #include "FormHarness.h"
 #include "HelpWindow.h"
 #include "StartUp.h"
+#include "TSplashScreen.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,6 +201,17 @@ private slots:
         QCOMPARE(::startupFailureText(3),
                  QStringLiteral("3->Cannot start application. Try Shutting down other applications"));
         QCOMPARE(::startupFailureText(1).left(3), QStringLiteral("1->"));
+    }
+
+    void splashStaysUpForItsFirstTimerTick()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        TSplashScreen splash;
+        QVERIFY(splash.Showing());
+        QCOMPARE(splash.size(), QSize(161, 148));
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.Showing(), 5000);
+        QVERIFY(clock.elapsed() >= 990);
     }
 
     void everyHelpContextHasATopic()

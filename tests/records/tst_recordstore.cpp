@@ -169,6 +169,7 @@ private slots:
     void loadSelectsPublicChoice();
     void saveKeepsOtherKeysAndStoresComboText();
     void namesIgnoreCase();
+    void lookupSeesFilesCreatedByOthers_data();
     void lookupSeesFilesCreatedByOthers();
     void contactListIsSorted();
     void newNameAlreadyListedInOtherCase();
@@ -488,8 +489,18 @@ void RecordStoreTest::namesIgnoreCase()
     QCOMPARE(f.lists.value("HostName"), QStringList{"ns1"});
 }
 
+void RecordStoreTest::lookupSeesFilesCreatedByOthers_data()
+{
+    QTest::addColumn<bool>("notifications");
+    QTest::newRow("change notifications") << true;
+    QTest::newRow("time stamps only") << false;
+}
+
 void RecordStoreTest::lookupSeesFilesCreatedByOthers()
 {
+    QFETCH(bool, notifications);
+    DirectoryIndex::setChangeNotifications(notifications);
+    const auto restore = qScopeGuard([] { DirectoryIndex::setChangeNotifications(true); });
     TestDir dir;
     const QString folder = dir.path("f");
     QVERIFY(QDir(dir.path()).mkdir("f"));
@@ -500,6 +511,21 @@ void RecordStoreTest::lookupSeesFilesCreatedByOthers()
     QCOMPARE(DirectoryIndex::find(folder, "b.ini"), QStringLiteral("B.ini"));
     QFile::remove(folder + "/B.ini");
     QCOMPARE(DirectoryIndex::find(folder, "b.ini"), QString());
+    // Two spellings of one name: removing one leaves the other found.
+    writeBytes(folder + "/D.ini", "");
+    writeBytes(folder + "/d.INI", "");
+    QVERIFY(!DirectoryIndex::find(folder, "D.Ini").isEmpty());
+    QFile::remove(folder + "/D.ini");
+    QCOMPARE(DirectoryIndex::find(folder, "D.Ini"), QStringLiteral("d.INI"));
+    QVERIFY(QFile::rename(folder + "/d.INI", folder + "/e.ini"));
+    QCOMPARE(DirectoryIndex::find(folder, "D.Ini"), QString());
+    QCOMPARE(DirectoryIndex::find(folder, "E.INI"), QStringLiteral("e.ini"));
+    // The folder replaced by another one of the same name.
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QDir(dir.path()).mkdir("f"));
+    writeBytes(folder + "/New.ini", "");
+    QCOMPARE(DirectoryIndex::find(folder, "new.ini"), QStringLiteral("New.ini"));
+    QCOMPARE(DirectoryIndex::find(folder, "e.ini"), QString());
 
     // Changes within one time stamp tick leave the folder's time stamp as it
     // was; a listing taken too close to that stamp must not be trusted.

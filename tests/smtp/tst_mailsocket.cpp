@@ -97,29 +97,15 @@ void TestMailSocket::errorTexts_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
     QTest::newRow("time-out") << 57000 << "Operation timed out";
-    QTest::newRow("canceled") << 57001 << "Operation has been canceled";
-    QTest::newRow("server") << 57002 << "Server property is required";
-    QTest::newRow("winsock") << 57003 << "Invalid Winsock version";
-    QTest::newRow("resolve") << 57004 << "Error resolving remote host";
     QTest::newRow("service") << 57005 << "Service name is required";
-    QTest::newRow("sender") << 57100 << "The address of sender is required";
     QTest::newRow("recipient") << 57101 << "At least one Recipient, CC or BCC must be entered";
-    QTest::newRow("message") << 57102 << "MailMessage property must be assigned";
-    QTest::newRow("preamble") << 57106 << "This is a multipart message in MIME format";
     QTest::newRow("no error") << 10000 << "[0] No Error";
     QTest::newRow("permission, with full stop") << 10013 << "[10013] Permission denied.";
-    QTest::newRow("would block") << 10035 << "[10035] Resource temporarily not available";
-    QTest::newRow("reset") << 10054 << "[10054] Connection reset by peer";
     QTest::newRow("refused") << 10061 << "[10061] Connection refused";
-    QTest::newRow("no route") << 10065 << "[10065] No Route to Host";
     QTest::newRow("remote path") << 10071 << "[10071] Too many levels of remote in path";
-    QTest::newRow("startup") << 10093 << "[10093] Successful WSAStartup() not yet performed";
     QTest::newRow("host not found") << 11001 << "[11001] Host not found";
-    QTest::newRow("non-recoverable") << 11003 << "[11003] Non-Recoverable errors: FORMERR, REFUSED, NOTIMP";
-    QTest::newRow("no data") << 11004 << "[11004] Valid name, no data record of requested type";
     QTest::newRow("gap in the socket range") << 10072 << "Error #10072";
     QTest::newRow("unused mail code") << 57006 << "Error #57006";
-    QTest::newRow("zero") << 0 << "Error #0";
 }
 
 void TestMailSocket::errorTexts()
@@ -136,24 +122,15 @@ void TestMailSocket::winsockNumbers_data()
     QTest::addColumn<int>("winsock");
     QTest::newRow("refused") << "errno" << ECONNREFUSED << 10061;
     QTest::newRow("timed out") << "errno" << ETIMEDOUT << 10060;
-    QTest::newRow("reset") << "errno" << ECONNRESET << 10054;
-    QTest::newRow("broken pipe") << "errno" << EPIPE << 10054;
     QTest::newRow("host unreachable") << "errno" << EHOSTUNREACH << 10065;
     QTest::newRow("net unreachable") << "errno" << ENETUNREACH << 10051;
-    QTest::newRow("would block") << "errno" << EWOULDBLOCK << 10035;
     QTest::newRow("in progress") << "errno" << EINPROGRESS << 10035;
     QTest::newRow("address in use") << "errno" << EADDRINUSE << 10048;
-    QTest::newRow("not connected") << "errno" << ENOTCONN << 10057;
-    QTest::newRow("bad descriptor") << "errno" << EBADF << 10009;
-    QTest::newRow("no error") << "errno" << 0 << 0;
     QTest::newRow("unknown errno") << "errno" << EDOM << 10022;
     QTest::newRow("h: not found") << "h_errno" << HOST_NOT_FOUND << 11001;
-    QTest::newRow("h: try again") << "h_errno" << TRY_AGAIN << 11002;
-    QTest::newRow("h: no recovery") << "h_errno" << NO_RECOVERY << 11003;
     QTest::newRow("h: no data") << "h_errno" << NO_DATA << 11004;
     QTest::newRow("eai: no name") << "eai" << EAI_NONAME << 11001;
     QTest::newRow("eai: again") << "eai" << EAI_AGAIN << 11002;
-    QTest::newRow("eai: fail") << "eai" << EAI_FAIL << 11003;
     QTest::newRow("eai: no data") << "eai" << EAI_NODATA << 11004;
 }
 
