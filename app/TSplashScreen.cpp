@@ -33,6 +33,8 @@ TSplashScreen::TSplashScreen(QWidget *parent)
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // A coarse timer may tick up to 5% early; the splash must stay a full second.
+    SplashTimer->setTimerType(Qt::PreciseTimer);
     SplashTimer->setInterval(1000);
     connect(SplashTimer, &QTimer::timeout, this, &TSplashScreen::SplashTimerTimer);
     m_showing = true;

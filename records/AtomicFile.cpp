@@ -77,7 +77,8 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes)
     const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
     if (!err && ::fchmod(fd, mode) != 0)
         err = errno;
-    if (!err && ::fsync(fd) != 0)
+    // Data before the rename, so a crash leaves the old file or the new one.
+    if (!err && ::fdatasync(fd) != 0)
         err = errno;
     if (::close(fd) != 0 && !err)
         err = errno;

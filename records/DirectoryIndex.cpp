@@ -82,6 +82,11 @@ struct Listing {
 
 class Index {
 public:
+    ~Index()
+    {
+        if (m_inotify >= 0)
+            ::close(m_inotify);
+    }
     QString find(const QString &folder, const QString &name);
     void clear();
     void setNotifications(bool on)

@@ -157,6 +157,12 @@ void IniFileTest::failedWriteKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"s.ini"});
 
     if (::geteuid() != 0) { // permission bits do not stop root
+        // A file made read-only is not replaced, although its folder allows it.
+        QVERIFY(QFile::setPermissions(p, QFileDevice::ReadOwner));
+        QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeString("S", "k", "new"));
+        QVERIFY(QFile::setPermissions(p, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(readBytes(p), old);
+
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeString("S", "k", "new"));
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
