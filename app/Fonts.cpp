@@ -4,6 +4,7 @@
 
 void installFontSubstitutions()
 {
+    // Once per process; safe to call from every user of these fonts.
     static const bool done = [] {
         QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
         QFont::insertSubstitution(QStringLiteral("Courier"), QStringLiteral("Liberation Mono"));

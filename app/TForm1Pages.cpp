@@ -3,6 +3,7 @@
 #include "FormRules.h"
 #include "Latin1Guard.h"
 #include "TForm1.h"
+#include "TextPrinter.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -229,7 +230,7 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setFont(QFont(kind == RecordKind::Domain ? QStringLiteral("Courier New") : QStringLiteral("Courier"), 8));
+    memo->setFont(TextPrinter::memoFont(kind));
     QPalette pal = memo->palette();
     pal.setColor(QPalette::Text, Qt::black);
     memo->setPalette(pal);

@@ -1,6 +1,7 @@
 #include "TextPrinter.h"
 
 #include "Exception.h"
+#include "Fonts.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -15,14 +16,6 @@ QFont TextPrinter::memoFont(RecordKind kind)
     QFont font(QLatin1String(kind == RecordKind::Domain ? "Courier New" : "Courier"), 8);
     font.setStyleHint(QFont::TypeWriter);
     return font;
-}
-
-void TextPrinter::installFontSubstitutions()
-{
-    const QString mono = QStringLiteral("Liberation Mono");
-    for (const char *family : {"Courier New", "Courier"})
-        if (!QFont::substitutes(QLatin1String(family)).contains(mono))
-            QFont::insertSubstitution(QLatin1String(family), mono);
 }
 
 int TextPrinter::textWidth(QStringView text) const
@@ -82,7 +75,7 @@ QString TextPrinter::jobError() const
 
 void TextPrinter::print(const QStringList &lines)
 {
-    installFontSubstitutions();
+    ::installFontSubstitutions();
     QPainter painter;
     if (!painter.begin(&m_printer))
         throw Exception(jobError());

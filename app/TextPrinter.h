@@ -23,9 +23,6 @@ public:
     // The review memo's font of a kind: "Courier New" for domains, "Courier"
     // for hosts and contacts, 8 point.
     static QFont memoFont(RecordKind kind);
-    // Metric-compatible stand-ins for the Courier families, for systems that
-    // lack them; safe to call more than once.
-    static void installFontSubstitutions();
 
 private:
     // Width of `text` with its tabs expanded, starting at the left edge.

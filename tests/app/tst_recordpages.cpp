@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -34,8 +33,7 @@ void writeAll(const QString &path, const QByteArray &bytes)
 
 class TestRecordPages : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    QDir m_dir;
+    std::unique_ptr<WorkFolder> m_dir;
     ScriptedPrompter m_prompter;
     std::unique_ptr<TForm1> m_form;
 
@@ -46,22 +44,14 @@ class TestRecordPages : public QObject {
         qobject_cast<QTabWidget *>(pages->currentWidget())->setCurrentIndex(inner);
     }
     QLineEdit *nameEdit(const char *field) { return m_form->control<QComboBox>(field)->lineEdit(); }
-    void pick(const char *combo, int index)
-    {
-        auto *c = m_form->control<QComboBox>(combo);
-        c->setCurrentIndex(index);
-        emit c->activated(index);
-    }
 
 private slots:
     void init()
     {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tmp->isValid());
-        m_dir = QDir(m_tmp->path());
-        QDir::setCurrent(m_dir.path());
+        m_dir = std::make_unique<WorkFolder>();
+        QVERIFY(m_dir->isValid());
         m_prompter = ScriptedPrompter();
-        m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
+        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -69,7 +59,7 @@ private slots:
 
     void typingANameLoadsEveryRecordOnTheWay()
     {
-        writeAll(m_dir.filePath("domains/ex.ini"), "[DomainReg]\r\nOOrgNameEdit=Ex Org\r\nAHandleEdit=EX1\r\n");
+        writeAll(m_dir->filePath("domains/ex.ini"), "[DomainReg]\r\nOOrgNameEdit=Ex Org\r\nAHandleEdit=EX1\r\n");
         m_form->setText("TNameEdit", "kept");
         QTest::keyClicks(nameEdit("DomainNameEdit"), "e");
         QCOMPARE(m_form->text("OOrgNameEdit"), QString());
@@ -97,7 +87,7 @@ private slots:
         // Setting the text from the program runs no rule.
         m_form->setText("AuthScheme", "PGP");
         QVERIFY(m_form->isEnabled("AuthInfoEdit"));
-        pick("AuthScheme", 2);
+        pickEntry(*m_form, "AuthScheme", 2);
         QVERIFY(!m_form->isEnabled("AuthInfoEdit"));
         QCOMPARE(m_form->caption("Label52"), QStringLiteral("n/a"));
     }
@@ -155,21 +145,21 @@ private slots:
         QCOMPARE(memo.size(), 28);
         QVERIFY(memo.contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QCOMPARE(readAll(m_dir.filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
-        QVERIFY(QFile::exists(m_dir.filePath("hosts/ns1.example.com.txt")));
+        QCOMPARE(readAll(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QVERIFY(QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
 
         // New again, other case: no second entry, no rewrite.
-        QFile::remove(m_dir.filePath("hosts.cbx"));
+        QFile::remove(m_dir->filePath("hosts.cbx"));
         m_form->setText("HostName", "NS1.Example.COM");
         m_form->control<QPushButton>("HostShowForm")->click();
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QVERIFY(!QFile::exists(m_dir.filePath("hosts.cbx")));
+        QVERIFY(!QFile::exists(m_dir->filePath("hosts.cbx")));
 
         // Modify: list and files stay.
         m_form->control<QRadioButton>("ModifyHostRadio")->click();
         m_form->control<QPushButton>("HostShowForm")->click();
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QVERIFY(QFile::exists(m_dir.filePath("hosts/ns1.example.com.ini")));
+        QVERIFY(QFile::exists(m_dir->filePath("hosts/ns1.example.com.ini")));
 
         // Delete of a typed name: the list keeps its entry, the files go, the memo keeps the template.
         m_prompter.answers = {true};
@@ -177,9 +167,9 @@ private slots:
         m_form->setText("HostName", "ns1.example.com");
         m_form->control<QPushButton>("HostShowForm")->click();
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QCOMPARE(readAll(m_dir.filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
-        QVERIFY(!QFile::exists(m_dir.filePath("hosts/ns1.example.com.ini")));
-        QVERIFY(!QFile::exists(m_dir.filePath("hosts/ns1.example.com.txt")));
+        QCOMPARE(readAll(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.ini")));
+        QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
         QVERIFY(m_form->memoLines(RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_prompter.errors, QStringList());
     }
@@ -193,15 +183,14 @@ private slots:
         QCOMPARE(m_prompter.informations.at(0),
                  QStringLiteral("You did not enter a Contact Name on the Aithorization, Notify & Authentication tab."));
         QVERIFY(m_prompter.informations.at(1).contains("/"));
-        QVERIFY(m_dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty() ||
-                !QFile::exists(m_dir.filePath("escape.txt")));
-        QVERIFY(!QFile::exists(m_tmp->path() + "/../escape.txt"));
+        QVERIFY(!QFile::exists(m_dir->filePath("escape.txt")));
+        QVERIFY(!QFile::exists(m_dir->path() + "/../escape.txt"));
         QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
     }
 
     void printWritesTheMemoToTheChosenPrinter()
     {
-        const QString pdf = m_dir.filePath("out.pdf");
+        const QString pdf = m_dir->filePath("out.pdf");
         // Cancel prints nothing.
         m_form->setText("Contactname", "Doe, Jane");
         m_form->control<QPushButton>("ContactPrint")->click();

@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
 
@@ -83,8 +82,7 @@ QStringList bodyLines(const QByteArray &message)
 
 class TestMailRegistration : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    QDir m_dir;
+    std::unique_ptr<WorkFolder> m_dir;
     ScriptedPrompter m_prompter;
     std::unique_ptr<TForm1> m_form;
     QStringList m_statusLog; // "page:progress:text" for every status change
@@ -93,15 +91,15 @@ class TestMailRegistration : public QObject {
                  const QString &mailto = "hostmaster@example.net")
     {
         m_form.reset();
-        QFile::remove(m_dir.filePath("zandolet.ini"));
-        QFile settings(m_dir.filePath("zandolet.ini"));
+        QFile::remove(m_dir->filePath("zandolet.ini"));
+        QFile settings(m_dir->filePath("zandolet.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly));
         settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n")
                            .arg(server, sender, mailto)
                            .toLatin1());
         settings.close();
         m_prompter = ScriptedPrompter();
-        m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
+        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
         m_form->msSMTP1->SetTimeOut(10);
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
@@ -127,17 +125,15 @@ class TestMailRegistration : public QObject {
 
     QString recordFile(const Kind &k, const QString &name) const
     {
-        return m_dir.filePath(k.folder + "/" + name + ".ini");
+        return m_dir->filePath(k.folder + "/" + name + ".ini");
     }
 
 private slots:
     // Every case starts in an empty folder of its own.
     void init()
     {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tmp->isValid());
-        m_dir = QDir(m_tmp->path());
-        QDir::setCurrent(m_dir.path());
+        m_dir = std::make_unique<WorkFolder>();
+        QVERIFY(m_dir->isValid());
     }
     void cleanup() { m_form.reset(); }
 
@@ -170,7 +166,7 @@ private slots:
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
         QCOMPARE(listDuringSend, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{name});
-        QCOMPARE(readAll(m_dir.filePath(k.listFile)), name.toLatin1() + "\r\n");
+        QCOMPARE(readAll(m_dir->filePath(k.listFile)), name.toLatin1() + "\r\n");
 
         QVERIFY(sink.WaitForMessages(1));
         QCOMPARE(sink.Messages().size(), 1);
@@ -219,16 +215,14 @@ private slots:
 
         m_prompter.answers = {true}; // yes to the deletion question
         m_form->control<QRadioButton>("DeleteDomainRadio")->click();
-        auto *combo = m_form->control<QComboBox>(k.nameField);
-        combo->setCurrentIndex(0);
-        emit combo->activated(0);
+        pickEntry(*m_form, k.nameField, 0);
         QCOMPARE(m_form->text(k.nameField), QStringLiteral("gone.example"));
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{"kept.example"});
-        QCOMPARE(readAll(m_dir.filePath(k.listFile)), QByteArray("kept.example\r\n"));
+        QCOMPARE(readAll(m_dir->filePath(k.listFile)), QByteArray("kept.example\r\n"));
         QVERIFY(!QFile::exists(recordFile(k, "gone.example")));
-        QVERIFY(!QFile::exists(m_dir.filePath("domains/gone.example.txt")));
+        QVERIFY(!QFile::exists(m_dir->filePath("domains/gone.example.txt")));
         QVERIFY(sink.WaitForMessages(3));
     }
 
@@ -253,9 +247,7 @@ private slots:
         QCOMPARE(m_form->items(k.nameField), QStringList{"Doe, Jane"});
         m_prompter.answers = {true, true};
         m_form->control<QRadioButton>("DeleteContactRadio")->click();
-        auto *combo = m_form->control<QComboBox>(k.nameField);
-        combo->setCurrentIndex(0);
-        emit combo->activated(0);
+        pickEntry(*m_form, k.nameField, 0);
         clickMail(k);
         QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
         QCOMPARE(server.Mismatches(), QStringList());
@@ -263,7 +255,7 @@ private slots:
         QVERIFY(!m_prompter.informations.contains(kSent));
         QCOMPARE(m_form->items(k.nameField), QStringList{"Doe, Jane"});
         QVERIFY(QFile::exists(recordFile(k, "Doe, Jane")));
-        QVERIFY(QFile::exists(m_dir.filePath("contacts/Doe, Jane.txt")));
+        QVERIFY(QFile::exists(m_dir->filePath("contacts/Doe, Jane.txt")));
         QVERIFY(m_statusLog.endsWith("Cstatus:0:Connection closed"));
     }
 

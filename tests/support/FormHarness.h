@@ -8,6 +8,9 @@
 //   QTest::keyClicks(edit, "Example Inc");
 //   QCOMPARE(prompter.errors, QStringList{});
 //
+// Record folders and name lists go to the current directory; a WorkFolder
+// gives each case an empty one:  WorkFolder work;  work.filePath("hosts.cbx").
+//
 // Modal dialogs (setup, about) run their own loop; answer them with
 // `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->setModalResult(TGradientForm::mrOk); })`
 // before the click that opens them.
@@ -15,7 +18,10 @@
 #include "TForm1.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -53,6 +59,32 @@ public:
         return printerChoice ? printerChoice(printer) : false;
     }
 };
+
+// An empty temporary folder that is the current directory while it lives.
+class WorkFolder {
+public:
+    WorkFolder() { QDir::setCurrent(m_dir.path()); }
+    ~WorkFolder()
+    {
+        // Leave the folder before it goes, unless another one is current by now.
+        if (QDir::current() == QDir(m_dir.path()))
+            QDir::setCurrent(QDir::tempPath());
+    }
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Picks entry `index` of a combo box from its list, as a user does.
+inline void pickEntry(TForm1 &form, const QString &combo, int index)
+{
+    auto *c = form.control<QComboBox>(combo);
+    c->setCurrentIndex(index);
+    emit c->activated(index);
+}
 
 inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
 {
