@@ -17,6 +17,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
 
 namespace {
@@ -169,9 +172,21 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int wait = args.size() > 1 ? args.at(1).toInt() : 60;
-    const qint64 megabytes = args.size() > 2 ? args.at(2).toLongLong() : 32;
-    const int rounds = args.size() > 3 ? args.at(3).toInt() : 3;
+    // A time-out of 0 would wait for ever, so every argument must be a positive number.
+    const auto number = [&](int i, int fallback) {
+        if (args.size() <= i)
+            return fallback;
+        bool ok = false;
+        const int n = args.at(i).toInt(&ok);
+        if (!ok || n <= 0) {
+            std::fprintf(stderr, "usage: %s [wait-seconds=60] [megabytes=32] [rounds=3]\n", argv[0]);
+            std::exit(2);
+        }
+        return n;
+    };
+    const int wait = number(1, 60);
+    const qint64 megabytes = number(2, 32);
+    const int rounds = number(3, 3);
     Throughput(megabytes, rounds);
     IdleWait(wait);
     return 0;
