@@ -123,6 +123,9 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Closing the window ends a send in progress rather than leave it running unseen.
+    if (msSMTP1->Sending())
+        msSMTP1->Cancel();
     // The settings are written once; a failure is shown and the window still closes.
     if (!m_closing) {
         m_closing = true;

@@ -355,6 +355,25 @@ private slots:
         QCOMPARE(m_form->items(k.nameField), QStringList());
         QVERIFY(!m_form->msSMTP1->Sending());
     }
+
+    void closingTheWindowStopsTheSend()
+    {
+        ScriptedServer server(QStringLiteral("S: 220 slow\nW: 3000\n"));
+        server.Start();
+        newForm(server.Address());
+        m_form->show();
+        typeName(kKinds[2], "Roe, Richard");
+        auto open = m_form->msSMTP1->OnOpen;
+        m_form->msSMTP1->OnOpen = [&, open](QObject *s) {
+            open(s);
+            QTimer::singleShot(200, m_form.get(), [&] { m_form->close(); });
+        };
+        clickMail(kKinds[2]);
+        QCOMPARE(m_prompter.errors, QStringList{"Operation has been canceled"});
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(!m_form->msSMTP1->Sending());
+        QCOMPARE(m_form->items("Contactname"), QStringList());
+    }
 };
 
 QTEST_MAIN(TestMailRegistration)
