@@ -89,8 +89,10 @@ QStringList renderLines(RecordKind kind, const IFields &fields, const QDateTime 
 RenderResult renderRecord(RecordKind kind, const IFields &fields, RecordStore &store, const QDateTime &now)
 {
     const QString name = fields.text(QLatin1String(kindInfo(kind).nameField));
-    if (name.isEmpty())
-        throw Exception(QStringLiteral("A record without a name cannot be saved."));
+    // A name that cannot be a file name in the record folder never reaches the disk.
+    const QString problem = RecordStore::recordNameProblem(name);
+    if (!problem.isEmpty())
+        throw Exception(problem);
     const QStringList lines = renderLines(kind, fields, now);
     RecordStore::ensureFolder(kind);
     RenderResult result{RecordStore::textCopyPath(kind, name), RecordStore::recordFilePath(kind, name)};
