@@ -14,9 +14,3 @@ void installFontSubstitutions()
     }();
     (void)done;
 }
-
-void initAppResources()
-{
-    Q_INIT_RESOURCE(help);
-    Q_INIT_RESOURCE(images);
-}

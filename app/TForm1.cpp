@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "AppResources.h"
 #include "Exception.h"
 #include "Fonts.h"
 #include "HelpWindow.h"
@@ -184,11 +185,6 @@ int TForm1::focusedHelpContext() const
             return context;
     }
     return 0;
-}
-
-void TForm1::keyPressEvent(QKeyEvent *event)
-{
-    TGradientForm::keyPressEvent(event);
 }
 
 // ---- IFields ----

@@ -14,7 +14,6 @@
 
 class IPrompter;
 class QComboBox;
-class QLabel;
 class QTabWidget;
 class RecordStore;
 class HelpWindow;
@@ -106,7 +105,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildWindow();
