@@ -104,40 +104,37 @@ void TagSocket::SocketError(int code)
     RaiseError(MailError::Text(code));
 }
 
-void TagSocket::RaiseError(const QString &text)
+QString TagSocket::OfferError(const QString &text)
 {
     StopCountdown();
     QString msg = text;
     if (OnError)
         OnError(this, msg);
-    throw ESocketError(msg);
+    return msg;
 }
 
+void TagSocket::RaiseError(const QString &text)
+{
+    throw ESocketError(OfferError(text));
+}
+
+// The time-out and cancel texts stay as they are whatever OnError makes of them.
 void TagSocket::TimedOutError()
 {
-    StopCountdown();
-    QString msg = TimedOutText;
-    if (OnError)
-        OnError(this, msg);
+    OfferError(TimedOutText);
     Disconnect();
     throw ETimedOutError(TimedOutText);
 }
 
 void TagSocket::CanceledError()
 {
-    StopCountdown();
-    QString msg = CanceledText;
-    if (OnError)
-        OnError(this, msg);
+    OfferError(CanceledText);
     throw ECanceledError(CanceledText);
 }
 
 void TagSocket::ConnectionLostError(int code)
 {
-    StopCountdown();
-    QString msg = MailError::Text(code);
-    if (OnError)
-        OnError(this, msg);
+    const QString msg = OfferError(MailError::Text(code));
     Disconnect();
     throw ESocketError(msg);
 }

@@ -87,6 +87,8 @@ protected:
     void LetEventsRun();
 
     // The error paths: OnError first, then the exception.
+    // Stops the countdown and offers `text` to OnError; returns the text as the handler left it.
+    QString OfferError(const QString &text);
     [[noreturn]] void SocketError(int code);
     [[noreturn]] void RaiseError(const QString &text);
     [[noreturn]] void TimedOutError();
