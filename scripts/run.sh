@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Zandolet.
+# Installs what is missing, builds and starts Zandolet. Records are kept
+# under the folder you start it from.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/deps.sh
-scripts/build.sh
+repo=$(cd "$(dirname "$0")/.." && pwd)
+"$repo/scripts/deps.sh"
+"$repo/scripts/build.sh"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "Zandolet is a desktop program and needs a display: no DISPLAY or WAYLAND_DISPLAY is set." >&2
   echo "Run it from a desktop session, or under a virtual one: xvfb-run -a scripts/run.sh" >&2
   exit 1
 fi
-exec "${BUILD_DIR:-build}/app/zandolet" "$@"
+build=${BUILD_DIR:-build}
+case "$build" in /*) ;; *) build="$repo/$build" ;; esac
+exec "$build/app/zandolet" "$@"
