@@ -308,6 +308,11 @@ void TagSocket::ConnectSocket()
     // A refused connection is reported as itself as soon as it is known.
     WaitUntil([this] { return m_connectEvent || m_errorEvent || m_cancelled || m_timedOut; });
     StopCountdown();
+    EndOfWait();
+}
+
+void TagSocket::EndOfWait()
+{
     if (m_cancelled)
         CanceledError();
     if (m_timedOut)
@@ -360,12 +365,7 @@ bool TagSocket::ReceiveLine(QString &line)
     // A close ends the wait too: a server that hangs up must not look like a slow one.
     WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent; });
     StopCountdown();
-    if (m_cancelled)
-        CanceledError();
-    if (m_timedOut)
-        TimedOutError();
-    if (m_errorEvent)
-        ConnectionLostError(m_errorCode);
+    EndOfWait();
 
     StartCountdown();
     m_readEvent = false;

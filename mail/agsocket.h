@@ -96,6 +96,8 @@ protected:
     // The connection is gone (refused, reset, closed by the peer): OnError,
     // Disconnect, then ESocketError, so no session is left half open.
     [[noreturn]] void ConnectionLostError(int code);
+    // After a wait: the cancel, time-out or error path, whichever ended it.
+    void EndOfWait();
 
 private:
     void WaitUntil(const std::function<bool()> &done);
