@@ -11,16 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-[[noreturn]] void fail(int err)
+void AtomicFile::fail(int errnoValue)
 {
     int code = 0;
-    const QString text = AtomicFile::errorText(err, &code);
+    const QString text = errorText(errnoValue, &code);
     throw EInOutError(text, code);
 }
-
-} // namespace
 
 QString AtomicFile::errorText(int errnoValue, int *code)
 {
@@ -49,8 +45,11 @@ QString AtomicFile::errorText(int errnoValue, int *code)
     return QStringLiteral("I/O error %1").arg(errnoValue);
 }
 
-void AtomicFile::write(const QString &path, const QByteArray &bytes)
+void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
 {
+    // A NUL would silently cut the name short at the system call.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        fail(EINVAL);
     const QFileInfo info(path);
     QByteArray tmpl = QFile::encodeName(info.absolutePath()) + "/.zandolet-XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
@@ -78,7 +77,7 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes)
     if (!err && ::fchmod(fd, mode) != 0)
         err = errno;
     // Data before the rename, so a crash leaves the old file or the new one.
-    if (!err && ::fdatasync(fd) != 0)
+    if (!err && sync == Sync::Flush && ::fdatasync(fd) != 0)
         err = errno;
     if (::close(fd) != 0 && !err)
         err = errno;

@@ -4,7 +4,6 @@
 #include "Exception.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,57 +11,12 @@
 
 namespace {
 
-[[noreturn]] void fail(int err)
-{
-    int code = 0;
-    const QString text = AtomicFile::errorText(err, &code);
-    throw EInOutError(text, code);
-}
-
 QByteArray nativePath(const QString &path)
 {
     // A NUL would silently cut the name short at the system call.
     if (path.isEmpty() || path.contains(QChar(0)))
-        fail(EINVAL);
+        AtomicFile::fail(EINVAL);
     return QFile::encodeName(path);
-}
-
-// A fresh temporary file in the folder of `target`. Its name is short, so a
-// record name too long for the folder fails at the rename with its own error.
-int createTemporary(const QByteArray &target, QByteArray *tmp)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        *tmp = folder + ".zt-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        const int fd = ::open(tmp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
-[[noreturn]] void discardAndFail(const QByteArray &tmp, int err)
-{
-    ::unlink(tmp.constData());
-    fail(err);
 }
 
 } // namespace
@@ -89,21 +43,7 @@ QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
 // file, the real data, is flushed by its writer).
 void TextCopy::write(const QString &path, const QStringList &lines)
 {
-    const QByteArray bytes = encode(lines, path);
-    const QByteArray target = nativePath(path);
-    QByteArray tmp;
-    const int fd = createTemporary(target, &tmp);
-    if (fd < 0)
-        fail(errno);
-    if (!writeAll(fd, bytes)) {
-        const int err = errno;
-        ::close(fd);
-        discardAndFail(tmp, err);
-    }
-    if (::close(fd) != 0)
-        discardAndFail(tmp, errno);
-    if (::rename(tmp.constData(), target.constData()) != 0)
-        discardAndFail(tmp, errno);
+    AtomicFile::write(path, encode(lines, path), AtomicFile::Sync::NoFlush);
 }
 
 QStringList TextCopy::read(const QString &path)
@@ -111,7 +51,7 @@ QStringList TextCopy::read(const QString &path)
     const QByteArray native = nativePath(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        fail(errno);
+        AtomicFile::fail(errno);
     QByteArray bytes;
     char buf[16384];
     for (;;) {
@@ -123,7 +63,7 @@ QStringList TextCopy::read(const QString &path)
                 continue;
             const int err = errno;
             ::close(fd);
-            fail(err);
+            AtomicFile::fail(err);
         }
         bytes.append(buf, n);
     }
