@@ -13,23 +13,6 @@
 #include <QTabWidget>
 #include <QTest>
 
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
 
 class TestRecordPages : public QObject {
     Q_OBJECT
@@ -59,7 +42,7 @@ private slots:
 
     void typingANameLoadsEveryRecordOnTheWay()
     {
-        writeAll(m_dir->filePath("domains/ex.ini"), "[DomainReg]\r\nOOrgNameEdit=Ex Org\r\nAHandleEdit=EX1\r\n");
+        writeBytes(m_dir->filePath("domains/ex.ini"), "[DomainReg]\r\nOOrgNameEdit=Ex Org\r\nAHandleEdit=EX1\r\n");
         m_form->setText("TNameEdit", "kept");
         QTest::keyClicks(nameEdit("DomainNameEdit"), "e");
         QCOMPARE(m_form->text("OOrgNameEdit"), QString());
@@ -145,7 +128,7 @@ private slots:
         QCOMPARE(memo.size(), 28);
         QVERIFY(memo.contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QCOMPARE(readAll(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QCOMPARE(readBytes(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
         QVERIFY(QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
 
         // New again, other case: no second entry, no rewrite.
@@ -167,7 +150,7 @@ private slots:
         m_form->setText("HostName", "ns1.example.com");
         m_form->control<QPushButton>("HostShowForm")->click();
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
-        QCOMPARE(readAll(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
+        QCOMPARE(readBytes(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
         QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.ini")));
         QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
         QVERIFY(m_form->memoLines(RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
@@ -209,7 +192,7 @@ private slots:
         QFile::remove(pdf);
         m_form->control<QPushButton>("ContactShowForm")->click();
         m_form->control<QPushButton>("ContactPrint")->click();
-        QVERIFY(readAll(pdf).startsWith("%PDF"));
+        QVERIFY(readBytes(pdf).startsWith("%PDF"));
 
         m_form->setText("Contactname", QString());
         m_prompter.log.clear();

@@ -10,18 +10,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Opens the setup dialog, lets `edit` change it and closes it with `result`.
 void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
@@ -69,7 +58,7 @@ private slots:
 
     void setupDialogShowsAndTakesTheSettings()
     {
-        writeAll(settingsPath(), "[Setup]\r\nServer = mail.example.com \r\nEMail Address=\"me@example.com\"\r\n"
+        writeBytes(settingsPath(), "[Setup]\r\nServer = mail.example.com \r\nEMail Address=\"me@example.com\"\r\n"
                                  "Name=Pat\r\nMailto=hostmaster@example.net\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
@@ -94,17 +83,17 @@ private slots:
         QCOMPARE(form->mailto(), longMailbox);
 
         // Nothing reaches the file before the window closes.
-        QVERIFY(!readAll(settingsPath()).contains("smtp.example.org"));
+        QVERIFY(!readBytes(settingsPath()).contains("smtp.example.org"));
         form->close();
         const QByteArray expected = "[Setup]\r\nServer=smtp.example.org:2525\r\nEMail Address=me@example.com\r\n"
                                     "Name=" + longName.left(255).toLatin1() + "\r\nMailto=" + longMailbox.toLatin1() + "\r\n";
-        QCOMPARE(readAll(settingsPath()), expected);
+        QCOMPARE(readBytes(settingsPath()), expected);
         QVERIFY(prompter.errors.isEmpty());
     }
 
     void cancelChangesNothing()
     {
-        writeAll(settingsPath(), "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n");
+        writeBytes(settingsPath(), "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         runSetup(*form, [](TSetupDlg *d) {
@@ -121,14 +110,14 @@ private slots:
 
     void closeKeepsOtherSectionsAndUpdatesInPlace()
     {
-        writeAll(settingsPath(), "[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nmailto=old@example.net\r\n"
+        writeBytes(settingsPath(), "[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nmailto=old@example.net\r\n"
                                  "Extra=kept\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         QCOMPARE(form->mailto(), QStringLiteral("old@example.net"));
         QCOMPARE(form->text("OOrgNameEdit"), QStringLiteral("Example Inc"));
         form->close();
-        QCOMPARE(readAll(settingsPath()),
+        QCOMPARE(readBytes(settingsPath()),
                  QByteArray("[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nMailto=old@example.net\r\n"
                             "Extra=kept\r\nServer=\r\nEMail Address=\r\nName=\r\n"));
     }
@@ -152,7 +141,7 @@ private slots:
         form->show();
         form->Exit1Click();
         QVERIFY(!form->isVisible());
-        QVERIFY(readAll(settingsPath()).startsWith("[Setup]\r\nServer=\r\n"));
+        QVERIFY(readBytes(settingsPath()).startsWith("[Setup]\r\nServer=\r\n"));
     }
 };
 

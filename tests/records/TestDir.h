@@ -1,41 +1,12 @@
 #pragma once
-// A temporary folder made the current directory for one test, and helpers to
-// read and write files in it as bytes.
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
+// Helpers of the record tests: key orders read from files, and a file-size
+// limit that makes writes fail like a full disk.
+#include "TestFiles.h"
 
 #include <sys/resource.h>
 #include <csignal>
 
-class TestDir {
-public:
-    TestDir() : m_old(QDir::currentPath())
-    {
-        QVERIFY(m_dir.isValid());
-        QDir::setCurrent(m_dir.path());
-    }
-    ~TestDir() { QDir::setCurrent(m_old); }
-    QString path(const QString &rel = {}) const { return rel.isEmpty() ? m_dir.path() : m_dir.filePath(rel); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_old;
-};
-
-inline QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using TestDir = WorkFolder;
 
 // Key names of a section, in file order, from the file's text.
 inline QStringList keysOf(const QString &path, const QString &section)

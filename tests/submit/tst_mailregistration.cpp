@@ -37,11 +37,6 @@ const Kind kKinds[] = {
      "Internic CONTACT Registration", "ContactAuthorizationType"},
 };
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString localHostName()
 {
@@ -166,7 +161,7 @@ private slots:
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
         QCOMPARE(listDuringSend, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{name});
-        QCOMPARE(readAll(m_dir->filePath(k.listFile)), name.toLatin1() + "\r\n");
+        QCOMPARE(readBytes(m_dir->filePath(k.listFile)), name.toLatin1() + "\r\n");
 
         QVERIFY(sink.WaitForMessages(1));
         QCOMPARE(sink.Messages().size(), 1);
@@ -220,7 +215,7 @@ private slots:
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{"kept.example"});
-        QCOMPARE(readAll(m_dir->filePath(k.listFile)), QByteArray("kept.example\r\n"));
+        QCOMPARE(readBytes(m_dir->filePath(k.listFile)), QByteArray("kept.example\r\n"));
         QVERIFY(!QFile::exists(recordFile(k, "gone.example")));
         QVERIFY(!QFile::exists(m_dir->filePath("domains/gone.example.txt")));
         QVERIFY(sink.WaitForMessages(3));

@@ -16,12 +16,11 @@
 // before the click that opens them.
 #include "IPrompter.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -58,24 +57,6 @@ public:
         log << QStringLiteral("P: print dialog");
         return printerChoice ? printerChoice(printer) : false;
     }
-};
-
-// An empty temporary folder that is the current directory while it lives.
-class WorkFolder {
-public:
-    WorkFolder() { QDir::setCurrent(m_dir.path()); }
-    ~WorkFolder()
-    {
-        // Leave the folder before it goes, unless another one is current by now.
-        if (QDir::current() == QDir(m_dir.path()))
-            QDir::setCurrent(QDir::tempPath());
-    }
-    bool isValid() const { return m_dir.isValid(); }
-    QString path() const { return m_dir.path(); }
-    QString filePath(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 // Picks entry `index` of a combo box from its list, as a user does.
