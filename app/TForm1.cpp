@@ -110,7 +110,7 @@ void TForm1::FormCreate()
     msSMTP1->SetServer(settings.value(kSetup, QStringLiteral("Server")));
     msMessage1->Sender()->SetAddress(settings.value(kSetup, QStringLiteral("EMail Address")));
     msMessage1->Sender()->SetName(settings.value(kSetup, QStringLiteral("Name")));
-    m_store->loadDefaultsAndLists();
+    m_store->loadDefaultsAndLists(settings);
 }
 
 void TForm1::FormClose()

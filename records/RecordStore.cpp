@@ -195,7 +195,11 @@ void RecordStore::saveDefaults(RecordKind kind)
 
 void RecordStore::loadDefaultsAndLists()
 {
-    const IniDocument settings = IniDocument::load(m_settingsPath);
+    loadDefaultsAndLists(IniDocument::load(m_settingsPath));
+}
+
+void RecordStore::loadDefaultsAndLists(const IniDocument &settings)
+{
     for (RecordKind kind : {RecordKind::Domain, RecordKind::Host, RecordKind::Contact}) {
         const QString section = QLatin1String(kindInfo(kind).section);
         for (const KeyBinding &b : defaultsStartupOrder(kind))

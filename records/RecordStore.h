@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class IFields;
+class IniDocument;
 class IPrompter;
 
 class RecordStore {
@@ -37,6 +38,8 @@ public:
     void saveDefaults(RecordKind kind);
     // Start-up: the three defaults sections, then the three name lists.
     void loadDefaultsAndLists();
+    // The same, from a settings file the caller has read already.
+    void loadDefaultsAndLists(const IniDocument &settings);
 
     // After a show or mail: New adds the name, Delete removes the selected
     // entry and the record's two files, Modify leaves everything.
