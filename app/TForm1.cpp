@@ -148,9 +148,10 @@ void TForm1::Setup2Click()
     dlg.mailto->setText(m_mailto);
     if (dlg.ShowModal() != mrOk)
         return;
+    // The sender's address and name are cut to 255 by the message itself.
     msSMTP1->SetServer(dlg.ServerEdit->text().left(255));
-    msMessage1->Sender()->SetAddress(dlg.UserAddressEdit->text().left(255));
-    msMessage1->Sender()->SetName(dlg.UserNameEdit->text().left(255));
+    msMessage1->Sender()->SetAddress(dlg.UserAddressEdit->text());
+    msMessage1->Sender()->SetName(dlg.UserNameEdit->text());
     m_mailto = dlg.mailto->text();
 }
 

@@ -85,7 +85,7 @@ void TForm1::mailRecord(RecordKind kind)
     const QString name = text(QLatin1String(kindInfo(kind).nameField));
     msMessage1->Recipients()->Clear();
     msMessage1->Recipients()->AddAddress(m_mailto, QString());
-    msMessage1->SetSubject((name + QLatin1Char(' ') + QLatin1String(spec.subject)).left(255));
+    msMessage1->SetSubject(name + QLatin1Char(' ') + QLatin1String(spec.subject)); // cut to 255 by the message
     msMessage1->SetBody(memoLines(kind));
     // A message that cannot be sent opens no connection.
     msMessage1->CheckAddresses();
