@@ -1,6 +1,7 @@
 #include "ContactTemplate.h"
 
 #include "ContactBlockRows.h"
+#include "FieldCatalogue.h"
 #include "RecordKind.h"
 
 namespace {
@@ -24,10 +25,8 @@ std::vector<TemplateRow> build()
         R::blank(),
         R::line(QStringLiteral("Contact Information")),
     };
-    const QStringList contact{"ContactNicHandle", "ContactRole",  "Contactname",    "ContactOrgName",
-                              "ContactAddr",      "ContactCity",  "ContactState",   "ContactZip",
-                              "ContactCountry",   "ContactPhone", "ContactFax",     "ContactMail"};
-    const std::vector<TemplateRow> block = contactBlockRows(contact, kWidth, QStringLiteral("NIC Handle"));
+    const std::vector<TemplateRow> block =
+        contactBlockRows(blockFields(QStringLiteral("C")), kWidth, QStringLiteral("NIC Handle"));
     rows.insert(rows.end(), block.begin(), block.end());
 
     const std::vector<TemplateRow> tail{

@@ -31,6 +31,15 @@ const Stem kContactStems[] = {
     {"FaxEdit", "Fax", 'k', 1005},                {"MailEdit", "E-Mail", 'l', 1004},
 };
 
+// The host contact and the contact record hold the same twelve fields, in stem order.
+const char *const kHostContactFields[] = {"HCNicHandle", "HCRole", "HCName",    "HCOrg",   "HCAddr", "HCCity",
+                                          "HCState",     "HCZip",  "HCCountry", "HCPhone", "HCFax",  "HCMail"};
+const char *const kContactFields[] = {"ContactNicHandle", "ContactRole",  "Contactname",    "ContactOrgName",
+                                      "ContactAddr",      "ContactCity",  "ContactState",   "ContactZip",
+                                      "ContactCountry",   "ContactPhone", "ContactFax",     "ContactMail"};
+static_assert(std::size(kHostContactFields) == std::size(kContactStems));
+static_assert(std::size(kContactFields) == std::size(kContactStems));
+
 FieldSpec edit(RecordKind kind, const QString &page, const QString &name, const QString &label, const QString &line,
                int help, const QString &hint = {})
 {
@@ -164,11 +173,9 @@ void addHost(std::vector<FieldSpec> &t)
                           "Label61"));
     t.push_back(edit(H, kTypeHost, "HostIPAddress", "Host IP Address", "1c", 1015, "IP Number for this host"));
 
-    static const char *const hc[] = {"HCNicHandle", "HCRole", "HCName",    "HCOrg",   "HCAddr", "HCCity",
-                                     "HCState",     "HCZip",  "HCCountry", "HCPhone", "HCFax",  "HCMail"};
-    for (size_t i = 0; i < std::size(hc); ++i) {
+    for (size_t i = 0; i < std::size(kHostContactFields); ++i) {
         const Stem &s = kContactStems[i];
-        FieldSpec f = edit(H, kHostContact, hc[i], i == 0 ? "Nic Handle (If Known)" : s.label,
+        FieldSpec f = edit(H, kHostContact, kHostContactFields[i], i == 0 ? "Nic Handle (If Known)" : s.label,
                            QStringLiteral("2") + QLatin1Char(s.line), s.help);
         if (f.name == QLatin1String("HCCountry"))
             f.maxLength = 2;
@@ -221,14 +228,12 @@ void addContact(std::vector<FieldSpec> &t)
                               "Makes your selected Auth Type private", true),
                         authn));
 
-    static const char *const names[] = {"ContactNicHandle", "ContactRole",    "ContactOrgName", "ContactAddr",
-                                        "ContactCity",      "ContactState",   "ContactZip",     "ContactCountry",
-                                        "ContactPhone",     "ContactFax",     "ContactMail"};
     // Same stems as a contact block, without the name (line 1c is Contactname).
-    static const int stemOf[] = {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    for (size_t i = 0; i < std::size(names); ++i) {
-        const Stem &s = kContactStems[stemOf[i]];
-        FieldSpec f = edit(C, kContact, names[i], s.label, QStringLiteral("1") + QLatin1Char(s.line), s.help);
+    for (size_t i = 0; i < std::size(kContactFields); ++i) {
+        if (i == 2)
+            continue;
+        const Stem &s = kContactStems[i];
+        FieldSpec f = edit(C, kContact, kContactFields[i], s.label, QStringLiteral("1") + QLatin1Char(s.line), s.help);
         if (i == 0)
             f.disabledAtStart = true;
         t.push_back(f);
@@ -314,6 +319,12 @@ QStringList blockFields(const QString &block)
 {
     if (block == QLatin1String("O"))
         return {"OOrgNameEdit", "OAddrEdit", "OCityEdit", "OStateEdit", "OZipEdit", "OCountryEdit"};
+    if (block == QLatin1String("HC") || block == QLatin1String("C")) {
+        QStringList out;
+        for (const char *name : block == QLatin1String("C") ? kContactFields : kHostContactFields)
+            out << QLatin1String(name);
+        return out;
+    }
     if (block == QLatin1String("NS"))
         return {"PriNSEdit",   "PriNSIPEdit",   "SecNSEdit",    "SecNSIPEdit",
                 "ThirdNSEdit", "ThirdNSIPEdit", "fourthnsedit", "fourthnsipedit"};

@@ -43,7 +43,8 @@ const std::vector<PageSpec> &innerPages();
 
 // Stems of the twelve fields of a domain contact block, in copy order.
 const QStringList &contactBlockStems();
-// Field names of block "O", "A", "T", "B" or "NS" (name servers), in copy order.
+// Field names of block "O", "A", "T", "B", "NS" (name servers), "HC" (host contact)
+// or "C" (the contact record's person), in copy order.
 QStringList blockFields(const QString &block);
 
 // Caption as shown: "&&" becomes "&" and a single "&" (the accelerator mark) goes.

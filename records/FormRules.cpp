@@ -190,14 +190,16 @@ const QStringList &clearAllFields(RecordKind kind)
           << QStringLiteral("DomainNameEdit");
         return l;
     }();
-    static const QStringList host{"HostName", "HostNicHandle", "HostAuthScheme", "HostAuthInfo", "HostIPAddress",
-                                  "HCNicHandle", "HCRole", "HCName", "HCOrg", "HCAddr", "HCCity", "HCState", "HCZip",
-                                  "HCCountry", "HCPhone", "HCFax", "HCMail"};
-    static const QStringList contact{"Contactname", "ContactAuthorizationType", "ContactAuthorizationInfo",
-                                     "ContactNotifyUpdates", "ContactNotifyUse", "ContactAuthenticationType",
-                                     "ContactAuthenticationInfo", "ContactNicHandle", "ContactRole", "ContactOrgName",
-                                     "ContactAddr", "ContactCity", "ContactState", "ContactZip", "ContactCountry",
-                                     "ContactPhone", "ContactFax", "ContactMail"};
+    static const QStringList host = QStringList{"HostName", "HostNicHandle", "HostAuthScheme", "HostAuthInfo",
+                                                "HostIPAddress"} +
+                                    blockFields(QStringLiteral("HC"));
+    static const QStringList contact = [] {
+        const QStringList person = blockFields(QStringLiteral("C"));
+        return QStringList{"Contactname", "ContactAuthorizationType", "ContactAuthorizationInfo",
+                           "ContactNotifyUpdates", "ContactNotifyUse", "ContactAuthenticationType",
+                           "ContactAuthenticationInfo"} +
+               person.mid(0, 2) + person.mid(3);
+    }();
     switch (kind) {
     case RecordKind::Domain:
         return domain;

@@ -1,6 +1,7 @@
 #include "HostTemplate.h"
 
 #include "ContactBlockRows.h"
+#include "FieldCatalogue.h"
 #include "RecordKind.h"
 
 namespace {
@@ -32,9 +33,7 @@ std::vector<TemplateRow> build()
         R::blank(),
         R::line(QStringLiteral("Contact")),
     };
-    const QStringList contact{"HCNicHandle", "HCRole", "HCName",    "HCOrg",   "HCAddr", "HCCity",
-                              "HCState",     "HCZip",  "HCCountry", "HCPhone", "HCFax",  "HCMail"};
-    const std::vector<TemplateRow> block = contactBlockRows(contact, kWidth);
+    const std::vector<TemplateRow> block = contactBlockRows(blockFields(QStringLiteral("HC")), kWidth);
     rows.insert(rows.end(), block.begin(), block.end());
     return rows;
 }

@@ -20,12 +20,10 @@ void addSame(KeyTable &t, const QStringList &fields)
         t.push_back(same(f));
 }
 
-const QStringList kHostContact{"HCNicHandle", "HCRole",  "HCName",    "HCOrg",   "HCAddr", "HCCity",
-                               "HCState",     "HCZip",   "HCCountry", "HCPhone", "HCFax",  "HCMail"};
+const QStringList kHostContact = blockFields(QStringLiteral("HC"));
 
 // Contactname, then the address and reach fields of the "Contact" page.
-const QStringList kContactTail{"Contactname",    "ContactOrgName", "ContactAddr",  "ContactCity", "ContactState",
-                               "ContactZip",     "ContactCountry", "ContactPhone", "ContactFax",  "ContactMail"};
+const QStringList kContactTail = blockFields(QStringLiteral("C")).mid(2);
 
 KeyTable domainRecord()
 {
