@@ -5,6 +5,7 @@
 #include "ETimedOutError.h"
 #include "MailErrorText.h"
 #include "TAsyncSelect.h"
+#include "TTlsLayer.h"
 #include "WinsockErrno.h"
 
 #include <QCoreApplication>
@@ -134,7 +135,13 @@ void TagSocket::CanceledError()
 
 void TagSocket::ConnectionLostError(int code)
 {
-    const QString msg = OfferError(MailError::Text(code));
+    LostWith(MailError::Text(code));
+}
+
+void TagSocket::LostWith(const QString &text)
+{
+    const QString msg = OfferError(text);
+    m_tls.reset(); // a broken TLS session gets no closing alert
     Disconnect();
     throw ESocketError(msg);
 }
@@ -323,6 +330,7 @@ void TagSocket::EndOfWait()
 
 void TagSocket::CloseSilently()
 {
+    m_tls.reset();
     m_select.reset();
     if (m_socket >= 0)
         ::close(m_socket);
@@ -335,6 +343,8 @@ void TagSocket::Disconnect()
         return;
     if (OnClosing)
         OnClosing(this);
+    if (m_tls)
+        m_tls->Shutdown();
     CloseSilently();
     if (OnClosed)
         OnClosed(this);
@@ -363,7 +373,8 @@ bool TagSocket::ReceiveLine(QString &line)
     line.clear();
     StartCountdown();
     // A close ends the wait too: a server that hangs up must not look like a slow one.
-    WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent; });
+    WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent ||
+                              (m_tls && m_tls->Pending()); });
     StopCountdown();
     EndOfWait();
 
@@ -378,8 +389,8 @@ bool TagSocket::ReceiveLine(QString &line)
         if (m_cancelled || m_timedOut)
             break;
         char byte;
-        const ssize_t n = ::recv(m_socket, &byte, 1, 0);
-        const int err = errno;
+        int code = 0;
+        const ssize_t n = Receive(&byte, 1, code);
         if (m_select)
             m_select->ArmRead();
         if (n == 1) {
@@ -397,7 +408,6 @@ bool TagSocket::ReceiveLine(QString &line)
             m_closeEvent = true;
             break;
         }
-        const int code = WinsockErrno::FromErrno(err);
         if (code != WinsockErrno::WouldBlock) {
             if (m_cancelled)
                 break;
@@ -441,18 +451,23 @@ bool TagSocket::SendBuffer(const char *data, qsizetype size, bool restartOnProgr
         LetEventsRun();
         if (m_cancelled || m_timedOut)
             return false;
-        const ssize_t n = ::send(m_socket, data + sent, static_cast<size_t>(size - sent), MSG_NOSIGNAL);
+        int code = 0;
+        bool wantRead = false;
+        const ssize_t n = Transmit(data + sent, static_cast<size_t>(size - sent), code, wantRead);
         if (n >= 0) {
             sent += n;
             if (restartOnProgress && n > 0)
                 StartCountdown();
             continue;
         }
-        const int code = WinsockErrno::FromErrno(errno);
         if (code != WinsockErrno::WouldBlock) {
             if (m_cancelled)
                 return false;
             ConnectionLostError(code);
+        }
+        if (wantRead) {
+            WaitForSocket(true);
+            continue;
         }
         m_writeEvent = false;
         if (m_select)
@@ -461,4 +476,100 @@ bool TagSocket::SendBuffer(const char *data, qsizetype size, bool restartOnProgr
     }
     LetEventsRun();
     return !m_cancelled && !m_timedOut;
+}
+
+// ---- TLS -------------------------------------------------------------------
+
+void TagSocket::WaitForSocket(bool read)
+{
+    const quint64 seen = m_notifySeq;
+    if (m_select) {
+        if (read)
+            m_select->ArmRead();
+        else
+            m_select->ArmWrite();
+    }
+    WaitUntil([this, seen] { return m_notifySeq != seen || m_cancelled || m_timedOut; });
+}
+
+void TagSocket::StartTls(const QString &peerName)
+{
+    if (m_cancelled)
+        CanceledError();
+    auto tls = std::make_unique<TTlsLayer>(m_socket, peerName);
+    StartCountdown();
+    for (;;) {
+        LetEventsRun();
+        if (m_cancelled || m_timedOut)
+            break;
+        const TTlsLayer::Status step = tls->Handshake();
+        if (step == TTlsLayer::Ok)
+            break;
+        if (step != TTlsLayer::WantRead && step != TTlsLayer::WantWrite)
+            LostWith(tls->ErrorText());
+        WaitForSocket(step == TTlsLayer::WantRead);
+    }
+    StopCountdown();
+    if (m_cancelled)
+        CanceledError();
+    if (m_timedOut)
+        TimedOutError();
+    m_tls = std::move(tls);
+}
+
+ssize_t TagSocket::Receive(char *data, size_t size, int &code)
+{
+    code = 0;
+    if (!m_tls) {
+        const ssize_t n = ::recv(m_socket, data, size, 0);
+        if (n < 0)
+            code = WinsockErrno::FromErrno(errno);
+        return n;
+    }
+    size_t done = 0;
+    switch (m_tls->Read(data, size, done)) {
+    case TTlsLayer::Ok:
+        return static_cast<ssize_t>(done);
+    case TTlsLayer::Closed:
+        return 0;
+    case TTlsLayer::WantWrite:
+        if (m_select)
+            m_select->ArmWrite();
+        [[fallthrough]];
+    case TTlsLayer::WantRead:
+        code = WinsockErrno::WouldBlock;
+        return -1;
+    case TTlsLayer::Failed:
+        break;
+    }
+    LostWith(m_tls->ErrorText());
+}
+
+ssize_t TagSocket::Transmit(const char *data, size_t size, int &code, bool &wantRead)
+{
+    code = 0;
+    wantRead = false;
+    if (!m_tls) {
+        const ssize_t n = ::send(m_socket, data, size, MSG_NOSIGNAL);
+        if (n < 0)
+            code = WinsockErrno::FromErrno(errno);
+        return n;
+    }
+    size_t done = 0;
+    switch (m_tls->Write(data, size, done)) {
+    case TTlsLayer::Ok:
+        return static_cast<ssize_t>(done);
+    case TTlsLayer::WantRead:
+        wantRead = true;
+        [[fallthrough]];
+    case TTlsLayer::WantWrite:
+        code = WinsockErrno::WouldBlock;
+        return -1;
+    case TTlsLayer::Closed:
+        code = 10054; // the peer ended the session in the middle of our data
+        return -1;
+    case TTlsLayer::Failed:
+        break;
+    }
+    LostWith(m_tls->ErrorText());
 }

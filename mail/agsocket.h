@@ -13,6 +13,7 @@
 
 class QHostInfo;
 class TAsyncSelect;
+class TTlsLayer;
 
 class TagSocket : public QObject {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
     ~TagSocket() override;
 
     bool Connected() const { return m_socket >= 0; }
+    // True once a TLS handshake on the open connection has succeeded.
+    bool Encrypted() const { return m_tls != nullptr; }
 
     // Working state, readable for callers and tests.
     QString ServiceName() const { return m_serviceName; }
@@ -74,6 +77,10 @@ protected:
 
     // Connects the created socket and waits for the connection.
     void ConnectSocket();
+    // TLS handshake on the connected socket, with the same waits as every
+    // other step; the certificate must be valid for peerName. From then on
+    // every line goes through TLS.
+    void StartTls(const QString &peerName);
     // Like ReadLine; false when the peer closed before a complete line (line empty, no check).
     bool ReceiveLine(QString &line);
     // Sends all bytes, waiting for room when the socket is full. Returns false
@@ -101,6 +108,12 @@ protected:
 
 private:
     void WaitUntil(const std::function<bool()> &done);
+    // Waits for the next notification after asking for readability or writability.
+    void WaitForSocket(bool read);
+    // recv and send, through TLS once it is on; -1 with a Winsock code in `code`.
+    ssize_t Receive(char *data, size_t size, int &code);
+    ssize_t Transmit(const char *data, size_t size, int &code, bool &wantRead);
+    [[noreturn]] void LostWith(const QString &text);
     QString HostPart() const;
     void ResolveHost();
     void ResolvePort();
@@ -116,6 +129,7 @@ private:
 
     int m_socket = -1;
     std::unique_ptr<TAsyncSelect> m_select;
+    std::unique_ptr<TTlsLayer> m_tls;
     QString m_serviceName;
     QString m_localHost;
     QString m_remoteAddress;

@@ -5,6 +5,8 @@
 #include "ETimedOutError.h"
 #include "MailErrorText.h"
 #include "TDotStuffer.h"
+#include "TSmtpNegotiation.h"
+#include "TSubmissionHeaders.h"
 #include "TTempFileStream.h"
 #include "msmsg.h"
 
@@ -61,6 +63,13 @@ void TmsSMTP::Connect()
     TmsMailBase::Connect();
 }
 
+void TmsSMTP::SetSecurity(TSmtpSecurity security)
+{
+    m_security = security;
+    SetServiceName(SmtpSecurity::Service(security));
+    SetDefaultPort(SmtpSecurity::Port(security));
+}
+
 void TmsSMTP::Cancel()
 {
     TmsMailBase::Cancel();
@@ -70,7 +79,8 @@ void TmsSMTP::Cancel()
 void TmsSMTP::CheckReply(const QString &line)
 {
     if (line.size() >= 4) {
-        if (line.at(3) == QLatin1Char('-') || line.at(0) == QLatin1Char('2') || line.startsWith(QLatin1String("354")))
+        if (line.at(3) == QLatin1Char('-') || line.at(0) == QLatin1Char('2') || line.startsWith(QLatin1String("354")) ||
+            (m_challenge && line.startsWith(QLatin1String("334"))))
             return;
     }
     QString msg = line;
@@ -79,13 +89,15 @@ void TmsSMTP::CheckReply(const QString &line)
     throw ESocketError(msg);
 }
 
-QString TmsSMTP::ReadReply()
+QString TmsSMTP::ReadReply(QStringList *lines)
 {
     for (;;) {
         QString line;
         // A reply cut short by the server hanging up is a failure, never an answer.
         if (!ReceiveLine(line))
             ConnectionLostError(ConnectionResetCode);
+        if (lines)
+            lines->append(line);
         if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
             return line;
     }
@@ -94,6 +106,8 @@ QString TmsSMTP::ReadReply()
 void TmsSMTP::Login()
 {
     ConnectSocket();
+    if (Extended())
+        return TSmtpNegotiation(*this).Run();
     ReadReply();
     try {
         FlagScope helo(m_inHelo);
@@ -158,6 +172,7 @@ void TmsSMTP::Send()
     TTempFileStream text; // deleted when it goes out of scope, also after a failure
     if (OnPrepare)
         OnPrepare(this);
+    const TSubmissionHeaders submission(*message, Extended(), LocalHost());
     message->EncodeMessage(text);
     SendEnvelope(*message);
     SendData(text);

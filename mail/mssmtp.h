@@ -2,6 +2,7 @@
 // TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
 // exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT). The message is composed
 // into a temporary file first and streamed in 2,047-byte chunks.
+#include "SmtpSecurity.h"
 #include "msmb.h"
 
 #include <QPointer>
@@ -30,6 +31,17 @@ public:
     void SendMail();
     bool Sending() const { return m_sending; }
 
+    // Security, user name and password ask for the extended opening (EHLO,
+    // TLS, AUTH) and the "Date:" and "Message-ID:" headers. Choosing the
+    // security also chooses the well-known service and default port.
+    TSmtpSecurity Security() const { return m_security; }
+    void SetSecurity(TSmtpSecurity security);
+    QString UserName() const { return m_userName; }
+    void SetUserName(const QString &name) { m_userName = name; }
+    QString Password() const { return m_password; }
+    void SetPassword(const QString &password) { m_password = password; }
+    bool Extended() const { return m_security != TSmtpSecurity::None || !m_userName.isEmpty(); }
+
     void Connect() override;
     void Cancel() override;
 
@@ -42,8 +54,10 @@ protected:
     void Logout() override;
 
 private:
-    // Reads one whole reply; returns its last line.
-    QString ReadReply();
+    friend class TSmtpNegotiation;
+
+    // Reads one whole reply; returns its last line, and all of them in `lines`.
+    QString ReadReply(QStringList *lines = nullptr);
     void Send();
     void SendEnvelope(const TmsMessage &message);
     void SendData(QIODevice &text);
@@ -51,5 +65,9 @@ private:
 
     QPointer<TmsMessage> m_message;
     bool m_inHelo = false;
+    bool m_challenge = false; // a 334 challenge is a good answer during AUTH
+    TSmtpSecurity m_security = TSmtpSecurity::None;
+    QString m_userName;
+    QString m_password;
     bool m_sending = false;
 };

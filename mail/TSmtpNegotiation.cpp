@@ -1,0 +1,160 @@
+#include "TSmtpNegotiation.h"
+
+#include "ECanceledError.h"
+#include "ESocketError.h"
+#include "ETimedOutError.h"
+#include "msmsg.h"
+#include "mssmtp.h"
+
+namespace {
+
+QString Base64(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+// Keyword and parameters of an extension line; the old "AUTH=LOGIN" form too.
+QStringList Words(const QString &extension)
+{
+    QString text = extension;
+    const int eq = text.indexOf(QLatin1Char('='));
+    const int blank = text.indexOf(QLatin1Char(' '));
+    if (eq > 0 && (blank < 0 || eq < blank))
+        text[eq] = QLatin1Char(' ');
+    return text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+void TSmtpNegotiation::Run()
+{
+    const TSmtpSecurity security = m_smtp.Security();
+    const bool login = !m_smtp.UserName().isEmpty();
+    if (security == TSmtpSecurity::Tls)
+        m_smtp.StartTls(PeerName());
+    m_smtp.ReadReply();
+    Hello(security == TSmtpSecurity::Tls && !login);
+    if (security == TSmtpSecurity::StartTls) {
+        StartTls();
+        Hello(false);
+    }
+    if (login)
+        LogIn();
+}
+
+void TSmtpNegotiation::Hello(bool fallBack)
+{
+    const QString ehlo = QStringLiteral("EHLO ") + m_smtp.LocalHost();
+    m_extensions.clear();
+    QStringList reply;
+    if (!fallBack) {
+        m_smtp.SendLine(ehlo);
+        m_smtp.ReadReply(&reply);
+    } else {
+        try {
+            // Like the first HELO: a refusal that is answered by a retry is no error to report.
+            m_smtp.m_inHelo = true;
+            m_smtp.SendLine(ehlo);
+            m_smtp.ReadReply(&reply);
+            m_smtp.m_inHelo = false;
+        } catch (const ETimedOutError &) {
+            m_smtp.m_inHelo = false;
+            throw;
+        } catch (const ECanceledError &) {
+            m_smtp.m_inHelo = false;
+            throw;
+        } catch (const ESocketError &) {
+            m_smtp.m_inHelo = false;
+            if (!m_smtp.Connected())
+                throw;
+            m_smtp.SendLine(QStringLiteral("HELO ") + m_smtp.LocalHost());
+            m_smtp.ReadReply();
+            return;
+        }
+    }
+    for (qsizetype i = 1; i < reply.size(); ++i)
+        m_extensions << reply.at(i).mid(4).trimmed();
+}
+
+void TSmtpNegotiation::StartTls()
+{
+    if (!Offers(QStringLiteral("STARTTLS")))
+        Refuse(QStringLiteral("The server %1 does not offer STARTTLS, so nothing was sent. "
+                              "Choose another security setting or another server.")
+                   .arg(PeerName()));
+    m_smtp.SendLine(QStringLiteral("STARTTLS"));
+    m_smtp.ReadReply();
+    m_smtp.StartTls(PeerName());
+}
+
+void TSmtpNegotiation::LogIn()
+{
+    // A password over plain text is only acceptable when it never leaves this machine.
+    if (!m_smtp.Encrypted() && !(m_smtp.Security() == TSmtpSecurity::None && OnLoopback()))
+        Refuse(QStringLiteral("The password is not sent over an unencrypted connection. "
+                              "Choose STARTTLS or TLS as the security setting."));
+    const QStringList mechanisms = Parameters(QStringLiteral("AUTH"));
+    const QByteArray user = m_smtp.UserName().toUtf8();
+    const QByteArray password = m_smtp.Password().toUtf8();
+    if (mechanisms.contains(QLatin1String("PLAIN"), Qt::CaseInsensitive)) {
+        m_smtp.SendLine(QStringLiteral("AUTH PLAIN ") + Base64(QByteArray(1, '\0') + user + '\0' + password));
+        m_smtp.ReadReply();
+        return;
+    }
+    if (mechanisms.contains(QLatin1String("LOGIN"), Qt::CaseInsensitive)) {
+        m_smtp.m_challenge = true;
+        try {
+            m_smtp.SendLine(QStringLiteral("AUTH LOGIN"));
+            m_smtp.ReadReply();
+            m_smtp.SendLine(Base64(user));
+            m_smtp.ReadReply();
+        } catch (...) {
+            m_smtp.m_challenge = false;
+            throw;
+        }
+        m_smtp.m_challenge = false;
+        m_smtp.SendLine(Base64(password));
+        m_smtp.ReadReply();
+        return;
+    }
+    Refuse(mechanisms.isEmpty()
+               ? QStringLiteral("The server %1 offers no login.").arg(PeerName())
+               : QStringLiteral("The server %1 offers no login method that can be used here (PLAIN or LOGIN), only %2.")
+                     .arg(PeerName(), mechanisms.join(QLatin1Char(' '))));
+}
+
+bool TSmtpNegotiation::Offers(const QString &keyword) const
+{
+    for (const QString &extension : m_extensions) {
+        const QStringList words = Words(extension);
+        if (!words.isEmpty() && words.first().compare(keyword, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QStringList TSmtpNegotiation::Parameters(const QString &keyword) const
+{
+    QStringList all;
+    for (const QString &extension : m_extensions) {
+        const QStringList words = Words(extension);
+        if (!words.isEmpty() && words.first().compare(keyword, Qt::CaseInsensitive) == 0)
+            all << words.mid(1);
+    }
+    return all;
+}
+
+QString TSmtpNegotiation::PeerName() const
+{
+    return m_smtp.Server().section(QLatin1Char(':'), 0, 0);
+}
+
+bool TSmtpNegotiation::OnLoopback() const
+{
+    return m_smtp.RemoteAddress().startsWith(QLatin1String("127."));
+}
+
+void TSmtpNegotiation::Refuse(const QString &text)
+{
+    m_smtp.RaiseError(text);
+}
