@@ -7,6 +7,7 @@
 #include "IPrompter.h"
 #include "IniFile.h"
 #include "RecordStore.h"
+#include "SmtpSecurity.h"
 #include "TAboutBox.h"
 #include "TSetupDlg.h"
 #include "msmsg.h"
@@ -29,6 +30,10 @@
 namespace {
 
 const QString kSetup = QStringLiteral("Setup");
+// The connection keys come after the original four, and only once in use.
+const QString kSecurity = QStringLiteral("Security");
+const QString kUserName = QStringLiteral("User Name");
+const QString kPassword = QStringLiteral("Password");
 
 QString toMemoText(const QString &fieldText)
 {
@@ -110,16 +115,29 @@ void TForm1::FormCreate()
     msSMTP1->SetServer(settings.value(kSetup, QStringLiteral("Server")));
     msMessage1->Sender()->SetAddress(settings.value(kSetup, QStringLiteral("EMail Address")));
     msMessage1->Sender()->SetName(settings.value(kSetup, QStringLiteral("Name")));
+    msSMTP1->SetSecurity(SmtpSecurity::FromName(settings.value(kSetup, kSecurity)));
+    msSMTP1->SetUserName(settings.value(kSetup, kUserName));
+    msSMTP1->SetPassword(settings.value(kSetup, kPassword));
     m_store->loadDefaultsAndLists(settings);
 }
 
 void TForm1::FormClose()
 {
-    IniFile(m_settingsPath)
-        .writeStrings(kSetup, {{QStringLiteral("Server"), smtpServer()},
-                               {QStringLiteral("EMail Address"), senderAddress()},
-                               {QStringLiteral("Name"), senderName()},
-                               {QStringLiteral("Mailto"), m_mailto}});
+    std::vector<std::pair<QString, QString>> values = {{QStringLiteral("Server"), smtpServer()},
+                                                       {QStringLiteral("EMail Address"), senderAddress()},
+                                                       {QStringLiteral("Name"), senderName()},
+                                                       {QStringLiteral("Mailto"), m_mailto}};
+    // A file that never used them keeps its old shape; one that did is updated, also back to none.
+    const bool inUse = msSMTP1->Security() != TSmtpSecurity::None || !msSMTP1->UserName().isEmpty() ||
+                       !msSMTP1->Password().isEmpty();
+    const IniDocument stored = IniDocument::load(m_settingsPath);
+    if (inUse || stored.contains(kSetup, kSecurity) || stored.contains(kSetup, kUserName) ||
+        stored.contains(kSetup, kPassword)) {
+        values.emplace_back(kSecurity, SmtpSecurity::Name(msSMTP1->Security()));
+        values.emplace_back(kUserName, msSMTP1->UserName());
+        values.emplace_back(kPassword, msSMTP1->Password());
+    }
+    IniFile(m_settingsPath).writeStrings(kSetup, values);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -146,6 +164,9 @@ void TForm1::Setup2Click()
     dlg.UserAddressEdit->setText(senderAddress());
     dlg.UserNameEdit->setText(senderName());
     dlg.mailto->setText(m_mailto);
+    dlg.SecurityCombo->setCurrentText(SmtpSecurity::Name(msSMTP1->Security()));
+    dlg.LoginNameEdit->setText(msSMTP1->UserName());
+    dlg.PasswordEdit->setText(msSMTP1->Password());
     if (dlg.ShowModal() != mrOk)
         return;
     // The sender's address and name are cut to 255 by the message itself.
@@ -153,6 +174,9 @@ void TForm1::Setup2Click()
     msMessage1->Sender()->SetAddress(dlg.UserAddressEdit->text());
     msMessage1->Sender()->SetName(dlg.UserNameEdit->text());
     m_mailto = dlg.mailto->text();
+    msSMTP1->SetSecurity(SmtpSecurity::FromName(dlg.SecurityCombo->currentText()));
+    msSMTP1->SetUserName(dlg.LoginNameEdit->text());
+    msSMTP1->SetPassword(dlg.PasswordEdit->text());
 }
 
 void TForm1::Exit1Click()

@@ -2,10 +2,12 @@
 
 #include "HelpWindow.h"
 #include "Latin1Guard.h"
+#include "SmtpSecurity.h"
 
 #include <QKeyEvent>
 #include <QShortcut>
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -32,6 +34,8 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         {&UserAddressEdit, "UserAddressEdit", "EMail address", "Your e-mail address. IMPORTANT.  F1 for details"},
         {&UserNameEdit, "UserNameEdit", "Name", "Your Name"},
         {&mailto, "mailto", "Mail Registrations to:", "The address where registrations will be sent."},
+        {&LoginNameEdit, "LoginNameEdit", "User name", "The user name your mail provider gave you, if it asks for a login."},
+        {&PasswordEdit, "PasswordEdit", "Password", "The password of that user name."},
     };
     for (const auto &r : rows) {
         auto *edit = new QLineEdit(this);
@@ -45,6 +49,17 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         form->addRow(label, edit);
         *r.edit = edit;
     }
+    PasswordEdit->setEchoMode(QLineEdit::Password);
+
+    SecurityCombo = new QComboBox(this);
+    SecurityCombo->setObjectName(QStringLiteral("SecurityCombo"));
+    SecurityCombo->addItems(SmtpSecurity::Names());
+    SecurityCombo->setToolTip(QStringLiteral("STARTTLS or TLS if your mail provider asks for an encrypted connection."));
+    SecurityCombo->setProperty("helpContext", 1031);
+    auto *securityLabel = new QLabel(QStringLiteral("Security"), this);
+    securityLabel->setBuddy(SecurityCombo);
+    securityLabel->setProperty("helpContext", 1031);
+    form->insertRow(4, securityLabel, SecurityCombo);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
@@ -64,7 +79,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
             topic = new HelpWindow(this);
         topic->showTopic(1031);
     });
-    setFixedSize(404, 154);
+    setFixedSize(404, 236);
     centerOnScreen();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 #include "TGradientForm.h"
 
+class QComboBox;
 class QLineEdit;
 
-// The "Setup" dialog: SMTP server, the user's address and name, and the
-// mailbox registrations go to.
+// The "Setup" dialog: SMTP server, the user's address and name, the
+// mailbox registrations go to, and how to reach a server that wants
+// encryption and a login.
 class TSetupDlg : public TGradientForm {
     Q_OBJECT
 public:
@@ -14,6 +16,9 @@ public:
     QLineEdit *UserAddressEdit;
     QLineEdit *UserNameEdit;
     QLineEdit *mailto;
+    QComboBox *SecurityCombo;
+    QLineEdit *LoginNameEdit;
+    QLineEdit *PasswordEdit;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -373,6 +373,7 @@ bool TagSocket::ReceiveLine(QString &line)
     line.clear();
     StartCountdown();
     // A close ends the wait too: a server that hangs up must not look like a slow one.
+    // Over TLS the rest of a reply may already be decrypted, with nothing left on the socket to signal it.
     WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent ||
                               (m_tls && m_tls->Pending()); });
     StopCountdown();

@@ -10,7 +10,7 @@ namespace {
 
 QString ScriptPath()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("smtp_sink.py"));
+    return QStringLiteral(SMTP_SINK_SCRIPT);
 }
 
 QByteArray ReadAll(const QString &path)
@@ -34,14 +34,14 @@ SmtpSink::~SmtpSink()
     }
 }
 
-bool SmtpSink::Start(int timeoutMs)
+bool SmtpSink::Start(int timeoutMs, const QStringList &options)
 {
     if (!m_folder.isValid()) {
         m_error = QStringLiteral("no temporary folder: ") + m_folder.errorString();
         return false;
     }
     m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-    m_process.setArguments({ScriptPath(), m_folder.path()});
+    m_process.setArguments(QStringList{ScriptPath(), m_folder.path()} + options);
     m_process.start();
     if (!m_process.waitForStarted(timeoutMs)) {
         m_error = QStringLiteral("cannot start /usr/bin/python3: ") + m_process.errorString();
@@ -89,6 +89,12 @@ bool SmtpSink::WaitForMessages(int count, int ms) const
     const QDir dir(m_folder.path());
     return QTest::qWaitFor(
         [&] { return dir.entryList({QStringLiteral("*.eml")}, QDir::Files).size() >= count; }, ms);
+}
+
+QStringList SmtpSink::AuthAttempts() const
+{
+    const QString log = QString::fromUtf8(ReadAll(QDir(m_folder.path()).filePath(QStringLiteral("auth.log"))));
+    return log.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void SmtpSink::Clear()

@@ -32,7 +32,8 @@ public:
     SmtpSink &operator=(const SmtpSink &) = delete;
 
     // Starts the server and waits until it listens; false (see ErrorText) on failure.
-    bool Start(int timeoutMs = 15000);
+    // options: more arguments of smtp_sink.py (TLS, required login, no EHLO).
+    bool Start(int timeoutMs = 15000, const QStringList &options = {});
     quint16 Port() const { return m_port; }
     QString Address() const;
     QString ErrorText() const { return m_error; }
@@ -41,6 +42,8 @@ public:
     QList<Message> Messages() const;
     // Runs the test thread's events until count messages are stored or ms have passed.
     bool WaitForMessages(int count, int ms = 15000) const;
+    // The login attempts so far, one "MECHANISM USER ENCRYPTED" a line.
+    QStringList AuthAttempts() const;
     // Deletes the messages stored so far; later ones are numbered on.
     void Clear();
 
