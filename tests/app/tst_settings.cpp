@@ -2,7 +2,10 @@
 // written when the main window closes.
 #include "FormHarness.h"
 #include "TSetupDlg.h"
+#include "msmsg.h"
+#include "mssmtp.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -120,6 +123,44 @@ private slots:
         QCOMPARE(readBytes(settingsPath()),
                  QByteArray("[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nMailto=old@example.net\r\n"
                             "Extra=kept\r\nServer=\r\nEMail Address=\r\nName=\r\n"));
+    }
+
+    void connectionSettingsAreKeptAfterTheOthers()
+    {
+        writeBytes(settingsPath(), "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
+                                   "Mailto=hostmaster@example.net\r\n");
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        runSetup(*form, [](TSetupDlg *d) {
+            QCOMPARE(d->SecurityCombo->currentText(), QStringLiteral("None"));
+            QCOMPARE(d->PasswordEdit->echoMode(), QLineEdit::Password);
+            d->SecurityCombo->setCurrentText("STARTTLS");
+            d->LoginNameEdit->setText("pat@example.com");
+            d->PasswordEdit->setText("pa ss=word");
+        }, TGradientForm::mrOk);
+        QCOMPARE(form->msSMTP1->DefaultPort(), quint16(587));
+        form->close();
+        const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
+                                   "Mailto=hostmaster@example.net\r\nSecurity=STARTTLS\r\nUser Name=pat@example.com\r\n"
+                                   "Password=pa ss=word\r\n";
+        QCOMPARE(readBytes(settingsPath()), written);
+
+        // The next start shows them again; switching back to none clears them in the file.
+        ScriptedPrompter again;
+        auto next = makeForm(settingsPath(), again);
+        runSetup(*next, [](TSetupDlg *d) {
+            QCOMPARE(d->SecurityCombo->currentText(), QStringLiteral("STARTTLS"));
+            QCOMPARE(d->LoginNameEdit->text(), QStringLiteral("pat@example.com"));
+            QCOMPARE(d->PasswordEdit->text(), QStringLiteral("pa ss=word"));
+            d->SecurityCombo->setCurrentText("None");
+            d->LoginNameEdit->clear();
+            d->PasswordEdit->clear();
+        }, TGradientForm::mrOk);
+        QVERIFY(!next->msSMTP1->Extended());
+        next->close();
+        QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
+                                                       "Name=Pat\r\nMailto=hostmaster@example.net\r\nSecurity=None\r\n"
+                                                       "User Name=\r\nPassword=\r\n"));
     }
 
     void unwritableSettingsFileIsReportedAndTheWindowStillCloses()
