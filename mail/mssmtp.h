@@ -1,7 +1,8 @@
 #pragma once
 // TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
-// exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT). The message is composed
-// into a temporary file first and streamed in 2,047-byte chunks.
+// exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT), or, when security or a
+// login is set, opened with TSmtpNegotiation instead of HELO. The message is
+// composed into a temporary file first and streamed in 2,047-byte chunks.
 #include "SmtpSecurity.h"
 #include "msmb.h"
 
