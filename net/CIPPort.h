@@ -57,8 +57,6 @@ public:
     // in order when it can, so nothing is lost.
     void SetDataToSend(const QByteArray &data);
     void SetDataToSend(const char *buffer, qsizetype length);
-    // Bytes accepted but not yet taken by the socket.
-    qsizetype PendingSend() const { return m_pending.size() - m_pendingPos; }
 
     TConnectEvent OnConnected;
     TConnectEvent OnDisconnected;
@@ -77,9 +75,6 @@ protected:
     virtual void DoDataIn(const QByteArray &text, bool eol);
     virtual void DoReadyToSend();
 
-    // Destruction: quietly drop the connection before the library goes.
-    void Shutdown();
-
 private:
     void Connect();
     int CloseConnection(quint32 reason);
@@ -87,6 +82,7 @@ private:
     void ReadPass(bool final);
     int SendBuffer(const char *data, qsizetype length);
     int FlushPending();
+    qsizetype PendingSend() const { return m_pending.size() - m_pendingPos; }
     bool SocketOpen() const { return m_socket >= 0; }
     void ApplyOptions();
 
@@ -102,7 +98,10 @@ private:
     bool m_reading = false;
     bool m_closePending = false;
     LineFIFO m_fifo;
+    // Bytes accepted for sending that the socket has not taken yet.
     QByteArray m_pending;
     qsizetype m_pendingPos = 0;
+    // Counts connection attempts, so a handler that reconnects is not undone.
+    quint32 m_attempt = 0;
     QObject *m_window = nullptr;
 };
