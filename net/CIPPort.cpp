@@ -171,36 +171,34 @@ void CIPPort::SetRemoteHost(const QString &host)
 
 void CIPPort::SetInBufferSize(quint16 size)
 {
-    ClearLastError();
-    m_inBufferSize = size;
-    if (!SocketOpen())
-        return;
-    const int value = size;
-    if (Ws().SetSockOpt(m_socket, SOL_SOCKET, SO_RCVBUF, &value, sizeof value) == 0)
-        return;
-    const int e = Ws().WSAGetLastError();
-    int actual = 0;
-    unsigned length = sizeof actual;
-    if (Ws().GetSockOpt(m_socket, SOL_SOCKET, SO_RCVBUF, &actual, &length) == 0)
-        m_inBufferSize = quint16(actual);
-    if (e != 0)
-        SetError(e, ErrorText(e));
+    SetBufferSize(SO_RCVBUF, size, m_inBufferSize);
 }
 
 void CIPPort::SetOutBufferSize(quint16 size)
 {
+    SetBufferSize(SO_SNDBUF, size, m_outBufferSize);
+}
+
+void CIPPort::SetBufferSize(int option, quint16 size, quint16 &property)
+{
     ClearLastError();
-    m_outBufferSize = size;
+    property = size;
     if (!SocketOpen())
         return;
-    const int value = size;
-    if (Ws().SetSockOpt(m_socket, SOL_SOCKET, SO_SNDBUF, &value, sizeof value) == 0)
-        return;
-    const int e = Ws().WSAGetLastError();
+    // The kernel starts its buffers larger than any 16-bit size and grows them
+    // with the traffic; fixing a smaller one would cap the throughput, so the
+    // size only ever raises the buffer.
     int actual = 0;
     unsigned length = sizeof actual;
-    if (Ws().GetSockOpt(m_socket, SOL_SOCKET, SO_SNDBUF, &actual, &length) == 0)
-        m_outBufferSize = quint16(actual);
+    if (Ws().GetSockOpt(m_socket, SOL_SOCKET, option, &actual, &length) == 0 && actual >= size)
+        return;
+    const int value = size;
+    if (Ws().SetSockOpt(m_socket, SOL_SOCKET, option, &value, sizeof value) == 0)
+        return;
+    const int e = Ws().WSAGetLastError();
+    length = sizeof actual;
+    if (Ws().GetSockOpt(m_socket, SOL_SOCKET, option, &actual, &length) == 0)
+        property = quint16(std::min(actual, 0xffff));
     if (e != 0)
         SetError(e, ErrorText(e));
 }
@@ -432,6 +430,7 @@ void CIPPort::ReadPass(bool final)
 {
     QElapsedTimer slice;
     slice.start();
+    bool received = false;
     QByteArray line;
     for (;;) {
         if (!SocketOpen()) {
@@ -453,8 +452,14 @@ void CIPPort::ReadPass(bool final)
             CloseConnection(FdClose);
             return;
         }
+        if (received && !final && slice.elapsed() >= ReadSliceMs) {
+            // Let other events run; the last receive has re-armed the read notice.
+            m_reading = false;
+            return;
+        }
         // The last pass only empties what is already here.
         const int n = final ? 0 : Ws().Recv(m_socket, tail, int(space), 0);
+        received = true;
         if (n == 0) {
             while (m_fifo.TakeLine(line))
                 DoDataIn(line, true);
@@ -467,13 +472,7 @@ void CIPPort::ReadPass(bool final)
         }
         if (n > 0) {
             m_fifo.Commit(quint32(n));
-            if (slice.elapsed() < ReadSliceMs)
-                continue;
-            // More may be waiting: the receive has re-armed the read notice.
-            while (m_fifo.TakeLine(line))
-                DoDataIn(line, true);
-            m_reading = false;
-            return;
+            continue;
         }
         const int e = Ws().WSAGetLastError();
         m_reading = false;

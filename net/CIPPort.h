@@ -85,6 +85,7 @@ private:
     qsizetype PendingSend() const { return m_pending.size() - m_pendingPos; }
     bool SocketOpen() const { return m_socket >= 0; }
     void ApplyOptions();
+    void SetBufferSize(int option, quint16 size, quint16 &property);
 
     quint32 m_remoteAddress = 0; // network byte order
     quint16 m_remotePort = 0;

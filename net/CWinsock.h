@@ -42,7 +42,6 @@ public:
 
 protected:
     WinsockTable &Ws() const { return *m_table; }
-    const WSAData &Data() const { return m_data; }
 
 private:
     bool LoadWinsock();

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
-  python3 python3-aiosmtpd poppler-utils sharutils curl
+  python3 python3-aiosmtpd poppler-utils sharutils curl socat
   xvfb xauth
 )
 missing=()
