@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
   libssl-dev openssl ca-certificates
-  python3 python3-aiosmtpd poppler-utils sharutils curl
+  python3 python3-aiosmtpd poppler-utils sharutils curl socat
   xvfb xauth
 )
 missing=()
