@@ -1,7 +1,9 @@
 #pragma once
 // Record files, text copies and mail are ISO-8859-1. A character outside it
 // is refused where it is typed, with a tool tip that says why, instead of
-// being dropped silently when the record is written.
+// being dropped silently when the record is written. One-line fields refuse
+// line breaks and NUL the same way: pasted into a field they would split a
+// template line or a settings file.
 #include <QString>
 #include <QValidator>
 
@@ -12,14 +14,18 @@ class QWidget;
 QChar firstNonLatin1(const QString &text);
 QString nonLatin1Reason(QChar c);
 
-class Latin1Validator : public QValidator {
+// Text of a memo as typed; QPlainTextEdit::toPlainText() turns no-break spaces into spaces.
+QString memoText(const QPlainTextEdit *memo);
+
+// The check of one-line fields: ISO-8859-1 text without CR, LF or NUL.
+class OneLineValidator : public QValidator {
 public:
-    explicit Latin1Validator(QWidget *field);
+    explicit OneLineValidator(QWidget *field);
     State validate(QString &input, int &pos) const override;
 
 private:
     QWidget *m_field;
 };
 
-// Installs the refusal on a line edit, combo box or plain-text memo.
+// Installs the refusal on a line edit, combo box or plain-text memo (which keeps its lines).
 void guardLatin1(QWidget *field);

@@ -6,9 +6,11 @@
 #include "HelpWindow.h"
 #include "IPrompter.h"
 #include "IniFile.h"
+#include "Latin1Guard.h"
 #include "RecordStore.h"
 #include "SmtpSecurity.h"
 #include "TAboutBox.h"
+#include "TMailWorkflow.h"
 #include "TSetupDlg.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -53,11 +55,12 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     installFontSubstitutions();
     initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
-    createMailComponents();
     buildWindow();
+    m_mail = std::make_unique<TMailWorkflow>(*this);
+    msMessage1 = m_mail->message();
+    msSMTP1 = m_mail->smtp();
     connectRecordHandlers();
     connectReviewHandlers();
-    connectMailHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WindowShortcut);
@@ -66,7 +69,13 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The members go before the child widgets; a focused combo box that loses
+    // its focus while the children are destroyed must not reach them.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
+}
 
 QString TForm1::defaultSettingsPath()
 {
@@ -143,8 +152,7 @@ void TForm1::FormClose()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closing the window ends a send in progress rather than leave it running unseen.
-    if (msSMTP1->Sending())
-        msSMTP1->Cancel();
+    m_mail->stop();
     // The settings are written once; a failure is shown and the window still closes.
     if (!m_closing) {
         m_closing = true;
@@ -222,7 +230,7 @@ QString TForm1::text(const QString &field) const
     if (auto *c = qobject_cast<QComboBox *>(w))
         return c->currentText();
     if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
-        QString t = m->toPlainText();
+        QString t = memoText(m);
         t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         return t;
     }

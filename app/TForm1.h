@@ -17,6 +17,7 @@ class QComboBox;
 class QTabWidget;
 class RecordStore;
 class HelpWindow;
+class TMailWorkflow;
 class TmsMessage;
 class TmsSMTP;
 
@@ -40,7 +41,7 @@ public:
     QString senderName() const;
     QString mailto() const { return m_mailto; }
 
-    // The mail components: the message and the SMTP client that sends it.
+    // The mail components, owned by the mail workflow: the message and the SMTP client that sends it.
     TmsMessage *msMessage1 = nullptr;
     TmsSMTP *msSMTP1 = nullptr;
 
@@ -84,20 +85,16 @@ public:
     RenderResult renderedFiles(RecordKind kind) const { return m_rendered[static_cast<size_t>(kind)]; }
     // The kind's memo, one entry a line.
     QStringList memoLines(RecordKind kind) const;
+    // Shows why the kind's name cannot be used; true when refused.
+    bool refuseRecordName(RecordKind kind);
+    // Renders the record (text copy, record file) and loads the text copy into the memo.
+    void renderIntoMemo(RecordKind kind);
 
-    // Mail buttons and the SMTP events.
+    // Mail buttons.
     void BitBtn1Click();
     void HostMailtoNicClick();
     void ContactMailtoNicClick();
-    void msSMTP1Open(QObject *sender);
-    void msSMTP1Prepare(QObject *sender);
-    void msSMTP1Sending(QObject *sender);
-    void msSMTP1MailSent(QObject *sender);
-    void msSMTP1Closing(QObject *sender);
-    void msSMTP1Closed(QObject *sender);
-    void msSMTP1Cancel(QObject *sender);
-    // Cancels the send in progress, if any.
-    void cancelSend();
+    TMailWorkflow &mailWorkflow() const { return *m_mail; }
 
     // Start-up load and close.
     void FormCreate();
@@ -115,16 +112,6 @@ private:
     void registerControl(QWidget *w, const QString &name);
     void connectRecordHandlers();
     void connectReviewHandlers();
-    void createMailComponents();
-    void connectMailHandlers();
-    void mailRecord(RecordKind kind);
-    void setSendRunning(bool running);
-    // Every page's bar and status; the contact page too unless `contactPage` is false.
-    void setSendStatus(int progress, const QString &status, bool contactPage = true);
-    // Shows why the kind's name cannot be used; true when refused.
-    bool refuseRecordName(RecordKind kind);
-    // Renders the record (text copy, record file) and loads the text copy into the memo.
-    void renderIntoMemo(RecordKind kind);
     void showForm(RecordKind kind);
     void printMemo(RecordKind kind);
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
@@ -134,6 +121,7 @@ private:
     QString m_settingsPath;
     IPrompter *m_prompter;
     std::unique_ptr<RecordStore> m_store;
+    std::unique_ptr<TMailWorkflow> m_mail;
     QHash<QString, QWidget *> m_controls;
     QHash<QString, int> m_pickedIndex;
     std::array<RenderResult, 3> m_rendered;   // combo -> entry the user picked, -1 after typing

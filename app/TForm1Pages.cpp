@@ -55,8 +55,11 @@ void TForm1::buildWindow()
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
+    // Disabled fields are silver with dark grey text: a value that is still
+    // mailed (a stored password, say) stays readable.
     QPalette pal = palette();
     pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x30, 0x30, 0x30));
     setPalette(pal);
 
     auto *outer = new QVBoxLayout(this);

@@ -4,6 +4,7 @@
 #include "FormRules.h"
 #include "RecordStore.h"
 #include "TForm1.h"
+#include "TMailWorkflow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,6 +16,9 @@
 void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserChange)
 {
     const QString name = combo->objectName();
+    // Qt takes a typed text that equals an entry for a pick of that entry when
+    // editing ends; only the drop-down list and the arrow keys pick.
+    disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     // Only the user's typing or picking counts as a change; texts set by the
     // program block these signals.
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, name, onUserChange] {
@@ -59,7 +63,12 @@ void TForm1::connectRecordHandlers()
     for (const KindInfo &k : recordKinds()) {
         const RecordKind kind = k.kind;
         connect(control<QPushButton>(QLatin1String(k.defaultButton)), &QPushButton::clicked, this,
-                [this, kind] { guarded([this, kind] { m_store->saveDefaults(kind); }); });
+                [this, kind] {
+                    guarded([this, kind] {
+                        m_store->saveDefaults(kind);
+                        m_mail->showBriefly(kind, QStringLiteral("Saved as default"));
+                    });
+                });
     }
     for (const ClearAllButtonSpec &c : clearAllButtons()) {
         const RecordKind kind = c.kind;

@@ -1,9 +1,11 @@
-// Show Form and Print of the three review pages.
+// Show Form, Print and the mail buttons of the three review pages.
 #include "Exception.h"
 #include "FieldCatalogue.h"
 #include "IPrompter.h"
+#include "Latin1Guard.h"
 #include "RecordStore.h"
 #include "TForm1.h"
+#include "TMailWorkflow.h"
 #include "TemplateRenderer.h"
 #include "TextCopy.h"
 #include "TextPrinter.h"
@@ -57,7 +59,7 @@ void TForm1::renderIntoMemo(RecordKind kind)
 
 QStringList TForm1::memoLines(RecordKind kind) const
 {
-    const QString text = control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo))->toPlainText();
+    const QString text = memoText(control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
@@ -82,6 +84,10 @@ void TForm1::printMemo(RecordKind kind)
     printLines(memoLines(kind), memo->font(), printer);
 }
 
+void TForm1::BitBtn1Click() { m_mail->mail(RecordKind::Domain); }
+void TForm1::HostMailtoNicClick() { m_mail->mail(RecordKind::Host); }
+void TForm1::ContactMailtoNicClick() { m_mail->mail(RecordKind::Contact); }
+
 void TForm1::ShowFormClick() { showForm(RecordKind::Domain); }
 void TForm1::HostShowFormClick() { showForm(RecordKind::Host); }
 void TForm1::ContactShowFormClick() { showForm(RecordKind::Contact); }
@@ -95,18 +101,18 @@ void TForm1::connectReviewHandlers()
         RecordKind kind;
         void (TForm1::*show)();
         void (TForm1::*print)();
+        void (TForm1::*mail)();
     } pages[] = {
-        {RecordKind::Domain, &TForm1::ShowFormClick, &TForm1::BitBtn4Click},
-        {RecordKind::Host, &TForm1::HostShowFormClick, &TForm1::HostPrintClick},
-        {RecordKind::Contact, &TForm1::ContactShowFormClick, &TForm1::ContactPrintClick},
+        {RecordKind::Domain, &TForm1::ShowFormClick, &TForm1::BitBtn4Click, &TForm1::BitBtn1Click},
+        {RecordKind::Host, &TForm1::HostShowFormClick, &TForm1::HostPrintClick, &TForm1::HostMailtoNicClick},
+        {RecordKind::Contact, &TForm1::ContactShowFormClick, &TForm1::ContactPrintClick, &TForm1::ContactMailtoNicClick},
     };
     for (const auto &p : pages) {
         const KindInfo &k = kindInfo(p.kind);
-        auto show = p.show;
-        auto print = p.print;
-        connect(control<QPushButton>(QLatin1String(k.showButton)), &QPushButton::clicked, this,
-                [this, show] { guarded([this, show] { (this->*show)(); }); });
-        connect(control<QPushButton>(QLatin1String(k.printButton)), &QPushButton::clicked, this,
-                [this, print] { guarded([this, print] { (this->*print)(); }); });
+        const std::pair<const char *, void (TForm1::*)()> buttons[] = {
+            {k.showButton, p.show}, {k.printButton, p.print}, {k.mailButton, p.mail}};
+        for (const auto &[button, handler] : buttons)
+            connect(control<QPushButton>(QLatin1String(button)), &QPushButton::clicked, this,
+                    [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     }
 }

@@ -4,6 +4,7 @@
 #include "Latin1Guard.h"
 #include "SmtpSecurity.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QShortcut>
 
@@ -85,8 +86,13 @@ TSetupDlg::TSetupDlg(QWidget *owner)
 
 void TSetupDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        setModalResult(mrOk);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Enter presses the focused button (Cancel stays Cancel); elsewhere it means OK.
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()))
+            button->click();
+        else
+            setModalResult(mrOk);
+    }
     else if (event->key() == Qt::Key_Escape)
         setModalResult(mrCancel);
     else

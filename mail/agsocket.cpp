@@ -138,6 +138,11 @@ void TagSocket::ConnectionLostError(int code)
     LostWith(MailError::Text(code));
 }
 
+void TagSocket::ConnectionLostError(const QString &text)
+{
+    LostWith(text);
+}
+
 void TagSocket::LostWith(const QString &text)
 {
     const QString msg = OfferError(text);

@@ -103,6 +103,7 @@ protected:
     // The connection is gone (refused, reset, closed by the peer): OnError,
     // Disconnect, then ESocketError, so no session is left half open.
     [[noreturn]] void ConnectionLostError(int code);
+    [[noreturn]] void ConnectionLostError(const QString &text);
     // After a wait: the cancel, time-out or error path, whichever ended it.
     void EndOfWait();
 

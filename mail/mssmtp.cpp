@@ -11,6 +11,7 @@
 #include "msmsg.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -26,8 +27,7 @@ private:
     bool &m_flag;
 };
 
-// Reported when the server hangs up in the middle of a reply.
-constexpr int ConnectionResetCode = 10054;
+const QString ServerClosedText = QStringLiteral("The server closed the connection");
 
 } // namespace
 
@@ -95,7 +95,7 @@ QString TmsSMTP::ReadReply(QStringList *lines)
         QString line;
         // A reply cut short by the server hanging up is a failure, never an answer.
         if (!ReceiveLine(line))
-            ConnectionLostError(ConnectionResetCode);
+            ConnectionLostError(ServerClosedText);
         if (lines)
             lines->append(line);
         if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
@@ -126,11 +126,36 @@ void TmsSMTP::Login()
     }
 }
 
+void TmsSMTP::Disconnect()
+{
+    // While QUIT ends a delivered message, the error paths leave the socket to
+    // CloseSession, so that the events keep the order of a clean QUIT.
+    if (!m_quitting)
+        TmsMailBase::Disconnect();
+}
+
 void TmsSMTP::Logout()
 {
     LetEventsRun();
-    SendLine(QStringLiteral("QUIT"));
-    ReadReply();
+    if (!m_delivered) {
+        SendLine(QStringLiteral("QUIT"));
+        ReadReply();
+    } else {
+        // Once the server has taken the message it is sent: a QUIT that is
+        // refused, cut off or never answered only ends the connection, and the
+        // user is not led to register twice.
+        FlagScope quitting(m_quitting);
+        struct Silence {
+            TmsErrorEvent &slot;
+            TmsErrorEvent saved;
+            ~Silence() { slot = std::move(saved); }
+        } silence{OnError, std::exchange(OnError, nullptr)};
+        try {
+            SendLine(QStringLiteral("QUIT"));
+            ReadReply();
+        } catch (const Exception &) {
+        }
+    }
     if (OnMailSent)
         OnMailSent(this);
     Progress(0);
@@ -142,6 +167,7 @@ void TmsSMTP::SendMail()
         throw Exception(QStringLiteral("A mail is already being sent by this component; "
                                        "wait until it has finished before sending another"));
     FlagScope sending(m_sending);
+    m_delivered = false;
 
     std::exception_ptr failure;
     try {
@@ -226,5 +252,6 @@ void TmsSMTP::SendData(QIODevice &text)
     SendLine(QString());
     SendLine(QStringLiteral("."));
     ReadReply();
+    m_delivered = true;
     Progress(0);
 }

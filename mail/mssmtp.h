@@ -44,6 +44,7 @@ public:
     bool Extended() const { return m_security != TSmtpSecurity::None || !m_userName.isEmpty(); }
 
     void Connect() override;
+    void Disconnect() override;
     void Cancel() override;
 
     // Percentage of pos in size, rounded to the nearest integer, halves to even.
@@ -71,4 +72,6 @@ private:
     QString m_userName;
     QString m_password;
     bool m_sending = false;
+    bool m_delivered = false; // the server has accepted the end of the data
+    bool m_quitting = false;  // waiting for the answer to QUIT after delivery
 };

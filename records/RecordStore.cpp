@@ -219,33 +219,54 @@ void RecordStore::loadDefaultsAndLists(const IniDocument &settings)
 
 void RecordStore::updateNameList(RecordKind kind)
 {
-    const KindInfo &k = kindInfo(kind);
-    const QString nameField = QLatin1String(k.nameField);
-    const QString name = m_fields.text(nameField);
-    const QString action = actionCode(m_fields, kind);
+    updateNameList(nameListUpdate(kind));
+}
 
-    if (action == QLatin1String("N")) {
+NameListUpdate RecordStore::nameListUpdate(RecordKind kind) const
+{
+    const QString nameField = QLatin1String(kindInfo(kind).nameField);
+    NameListUpdate u;
+    u.kind = kind;
+    u.name = m_fields.text(nameField);
+    u.action = actionCode(m_fields, kind);
+    u.pickedIndex = m_fields.selectedIndex(nameField);
+    u.pickedEntry = m_fields.items(nameField).value(u.pickedIndex);
+    // Nothing of ours can be named by an unusable name.
+    if (recordNameProblem(u.name).isEmpty()) {
+        const QString folder = recordFolder(kind);
+        u.recordPath = existingEntryPath(folder, u.name + kRecordExt);
+        u.textPath = existingEntryPath(folder, u.name + kTextExt);
+    }
+    return u;
+}
+
+void RecordStore::updateNameList(const NameListUpdate &u)
+{
+    const KindInfo &k = kindInfo(u.kind);
+    const QString nameField = QLatin1String(k.nameField);
+
+    if (u.action == QLatin1String("N")) {
         // An unusable name was refused before the render; never list one.
-        if (!recordNameProblem(name).isEmpty())
+        if (!recordNameProblem(u.name).isEmpty())
             return;
         QStringList items = m_fields.items(nameField);
-        if (NameList::containsIgnoringCase(items, name))
+        if (NameList::containsIgnoringCase(items, u.name))
             return;
-        items.insert(k.sortedList ? NameList::sortedPosition(items, name) : items.size(), name);
+        items.insert(k.sortedList ? NameList::sortedPosition(items, u.name) : items.size(), u.name);
         m_fields.setItems(nameField, items);
-        NameList::write(listFilePath(kind), items);
-    } else if (action == QLatin1String("D")) {
+        NameList::write(listFilePath(u.kind), items);
+    } else if (u.action == QLatin1String("D")) {
         QStringList items = m_fields.items(nameField);
-        const int picked = m_fields.selectedIndex(nameField);
-        if (picked >= 0 && picked < items.size()) {
+        // The list may have changed since the entry was picked; remove that entry, not its old position.
+        int picked = u.pickedIndex;
+        if (picked >= 0 && (picked >= items.size() || items.at(picked) != u.pickedEntry))
+            picked = items.indexOf(u.pickedEntry);
+        if (picked >= 0) {
             items.removeAt(picked);
             m_fields.setItems(nameField, items);
         }
-        NameList::write(listFilePath(kind), items);
-        if (!recordNameProblem(name).isEmpty())
-            return; // nothing of ours can be named by it
-        const QString folder = recordFolder(kind);
-        removeQuietly(existingEntryPath(folder, name + kRecordExt));
-        removeQuietly(existingEntryPath(folder, name + kTextExt));
+        NameList::write(listFilePath(u.kind), items);
+        removeQuietly(u.recordPath);
+        removeQuietly(u.textPath);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Record files, text copies, name lists and defaults. No cache: every call
 // reads the current directory and the files afresh.
+#include "NameListUpdate.h"
 #include "RecordKind.h"
 
 #include <QString>
@@ -44,6 +45,9 @@ public:
     // After a show or mail: New adds the name, Delete removes the selected
     // entry and the record's two files, Modify leaves everything.
     void updateNameList(RecordKind kind);
+    // The same in two steps: take what the update is about now, apply it later.
+    NameListUpdate nameListUpdate(RecordKind kind) const;
+    void updateNameList(const NameListUpdate &update);
 
 private:
     IFields &m_fields;

@@ -7,6 +7,8 @@
 #include "TSplashScreen.h"
 
 #include <QComboBox>
+#include <QPointer>
+#include <cmath>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -244,6 +246,74 @@ private slots:
         QVERIFY(help->browser()->source().toString().endsWith(QLatin1String("/1014.html")));
         QVERIFY(!help->browser()->toPlainText().isEmpty());
         help->close();
+    }
+    // Text in a disabled field is still mailed, so it must be readable: at
+    // least 4.5:1 against the silver background.
+    void disabledFieldTextIsReadable_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"AuthInfoEdit", "HostAuthInfo", "HostNicHandle", "ContactAuthorizationType",
+                                 "ContactAuthorizationInfo", "ContactNicHandle"})
+            QTest::newRow(name) << name;
+    }
+    void disabledFieldTextIsReadable()
+    {
+        QFETCH(QString, name);
+        QWidget *w = m_form->control(name);
+        const bool wasEnabled = w->isEnabled();
+        m_form->setEnabled(name, false);
+        // Bring the field's pages to the front, so that it is laid out and drawn.
+        for (QWidget *p = w; p->parentWidget(); p = p->parentWidget())
+            if (auto *tabs = qobject_cast<QTabWidget *>(p->parentWidget()->parentWidget()))
+                tabs->setCurrentWidget(p);
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->setText(name, QString());
+        const QImage empty = w->grab().toImage();
+        m_form->setText(name, "HIHIHI");
+        const QImage filled = w->grab().toImage();
+        m_form->setText(name, QString());
+        m_form->setEnabled(name, wasEnabled);
+        QCOMPARE(filled.size(), empty.size());
+        const auto luminance = [](QRgb c) {
+            const auto lin = [](int v) {
+                const double s = v / 255.0;
+                return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+        };
+        // The strongest text pixel against what lies beneath it.
+        double best = 1.0;
+        for (int y = 0; y < filled.height(); ++y)
+            for (int x = 0; x < filled.width(); ++x) {
+                const QRgb text = filled.pixel(x, y), ground = empty.pixel(x, y);
+                if (text == ground)
+                    continue;
+                const double a = luminance(text), b = luminance(ground);
+                best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+            }
+        QVERIFY2(best >= 4.5, qPrintable(QStringLiteral("contrast %1:1").arg(best, 0, 'f', 2)));
+    }
+
+    // Destroying the window while it is shown and a name box has the focus
+    // (with a typed text that equals an entry) runs no handler of the window.
+    void destroyingAShownWindowWithAFocusedNameBox()
+    {
+        ScriptedPrompter prompter;
+        auto form = makeForm(m_dir.filePath("other.ini"), prompter);
+        form->setItems("HostName", {"ns1.example.com", "ns2.example.com"});
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        qobject_cast<QTabWidget *>(form->findChild<QTabWidget *>("PageControl1"))->setCurrentIndex(1);
+        QLineEdit *edit = form->control<QComboBox>("HostName")->lineEdit();
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClicks(edit, "ns2.example.com");
+        const QPointer<QWidget> gone = form.get();
+        form.reset();
+        QVERIFY(gone.isNull());
+        QCOMPARE(prompter.log, QStringList());
+        QVERIFY(!QFile::exists(m_dir.filePath("other.ini")));
     }
 };
 

@@ -2,6 +2,7 @@
 // Escape, Show Form and Print.
 #include "FormHarness.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -217,6 +218,100 @@ private slots:
         auto *purpose = m_form->control<QPlainTextEdit>("PurposeEdit");
         purpose->insertPlainText(QStringLiteral("x\u4E2Dy"));
         QCOMPARE(purpose->toPlainText(), QStringLiteral("xy"));
+    }
+    // A name is picked only from the drop-down list or with the arrow keys; a
+    // typed name that equals an entry is not, so a Delete keeps that entry.
+    void onlyAChoiceFromTheListPicksAnEntry_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("listAfter");
+        QTest::newRow("typed, focus leaves") << "focus" << QStringList{"a.example", "b.example"};
+        QTest::newRow("typed, Enter") << "enter" << QStringList{"a.example", "b.example"};
+        QTest::newRow("arrow key") << "arrow" << QStringList{"a.example"};
+    }
+    void onlyAChoiceFromTheListPicksAnEntry()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, listAfter);
+        for (const char *name : {"a.example", "b.example"}) {
+            m_form->setText("DomainNameEdit", name);
+            m_form->control<QPushButton>("ShowForm")->click();
+        }
+        QCOMPARE(m_form->items("DomainNameEdit"), (QStringList{"a.example", "b.example"}));
+        m_prompter.answers = {true};
+        m_form->control<QRadioButton>("DeleteDomainRadio")->click();
+        showPage(0, 0);
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QLineEdit *edit = nameEdit("DomainNameEdit");
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        if (how == QLatin1String("arrow")) {
+            m_form->setText("DomainNameEdit", "a.example");
+            QTest::keyClick(edit, Qt::Key_Down);
+        } else {
+            m_form->setText("DomainNameEdit", QString());
+            QTest::keyClicks(edit, "b.example");
+            if (how == QLatin1String("enter"))
+                QTest::keyClick(edit, Qt::Key_Return);
+            else
+                edit->clearFocus();
+        }
+        QCOMPARE(m_form->text("DomainNameEdit"), QStringLiteral("b.example"));
+        m_form->control<QPushButton>("ShowForm")->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        QCOMPARE(m_form->items("DomainNameEdit"), listAfter);
+        QCOMPARE(readBytes(m_dir->filePath("domains.cbx")), listAfter.join("\r\n").toLatin1() + "\r\n");
+        QVERIFY(!QFile::exists(m_dir->filePath("domains/b.example.ini")));
+        QVERIFY(QFile::exists(m_dir->filePath("domains/a.example.ini")));
+    }
+
+    // Pasted line breaks would split a template line; the purpose memo keeps its lines.
+    void lineBreaksStayOutOfOneLineFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("edit") << "OOrgNameEdit" << "kept";
+        QTest::newRow("name box") << "DomainNameEdit" << "kept";
+        QTest::newRow("scheme box") << "AuthScheme" << "kept";
+        QTest::newRow("memo") << "PurposeEdit" << "keptone\r\ntwo";
+    }
+    void lineBreaksStayOutOfOneLineFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, after);
+        m_form->setText(field, "kept");
+        QWidget *w = m_form->control(field);
+        QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo"));
+        if (auto *c = qobject_cast<QComboBox *>(w))
+            w = c->lineEdit();
+        if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            e->end(false);
+            e->paste();
+        } else {
+            auto *m = qobject_cast<QPlainTextEdit *>(w);
+            m->moveCursor(QTextCursor::End);
+            m->paste();
+        }
+        QCOMPARE(m_form->text(field), after);
+    }
+
+    // A no-break space is an ISO-8859-1 character like any other.
+    void noBreakSpaceIsKeptFromMemoToFiles()
+    {
+        m_form->setText("DomainNameEdit", "nbsp.example");
+        m_form->control<QPlainTextEdit>("PurposeEdit")->insertPlainText(QStringLiteral("Books\u00A0& more\nline two"));
+        QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("Books\u00A0& more\r\nline two"));
+        m_form->control<QPushButton>("ShowForm")->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        QVERIFY(m_form->memoLines(RecordKind::Domain).join('\n').contains(QStringLiteral("Books\u00A0& more")));
+        QVERIFY(readBytes(m_dir->filePath("domains/nbsp.example.txt")).contains("Books\xA0& more\r\n"));
+        QVERIFY(readBytes(m_dir->filePath("domains/nbsp.example.ini")).contains("Books\xA0& more\\r\\nline two"));
+        // And back from the record file.
+        m_form->setText("PurposeEdit", QString());
+        m_form->setText("DomainNameEdit", QString());
+        QTest::keyClicks(nameEdit("DomainNameEdit"), "nbsp.example");
+        QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("Books\u00A0& more\r\nline two"));
     }
 };
 

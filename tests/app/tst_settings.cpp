@@ -5,9 +5,11 @@
 #include "msmsg.h"
 #include "mssmtp.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -183,6 +185,61 @@ private slots:
         form->Exit1Click();
         QVERIFY(!form->isVisible());
         QVERIFY(readBytes(settingsPath()).startsWith("[Setup]\r\nServer=\r\n"));
+    }
+    // Enter presses the focused button; on a field it means OK.
+    void enterActsOnTheFocusedControl_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("Cancel") << "CancelButton" << "a";
+        QTest::newRow("OK") << "OKButton" << "changed";
+        QTest::newRow("field") << "UserNameEdit" << "changed";
+    }
+    void enterActsOnTheFocusedControl()
+    {
+        QFETCH(QString, focus);
+        QFETCH(QString, server);
+        writeBytes(settingsPath(), "[Setup]\r\nServer=a\r\n");
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        bool shown = false;
+        whenShown<TSetupDlg>([&](TSetupDlg *d) {
+            shown = true;
+            d->ServerEdit->setText("changed");
+            auto *target = d->findChild<QWidget *>(focus);
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+            // Whatever the key did, the dialog must not stay open.
+            if (d->isVisible())
+                d->setModalResult(TGradientForm::mrNone);
+        });
+        form->Setup2Click();
+        QVERIFY(shown);
+        QCOMPARE(form->smtpServer(), server);
+    }
+
+    // A pasted line break must not reach the settings file, where it would
+    // start a section of its own and lose the settings at the next start.
+    void pastedLineBreaksNeverReachTheSettingsFile()
+    {
+        writeBytes(settingsPath(), "[Setup]\r\nServer=smtp.example.net\r\n");
+        {
+            ScriptedPrompter prompter;
+            auto form = makeForm(settingsPath(), prompter);
+            QApplication::clipboard()->setText(QStringLiteral("a\r\n[Other]\r\nk=v"));
+            runSetup(*form, [](TSetupDlg *d) {
+                d->ServerEdit->end(false);
+                d->ServerEdit->paste();
+                d->UserNameEdit->paste();
+            }, TGradientForm::mrOk);
+            form->close();
+            QCOMPARE(prompter.errors, QStringList());
+        }
+        QVERIFY(!readBytes(settingsPath()).contains("[Other]"));
+        ScriptedPrompter prompter;
+        auto again = makeForm(settingsPath(), prompter);
+        QCOMPARE(again->smtpServer(), QStringLiteral("smtp.example.net"));
+        QCOMPARE(again->senderName(), QString());
     }
 };
 

@@ -45,6 +45,18 @@ QString localHostName()
     return QString::fromLatin1(name);
 }
 
+// A whole session whose server waits `seconds` before it accepts the data.
+QString slowSession(int seconds)
+{
+    return QStringLiteral("S: 220 test ready\nC: HELO %1\nS: 250 hello\n"
+                          "C: MAIL FROM:<me@example.com>\nS: 250 ok\n"
+                          "C: RCPT TO:<hostmaster@example.net>\nS: 250 ok\n"
+                          "C: DATA\nS: 354 go ahead\nD:\nW: %2\nS: 250 queued\nC: QUIT\nS: 221 bye\nX:\n")
+        .arg(localHostName())
+        .arg(seconds * 1000);
+}
+
+
 // The value of a header of a plain message, continuation lines joined.
 QString header(const QByteArray &message, const QByteArray &label)
 {
@@ -251,7 +263,8 @@ private slots:
         QCOMPARE(m_form->items(k.nameField), QStringList{"Doe, Jane"});
         QVERIFY(QFile::exists(recordFile(k, "Doe, Jane")));
         QVERIFY(QFile::exists(m_dir->filePath("contacts/Doe, Jane.txt")));
-        QVERIFY(m_statusLog.endsWith("Cstatus:0:Connection closed"));
+        QVERIFY(m_statusLog.join('|').contains("Cstatus:0:Connection closed|"));
+        QVERIFY(m_statusLog.endsWith("Cstatus:0:550 No such user here"));
     }
 
     void missingSettingsOpenNoConnection_data()
@@ -313,7 +326,7 @@ private slots:
         QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
     }
 
-    void secondClickDuringASendStartsNothingAndCancelStops()
+    void anotherMailClickDuringASendStartsNothingAndCancelStops()
     {
         // A server that greets and then stays silent keeps the send waiting.
         ScriptedServer server(QStringLiteral("S: 220 slow\nW: 3000\n"));
@@ -338,14 +351,16 @@ private slots:
         m_prompter.answers = {true};
         clickMail(k);
         QVERIFY(clickedAgain);
-        QCOMPARE(m_prompter.informations,
-                 QStringList{"A registration is being mailed. Wait until it has been sent, or cancel it."});
+        QCOMPARE(m_prompter.informations, QStringList());
         QCOMPARE(m_prompter.errors, QStringList{"Operation has been canceled"});
-        // The cancel shows on the domain and host pages only; closing follows.
+        // The cancel shows on the domain and host pages only; closing follows,
+        // and then every page says that the send was stopped.
         const QString log = m_statusLog.join('|');
         QVERIFY2(log.contains(":Operation has been canceled|hoststatus:30:Operation has been canceled|"), qPrintable(log));
         QVERIFY(!log.contains("Cstatus:30:Operation has been canceled"));
-        QVERIFY(log.endsWith("Cstatus:0:Connection closed"));
+        QVERIFY2(log.endsWith("Cstatus:0:Connection closed|status:0:Operation has been canceled|"
+                              "hoststatus:0:Operation has been canceled|Cstatus:0:Operation has been canceled"),
+                 qPrintable(log));
         QVERIFY(!stop->isEnabled());
         QCOMPARE(m_form->items(k.nameField), QStringList());
         QVERIFY(!m_form->msSMTP1->Sending());
@@ -368,6 +383,160 @@ private slots:
         QVERIFY(!m_form->isVisible());
         QVERIFY(!m_form->msSMTP1->Sending());
         QCOMPARE(m_form->items("Contactname"), QStringList());
+    }
+    // What a send is about is fixed when its button is pressed: another name
+    // typed or picked while it runs is neither listed nor deleted.
+    void sendFinishesWithTheRecordItWasStartedFor_data()
+    {
+        QTest::addColumn<bool>("deletion");
+        QTest::newRow("New") << false;
+        QTest::newRow("Delete") << true;
+    }
+    void sendFinishesWithTheRecordItWasStartedFor()
+    {
+        QFETCH(bool, deletion);
+        const Kind &k = kKinds[0];
+        ScriptedServer server(slowSession(1));
+        server.Start();
+        newForm(server.Address());
+        if (deletion) {
+            for (const char *name : {"gone.example", "other.example"}) {
+                m_form->setText(k.nameField, name);
+                m_form->control<QPushButton>("ShowForm")->click();
+            }
+            m_prompter.answers = {true};
+            m_form->control<QRadioButton>("DeleteDomainRadio")->click();
+            pickEntry(*m_form, k.nameField, 0);
+        } else {
+            typeName(k, "first.example");
+        }
+        // The user turns to another record while the server is slow to accept the data.
+        connect(m_form->control<QLineEdit>("status"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            if (text != QLatin1String("Sending message"))
+                return;
+            QTimer::singleShot(100, m_form.get(), [&] {
+                if (deletion) {
+                    pickEntry(*m_form, k.nameField, 1);
+                } else {
+                    m_form->setText(k.nameField, QString());
+                    typeName(k, "second.example");
+                }
+            });
+        });
+        clickMail(k);
+        QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
+        QCOMPARE(server.Mismatches(), QStringList());
+        QCOMPARE(m_prompter.errors, QStringList());
+        QCOMPARE(m_prompter.informations, QStringList{kSent});
+        QCOMPARE(m_form->text(k.nameField), QLatin1String(deletion ? "other.example" : "second.example"));
+        const QStringList list{deletion ? "other.example" : "first.example"};
+        QCOMPARE(m_form->items(k.nameField), list);
+        QCOMPARE(readBytes(m_dir->filePath(k.listFile)), list.at(0).toLatin1() + "\r\n");
+        if (deletion) {
+            QVERIFY(!QFile::exists(recordFile(k, "gone.example")));
+            QVERIFY(!QFile::exists(m_dir->filePath("domains/gone.example.txt")));
+            QVERIFY(QFile::exists(recordFile(k, "other.example")));
+            QVERIFY(QFile::exists(m_dir->filePath("domains/other.example.txt")));
+        }
+    }
+
+    // Once the server has accepted the data the registration is sent, whatever
+    // happens at QUIT; a hang-up before that still fails, and says so.
+    void endOfTheExchange_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("QUIT answered") << "C: QUIT\nS: 221 bye\nX:\n" << "";
+        QTest::newRow("closed without answering QUIT") << "C: QUIT\nX:\n" << "";
+        QTest::newRow("QUIT answer without CR LF") << "C: QUIT\nR: 221 bye\nX:\n" << "";
+        QTest::newRow("QUIT refused") << "C: QUIT\nS: 500 what\nX:\n" << "";
+        QTest::newRow("QUIT never answered") << "C: QUIT\nW: 3000\n" << "";
+        QTest::newRow("closed after the data, no reply") << "X:\n" << "The server closed the connection";
+        QTest::newRow("closed inside the data reply") << "S: 250-queued\nX:\n" << "The server closed the connection";
+    }
+    void endOfTheExchange()
+    {
+        QFETCH(QString, end);
+        QFETCH(QString, error);
+        const Kind &k = kKinds[1];
+        ScriptedServer server(QStringLiteral("S: 220 test ready\nC: HELO %1\nS: 250 hello\n"
+                                             "C: MAIL FROM:<me@example.com>\nS: 250 ok\n"
+                                             "C: RCPT TO:<hostmaster@example.net>\nS: 250 ok\n"
+                                             "C: DATA\nS: 354 go ahead\nD:\n")
+                                  .arg(localHostName()) +
+                              (error.isEmpty() ? QStringLiteral("S: 250 queued\n") : QString()) + end);
+        server.Start();
+        newForm(server.Address());
+        m_form->msSMTP1->SetTimeOut(1);
+        typeName(k, "ns1.example.com");
+        clickMail(k);
+        QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
+        QCOMPARE(server.Mismatches(), QStringList());
+        QCOMPARE(server.Received().count("DATA"), 1);
+        const QString status = m_form->control<QLineEdit>("hoststatus")->text();
+        if (error.isEmpty()) {
+            QCOMPARE(m_prompter.errors, QStringList());
+            QCOMPARE(m_prompter.informations, QStringList{kSent});
+            QCOMPARE(m_form->items(k.nameField), QStringList{"ns1.example.com"});
+            QVERIFY2(m_statusLog.join('|').contains("hoststatus:70:Message has been sent|"), qPrintable(m_statusLog.join('|')));
+            QCOMPARE(status, QStringLiteral("Connection closed"));
+        } else {
+            QCOMPARE(m_prompter.errors, QStringList{error});
+            QCOMPARE(m_prompter.informations, QStringList());
+            QCOMPARE(m_form->items(k.nameField), QStringList());
+            for (const char *page : {"status", "hoststatus", "Cstatus"})
+                QCOMPARE(m_form->control<QLineEdit>(QLatin1String(page))->text(), error);
+        }
+        for (const char *bar : {"MailProgress", "HostMailProgress", "Cmailprogress"})
+            QCOMPARE(m_form->control<QProgressBar>(QLatin1String(bar))->value(), 0);
+    }
+
+    // While a send runs the mail buttons are off and Stop is on; the send is
+    // not held up by any box and still completes.
+    void mailButtonsRestDuringASend()
+    {
+        ScriptedServer server(slowSession(1));
+        server.Start();
+        newForm(server.Address());
+        typeName(kKinds[2], "Roe, Richard");
+        QStringList during;
+        connect(m_form->control<QLineEdit>("Cstatus"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            if (text != QLatin1String("Sending message"))
+                return;
+            QTimer::singleShot(100, m_form.get(), [&] {
+                for (const Kind &k : kKinds) {
+                    auto *mail = m_form->control<QPushButton>(k.mailButton);
+                    during << QStringLiteral("%1:%2").arg(k.mailButton).arg(mail->isEnabled());
+                    QTest::mouseClick(mail, Qt::LeftButton);
+                }
+                for (const char *stop : {"DomainCancelSend", "HostCancelSend", "ContactCancelSend"})
+                    during << QStringLiteral("%1:%2").arg(QLatin1String(stop)).arg(m_form->control<QPushButton>(stop)->isEnabled());
+            });
+        });
+        clickMail(kKinds[2]);
+        QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
+        QCOMPARE(server.Mismatches(), QStringList());
+        QCOMPARE(during, (QStringList{"BitBtn1:0", "HostMailtoNic:0", "ContactMailtoNic:0", "DomainCancelSend:1",
+                                      "HostCancelSend:1", "ContactCancelSend:1"}));
+        QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
+        QCOMPARE(server.Received().count("DATA"), 1);
+        for (const Kind &k : kKinds)
+            QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
+        QVERIFY(!m_form->control<QPushButton>("ContactCancelSend")->isEnabled());
+    }
+
+    // "Save as Default" says so on its review page for a moment.
+    void saveAsDefaultShowsThatItSaved()
+    {
+        newForm("127.0.0.1:1");
+        m_form->setText("HostAuthScheme", "CRYPT-PW");
+        auto *status = m_form->control<QLineEdit>("hoststatus");
+        m_form->control<QPushButton>(QLatin1String(kindInfo(RecordKind::Host).defaultButton))->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        QVERIFY(readBytes(m_dir->filePath("zandolet.ini")).contains("[HostReg]"));
+        QCOMPARE(status->text(), QStringLiteral("Saved as default"));
+        QCOMPARE(m_form->control<QLineEdit>("status")->text(), QStringLiteral("status..."));
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("status..."), 6000);
     }
 };
 

@@ -1,0 +1,200 @@
+#include "TMailWorkflow.h"
+
+#include "Exception.h"
+#include "IPrompter.h"
+#include "RecordStore.h"
+#include "TForm1.h"
+#include "msmsg.h"
+#include "mssmtp.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const char *const kMailQuestion =
+    "You are about to mail this registration.  We strongly suggest you click SHOW FORM and review your entries "
+    "before you proceed.  Click YES to mail the registration.  Click NO to cancel.";
+const char *const kPgpRefusal =
+    "You have selected PGP as your Authorization type. If you wish to use PGP Encryption, cut and paste the form out "
+    "of the window and use PGP software to mail it.";
+const char *const kSent = "Your registratuion has been sent.";
+const char *const kCanceled = "Operation has been canceled";
+constexpr int kBriefMs = 3000;
+
+struct MailSpec {
+    RecordKind kind;
+    const char *schemeField;
+    const char *subject;
+    const char *stopButton;
+};
+
+const MailSpec kMail[] = {
+    {RecordKind::Domain, "AuthScheme", "Internic DOMAIN Registration", "DomainCancelSend"},
+    {RecordKind::Host, "HostAuthScheme", "Internic HOST Registration", "HostCancelSend"},
+    {RecordKind::Contact, "ContactAuthorizationType", "Internic CONTACT Registration", "ContactCancelSend"},
+};
+
+const MailSpec &mailSpec(RecordKind kind)
+{
+    return kMail[static_cast<size_t>(kind)];
+}
+
+// The connection events and what every review page shows for them.
+struct EventStatus {
+    TNotifyEvent TmsSMTP::*event;
+    int progress;
+    const char *text;
+};
+
+const EventStatus kEventStatus[] = {
+    {&TmsSMTP::OnOpen, 30, "Opening connection"},
+    {&TmsSMTP::OnPrepare, 10, "Preparing message"},
+    {&TmsSMTP::OnSending, 50, "Sending message"},
+    {&TmsSMTP::OnMailSent, 70, "Message has been sent"},
+    {&TmsSMTP::OnClosing, 100, "Closing connection"},
+    {&TmsSMTP::OnClosed, 0, "Connection closed"},
+};
+
+} // namespace
+
+TMailWorkflow::TMailWorkflow(TForm1 &form)
+    : m_form(form), m_message(new TmsMessage(this)), m_smtp(new TmsSMTP(this))
+{
+    m_message->setObjectName(QStringLiteral("msMessage1"));
+    m_message->SetContentType(QStringLiteral("text/plain"));
+    m_message->SetReturnReceipt(false);
+    m_smtp->setObjectName(QStringLiteral("msSMTP1"));
+    m_smtp->SetDefaultPort(25);
+    m_smtp->SetMailMessage(m_message);
+    connectEvents();
+    connectStopButtons();
+}
+
+TMailWorkflow::~TMailWorkflow() = default;
+
+void TMailWorkflow::connectEvents()
+{
+    for (const EventStatus &e : kEventStatus) {
+        const int progress = e.progress;
+        const QString text = QLatin1String(e.text);
+        const bool sent = e.event == &TmsSMTP::OnMailSent;
+        m_smtp->*e.event = [this, progress, text, sent](QObject *) {
+            setStatus(progress, text);
+            if (sent)
+                QApplication::beep();
+        };
+    }
+    // Only the domain and host pages show the cancel; their bars stay where they are.
+    m_smtp->OnCancel = [this](QObject *) { setStatus(-1, QLatin1String(kCanceled), false); };
+}
+
+void TMailWorkflow::connectStopButtons()
+{
+    for (const MailSpec &m : kMail)
+        if (auto *stop = m_form.control<QPushButton>(QLatin1String(m.stopButton)))
+            connect(stop, &QPushButton::clicked, this, [this] { this->stop(); });
+}
+
+void TMailWorkflow::mail(RecordKind kind)
+{
+    // The mail buttons are disabled during a send; one component never runs twice.
+    if (sending())
+        return;
+    if (m_form.refuseRecordName(kind))
+        return;
+    IPrompter &prompter = m_form.prompter();
+    if (!prompter.confirm(QLatin1String(kMailQuestion)))
+        return;
+    m_form.renderIntoMemo(kind);
+
+    const MailSpec &spec = mailSpec(kind);
+    if (m_form.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
+        prompter.information(QLatin1String(kPgpRefusal));
+        return;
+    }
+    // From here on the window may change while the send waits; only this counts.
+    const Send send{kind, m_form.store().nameListUpdate(kind)};
+    fillMessage(kind, send.afterwards.name);
+    run(send);
+}
+
+void TMailWorkflow::fillMessage(RecordKind kind, const QString &name)
+{
+    m_message->Recipients()->Clear();
+    m_message->Recipients()->AddAddress(m_form.mailto(), QString());
+    m_message->SetSubject(name + QLatin1Char(' ') + QLatin1String(mailSpec(kind).subject)); // cut to 255 by the message
+    m_message->SetBody(m_form.memoLines(kind));
+}
+
+void TMailWorkflow::run(const Send &send)
+{
+    m_current = send;
+    setRunning(true);
+    const auto failed = [this](const QString &text) {
+        m_current.reset();
+        setRunning(false);
+        // Nothing may look as if the send were still running.
+        setStatus(0, text);
+    };
+    try {
+        // A message that cannot be sent opens no connection.
+        m_message->CheckAddresses();
+        m_smtp->SendMail();
+    } catch (const Exception &e) {
+        failed(e.Message());
+        throw;
+    } catch (const std::exception &e) {
+        failed(QString::fromLocal8Bit(e.what()));
+        throw;
+    }
+    const NameListUpdate afterwards = m_current->afterwards;
+    m_current.reset();
+    setRunning(false);
+    // The confirmation follows "Connection closed"; the store is updated once it is closed.
+    m_form.prompter().information(QLatin1String(kSent));
+    m_form.store().updateNameList(afterwards);
+}
+
+void TMailWorkflow::stop()
+{
+    if (m_smtp->Sending())
+        m_smtp->Cancel();
+}
+
+void TMailWorkflow::setRunning(bool running)
+{
+    for (const MailSpec &m : kMail) {
+        if (auto *b = m_form.control<QPushButton>(QLatin1String(kindInfo(m.kind).mailButton)))
+            b->setEnabled(!running);
+        if (auto *b = m_form.control<QPushButton>(QLatin1String(m.stopButton)))
+            b->setEnabled(running);
+    }
+}
+
+void TMailWorkflow::setStatus(int progress, const QString &text, bool contactPage)
+{
+    for (const KindInfo &k : recordKinds()) {
+        if (k.kind == RecordKind::Contact && !contactPage)
+            continue;
+        if (progress >= 0)
+            m_form.control<QProgressBar>(QLatin1String(k.progress))->setValue(progress);
+        m_form.control<QLineEdit>(QLatin1String(k.status))->setText(text);
+    }
+}
+
+void TMailWorkflow::showBriefly(RecordKind kind, const QString &text)
+{
+    auto *status = m_form.control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    const QString before = status->text();
+    status->setText(text);
+    // A send that has written to the line since keeps its text.
+    QTimer::singleShot(kBriefMs, status, [status, text, before] {
+        if (status->text() == text)
+            status->setText(before);
+    });
+}
