@@ -2,6 +2,7 @@
 // Escape, Show Form and Print.
 #include "FormHarness.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -228,6 +229,7 @@ private slots:
         QTest::newRow("typed, focus leaves") << "focus" << QStringList{"a.example", "b.example"};
         QTest::newRow("typed, Enter") << "enter" << QStringList{"a.example", "b.example"};
         QTest::newRow("arrow key") << "arrow" << QStringList{"a.example"};
+        QTest::newRow("typed, then chosen from the list") << "list" << QStringList{"a.example"};
     }
     void onlyAChoiceFromTheListPicksAnEntry()
     {
@@ -249,6 +251,17 @@ private slots:
         if (how == QLatin1String("arrow")) {
             m_form->setText("DomainNameEdit", "a.example");
             QTest::keyClick(edit, Qt::Key_Down);
+        } else if (how == QLatin1String("list")) {
+            m_form->setText("DomainNameEdit", QString());
+            QTest::keyClicks(edit, "b");
+            auto *combo = m_form->control<QComboBox>("DomainNameEdit");
+            combo->showPopup();
+            QAbstractItemView *view = combo->view();
+            QTRY_VERIFY(view->isVisible());
+            QTest::qWait(QApplication::doubleClickInterval() + 100); // a click right after opening is ignored
+            const QPoint entry = view->visualRect(view->model()->index(1, 0)).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry);
+            QTRY_VERIFY(!view->isVisible());
         } else {
             m_form->setText("DomainNameEdit", QString());
             QTest::keyClicks(edit, "b.example");
