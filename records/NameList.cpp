@@ -2,15 +2,25 @@
 
 #include "AtomicFile.h"
 
+#include <QCollator>
 #include <QFile>
+#include <QLocale>
 
 #include <algorithm>
 
 namespace {
 
-bool lessIgnoringCase(const QString &a, const QString &b)
+// Names sort the way the user's language sorts them, accented letters beside
+// their base letters, without regard to case. The C locale knows no such
+// order, only code points, so there names sort as English sorts them.
+QCollator nameCollator()
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }
 
 } // namespace
@@ -47,10 +57,15 @@ bool NameList::containsIgnoringCase(const QStringList &names, const QString &nam
 
 void NameList::sortIgnoringCase(QStringList &names)
 {
-    std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
+    const QCollator collator = nameCollator();
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
 }
 
 qsizetype NameList::sortedPosition(const QStringList &names, const QString &name)
 {
-    return std::upper_bound(names.begin(), names.end(), name, lessIgnoringCase) - names.begin();
+    const QCollator collator = nameCollator();
+    return std::upper_bound(names.begin(), names.end(), name,
+                            [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; }) -
+           names.begin();
 }

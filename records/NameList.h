@@ -12,7 +12,7 @@ public:
     static void write(const QString &path, const QStringList &names);
 
     static bool containsIgnoringCase(const QStringList &names, const QString &name);
-    // Stable sort without regard to case.
+    // Stable sort in the user's language order, without regard to case.
     static void sortIgnoringCase(QStringList &names);
     // Position that keeps a case-insensitively sorted list sorted (after equals).
     static qsizetype sortedPosition(const QStringList &names, const QString &name);

@@ -172,6 +172,8 @@ private slots:
     void lookupSeesFilesCreatedByOthers_data();
     void lookupSeesFilesCreatedByOthers();
     void contactListIsSorted();
+    void contactListSortsAsTheUserExpects_data();
+    void contactListSortsAsTheUserExpects();
     void newNameAlreadyListedInOtherCase();
     void deleteTypedName();
     void deletePickedName();
@@ -567,6 +569,49 @@ void RecordStoreTest::contactListIsSorted()
     f.texts["HostName"] = "a.host";
     store.updateNameList(RecordKind::Host);
     QCOMPARE(readBytes(dir.path("hosts.cbx")), QByteArray("z.host\r\na.host\r\n"));
+}
+
+void RecordStoreTest::contactListSortsAsTheUserExpects_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("stored");   // the list file, in file order
+    QTest::addColumn<QString>("added");        // then shown with New checked
+    QTest::addColumn<QStringList>("expected"); // the list afterwards
+
+    QTest::newRow("C locale: accents beside their letters")
+        << "C" << QStringList{"Zoe", "émile", "Eve", "adam", "Ålund"} << "Oscar"
+        << QStringList{"adam", "Ålund", "émile", "Eve", "Oscar", "Zoe"};
+    QTest::newRow("French") << "fr_FR" << QStringList{"Zoé", "Étienne", "eric", "Élodie", "zack"} << "Emma"
+                            << QStringList{"Élodie", "Emma", "eric", "Étienne", "zack", "Zoé"};
+    QTest::newRow("Swedish: Å, Ä, Ö after Z") << "sv_SE" << QStringList{"Östen", "Anna", "Åsa", "Zorro", "Ärla"} << "Bo"
+                                                << QStringList{"Anna", "Bo", "Zorro", "Åsa", "Ärla", "Östen"};
+    QTest::newRow("case alone") << "C" << QStringList{"bea", "BEN", "Anna", "adam"} << "Beatrix"
+                                << QStringList{"adam", "Anna", "bea", "Beatrix", "BEN"};
+}
+
+void RecordStoreTest::contactListSortsAsTheUserExpects()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, added);
+    QFETCH(QStringList, expected);
+    const QLocale saved;
+    QLocale::setDefault(QLocale(locale));
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(saved); });
+
+    TestDir dir;
+    writeBytes(dir.path("Contacts.cbx"), (stored.join("\r\n") + "\r\n").toLatin1());
+    MapFields f;
+    addRadioGroups(f);
+    RecordStore store(f, dir.path(kSettings));
+    store.loadDefaultsAndLists();
+    QStringList withoutAdded = expected;
+    withoutAdded.removeOne(added);
+    QCOMPARE(f.lists.value("Contactname"), withoutAdded);
+    f.texts["Contactname"] = added;
+    store.updateNameList(RecordKind::Contact);
+    QCOMPARE(f.lists.value("Contactname"), expected);
+    QCOMPARE(readBytes(dir.path("Contacts.cbx")), (expected.join("\r\n") + "\r\n").toLatin1());
 }
 
 void RecordStoreTest::newNameAlreadyListedInOtherCase()
