@@ -22,6 +22,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kClientWidth = 538;
@@ -32,6 +34,32 @@ void compact(QLayout *l)
 {
     l->setContentsMargins(6, 4, 6, 4);
     l->setSpacing(2);
+}
+
+// A grid of labels and their fields: the label keeps a visible gap to its field.
+QGridLayout *fieldGrid(QWidget *parent)
+{
+    auto *grid = new QGridLayout(parent);
+    compact(grid);
+    grid->setHorizontalSpacing(6);
+    // Spare width goes to the fields, so the label column stays as set.
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+// The groups of a page start their fields at one column, after the widest label.
+void alignGroups(const QList<QGridLayout *> &groups)
+{
+    int labelWidth = 0;
+    for (QGridLayout *g : groups)
+        for (int i = 0; i < g->count(); ++i) {
+            int row, column, rowSpan, columnSpan;
+            g->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+            if (column == 0 && columnSpan == 1)
+                labelWidth = std::max(labelWidth, g->itemAt(i)->sizeHint().width());
+        }
+    for (QGridLayout *g : groups)
+        g->setColumnMinimumWidth(0, labelWidth);
 }
 
 void setHelp(QWidget *w, int context)
@@ -107,11 +135,11 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
     auto *row = new QHBoxLayout(page);
     compact(row);
     auto *fieldsBox = new QWidget;
-    auto *grid = new QGridLayout(fieldsBox);
-    compact(grid);
+    QGridLayout *grid = fieldGrid(fieldsBox);
     row->addWidget(fieldsBox, 1);
 
     QHash<QString, QGridLayout *> groups;
+    QList<QGridLayout *> groupOrder;
     QButtonGroup *radioGroup = nullptr;
     QHBoxLayout *radioRow = nullptr;
     QGridLayout *radioTarget = nullptr;
@@ -122,10 +150,10 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         if (!f->group.isEmpty()) {
             if (!groups.contains(f->group)) {
                 auto *box = new QGroupBox(f->group.trimmed());
-                auto *g = new QGridLayout(box);
-                compact(g);
+                QGridLayout *g = fieldGrid(box);
                 grid->addWidget(box, grid->rowCount(), 0, 1, 2);
                 groups.insert(f->group, g);
+                groupOrder.append(g);
             }
             target = groups.value(f->group);
         }
@@ -196,6 +224,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         target->addWidget(w, r, 1);
     }
     grid->setRowStretch(grid->rowCount(), 1);
+    alignGroups(groupOrder);
 
     // The domain pages' copy and clear panel.
     QVBoxLayout *panel = nullptr;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -196,6 +197,47 @@ private slots:
         // Text set by the program selects nothing.
         m_form->setText("HostAuthScheme", "PGP");
         QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QString());
+    }
+
+    // Every label on every record page stands at least 4 pixels clear of the
+    // field beside it, and the groups of a page start their fields at one column.
+    void labelsClearOfFieldsAndGroupsInLine()
+    {
+        auto *pages = m_form->findChild<QTabWidget *>("PageControl1");
+        int labelsChecked = 0, groupPages = 0;
+        for (int outer = 0; outer < 3; ++outer) {
+            pages->setCurrentIndex(outer);
+            auto *inner = qobject_cast<QTabWidget *>(pages->currentWidget());
+            for (int i = 0; i < inner->count(); ++i) {
+                inner->setCurrentIndex(i);
+                QWidget *page = inner->currentWidget();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                const auto rectIn = [page](const QWidget *w) { return QRect(w->mapTo(page, QPoint()), w->size()); };
+                for (const QLabel *label : page->findChildren<QLabel *>()) {
+                    const QWidget *field = label->buddy();
+                    if (!field || !label->isVisible())
+                        continue;
+                    const QRect l = rectIn(label), f = rectIn(field);
+                    if (f.left() <= l.left() || f.top() > l.bottom() || f.bottom() < l.top())
+                        continue; // not beside it
+                    ++labelsChecked;
+                    QVERIFY2(f.left() - l.right() - 1 >= 4,
+                             qPrintable(label->objectName() + QStringLiteral(" on ") + inner->tabText(i)));
+                }
+                QSet<int> fieldColumns;
+                const QList<QGroupBox *> groups = page->findChildren<QGroupBox *>();
+                for (const QGroupBox *g : groups)
+                    for (const QLabel *label : g->findChildren<QLabel *>())
+                        if (label->buddy() && label->buddy()->parentWidget() == g)
+                            fieldColumns.insert(label->buddy()->mapTo(page, QPoint()).x());
+                if (groups.size() > 1 && !fieldColumns.isEmpty()) {
+                    ++groupPages;
+                    QVERIFY2(fieldColumns.size() == 1, qPrintable(inner->tabText(i)));
+                }
+            }
+        }
+        QVERIFY(labelsChecked > 40);
+        QVERIFY(groupPages >= 1);
     }
 
     void startupFailureText()
