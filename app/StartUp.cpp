@@ -1,12 +1,15 @@
 #include "StartUp.h"
 
 #include "QtPrompter.h"
+#include "SettingsLocation.h"
 #include "TForm1.h"
 #include "TSplashScreen.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 QString startupFailureText(int code)
@@ -22,15 +25,53 @@ bool hasDisplay()
 
 namespace {
 
+// A failed start is a failure to whoever started the program: the text goes
+// to standard error as well, and the exit status is not 0.
 [[noreturn]] void startupFailed(int code)
 {
-    if (qApp)
+    std::fprintf(stderr, "%s\n", qPrintable(startupFailureText(code)));
+    if (qApp) {
         QMessageBox::critical(nullptr, QStringLiteral("Zandolet"), startupFailureText(code));
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(startupFailureText(code)));
-    if (qApp)
         QCoreApplication::quit();
-    std::exit(0);
+    }
+    std::exit(1);
+}
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// Qt ends the process with a fatal message when no platform can be started
+// (a display that cannot be reached); that is the first start-up step failing.
+void platformFailureHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        if (g_previousHandler)
+            g_previousHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(startupFailureText(1)));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+std::unique_ptr<QApplication> makeApplication(int &argc, char **argv)
+{
+    g_previousHandler = qInstallMessageHandler(platformFailureHandler);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
+    QApplication::setApplicationName(QStringLiteral("Zandolet"));
+    QApplication::setApplicationVersion(QStringLiteral(ZANDOLET_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zandolet"));
+    return app;
+}
+
+// --version and --help answer and end the program; anything else unknown is refused.
+void handleCommandLine(const QApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The Internet Domain Name Registration Manager"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
 }
 
 template <class F> auto step(int code, F &&f)
@@ -51,7 +92,8 @@ int runZandolet(int &argc, char **argv)
                              "Start it from a desktop session, or under a virtual one (xvfb-run -a zandolet).\n");
         return 1;
     }
-    auto app = step(1, [&] { return std::make_unique<QApplication>(argc, argv); });
+    auto app = step(1, [&] { return makeApplication(argc, argv); });
+    handleCommandLine(*app);
     auto splash = step(2, [] { return std::make_unique<TSplashScreen>(); });
     splash->show();
     splash->repaint();
@@ -61,7 +103,9 @@ int runZandolet(int &argc, char **argv)
     auto form = step(3, [&] {
         QApplication::setApplicationName(QStringLiteral("Zandolet"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
-        return std::make_unique<TForm1>(TForm1::defaultSettingsPath(), &prompter);
+        const QString settings = TForm1::defaultSettingsPath();
+        SettingsLocation::makeFolder(settings);
+        return std::make_unique<TForm1>(settings, &prompter);
     });
     prompter.setParent(form.get());
 

@@ -8,6 +8,7 @@
 #include "IniFile.h"
 #include "Latin1Guard.h"
 #include "RecordStore.h"
+#include "SettingsLocation.h"
 #include "SmtpSecurity.h"
 #include "TAboutBox.h"
 #include "TMailWorkflow.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -79,8 +81,7 @@ TForm1::~TForm1()
 
 QString TForm1::defaultSettingsPath()
 {
-    const QFileInfo exe(QCoreApplication::applicationFilePath());
-    return exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
+    return SettingsLocation::forProgram(QCoreApplication::applicationFilePath());
 }
 
 void TForm1::guarded(const std::function<void()> &handler)
@@ -168,6 +169,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::Setup2Click()
 {
     TSetupDlg dlg(this);
+    connect(&dlg, &TSetupDlg::helpRequested, this, [this, &dlg](int context) { showHelp(context, &dlg); });
     dlg.ServerEdit->setText(smtpServer());
     dlg.UserAddressEdit->setText(senderAddress());
     dlg.UserNameEdit->setText(senderName());
@@ -203,11 +205,11 @@ void TForm1::About1Click()
     box.ShowModal();
 }
 
-void TForm1::showHelp(int context)
+void TForm1::showHelp(int context, QWidget *over)
 {
     if (!m_help)
         m_help = new HelpWindow(this);
-    m_help->showTopic(context);
+    m_help->showTopic(context, over);
 }
 
 int TForm1::focusedHelpContext() const

@@ -14,6 +14,7 @@
 
 class IPrompter;
 class QComboBox;
+class QPrinter;
 class QTabWidget;
 class RecordStore;
 class HelpWindow;
@@ -28,7 +29,7 @@ public:
     TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The settings file path of the running program: its own path with ".ini".
+    // The settings file path of the running program (see SettingsLocation).
     static QString defaultSettingsPath();
 
     const QString &settingsPath() const { return m_settingsPath; }
@@ -71,8 +72,9 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
-    // Opens the help topic of a context number (0: contents).
-    void showHelp(int context);
+    // Opens the help topic of a context number (0: contents); `over`: the
+    // modal window it was asked from, if any.
+    void showHelp(int context, QWidget *over = nullptr);
 
     // Review pages (Show Form, Print).
     void ShowFormClick();
@@ -128,6 +130,8 @@ private:
     QHash<QWidget *, QString> m_cancelButtonOfPage;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
+    // One printer for the window's life, so the print dialog offers the last choices again.
+    std::unique_ptr<QPrinter> m_printer;
 
     QString m_mailto;
     bool m_closing = false;

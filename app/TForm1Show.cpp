@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace {
@@ -30,6 +31,20 @@ QString emptyNameText(RecordKind kind)
     }
     return displayCaption(
         QStringLiteral("You did not enter a Contact Name on the Aithorization, Notify && Authentication tab."));
+}
+
+// The margins a new print job starts with: those of the default printer, or
+// when there is none (printing to a PDF file) the ones the system's text
+// printing uses, a quarter inch at the sides and half an inch at top and bottom.
+QMarginsF platformPageMargins()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull()) {
+        const QMarginsF margins = QPrinter(printer).pageLayout().margins(QPageLayout::Point);
+        if (!margins.isNull())
+            return margins;
+    }
+    return QMarginsF(18, 36, 18, 36);
 }
 
 } // namespace
@@ -77,11 +92,14 @@ void TForm1::printMemo(RecordKind kind)
         m_prompter->information(emptyNameText(kind));
         return;
     }
-    QPrinter printer;
-    if (!m_prompter->choosePrinter(&printer))
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>();
+        m_printer->setPageMargins(platformPageMargins(), QPageLayout::Point);
+    }
+    if (!m_prompter->choosePrinter(m_printer.get()))
         return;
     const auto *memo = control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo));
-    printLines(memoLines(kind), memo->font(), printer);
+    printLines(memoLines(kind), memo->font(), *m_printer);
 }
 
 void TForm1::BitBtn1Click() { m_mail->mail(RecordKind::Domain); }

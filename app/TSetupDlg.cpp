@@ -1,6 +1,5 @@
 #include "TSetupDlg.h"
 
-#include "HelpWindow.h"
 #include "Latin1Guard.h"
 #include "SmtpSecurity.h"
 
@@ -72,14 +71,9 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
-    // F1 on any field opens the setup topic; the main window is blocked meanwhile.
+    // F1 on any field asks for the setup topic.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] {
-        auto *topic = findChild<HelpWindow *>();
-        if (!topic)
-            topic = new HelpWindow(this);
-        topic->showTopic(1031);
-    });
+    connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
     setFixedSize(404, 236);
     centerOnScreen();
 }

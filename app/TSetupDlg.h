@@ -20,6 +20,10 @@ public:
     QLineEdit *LoginNameEdit;
     QLineEdit *PasswordEdit;
 
+signals:
+    // F1 in the dialog: the topic of its fields.
+    void helpRequested(int context);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 };

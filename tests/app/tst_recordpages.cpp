@@ -1,6 +1,7 @@
 // The record pages driven like a user does: keystrokes in name boxes, rules,
 // Escape, Show Form and Print.
 #include "FormHarness.h"
+#include "PdfWords.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -201,6 +202,49 @@ private slots:
         m_form->control<QPushButton>("ContactPrint")->click();
         QCOMPARE(m_prompter.log.size(), 1);
         QVERIFY(m_prompter.log.at(0).startsWith("I: You did not enter a Contact Name"));
+    }
+
+    // The print dialog of every page offers what was chosen at the last print,
+    // and a PDF keeps its text off the paper's edges.
+    void printerKeepsTheLastChoices()
+    {
+        const QString pdf = m_dir->filePath("first.pdf");
+        m_form->setText("DomainNameEdit", "example.com");
+        m_form->control<QPushButton>("ShowForm")->click();
+        m_form->setText("HostName", "ns1.example.com");
+        m_form->control<QPushButton>("HostShowForm")->click();
+
+        QStringList offeredFiles;
+        QList<int> offeredCopies;
+        m_prompter.printerChoice = [&](QPrinter *printer) {
+            offeredFiles << printer->outputFileName();
+            offeredCopies << printer->copyCount();
+            if (offeredFiles.size() == 1) {
+                printer->setOutputFormat(QPrinter::PdfFormat);
+                printer->setOutputFileName(pdf);
+                printer->setCopyCount(2);
+            }
+            return true;
+        };
+        m_form->control<QPushButton>("BitBtn4")->click();
+        QCOMPARE(m_prompter.errors, QStringList());
+        m_form->control<QPushButton>("HostPrint")->click();
+        QCOMPARE(offeredFiles, (QStringList{QString(), pdf}));
+        QCOMPARE(offeredCopies, (QList<int>{1, 2}));
+
+        // The host page printed last; its text starts inside the margins of
+        // text printing: a quarter inch at the sides, half an inch at the top.
+        const QList<PdfWord> words = pdfWords(pdf);
+        QVERIFY(!words.isEmpty());
+        QVERIFY(std::any_of(words.begin(), words.end(), [](const PdfWord &w) { return w.text == "ns1.example.com"; }));
+        double left = 1e9, top = 1e9;
+        for (const PdfWord &w : words) {
+            left = std::min(left, w.xMin);
+            top = std::min(top, w.yMin);
+        }
+        QVERIFY2(left >= 18 - 0.5, qPrintable(QString::number(left)));
+        QVERIFY2(top >= 36 - 0.5, qPrintable(QString::number(top)));
+        QVERIFY2(left < 18 + 6, qPrintable(QString::number(left))); // at the margin, not somewhere inside
     }
 
     void charactersOutsideLatin1AreRefused()

@@ -1,6 +1,7 @@
 // The "Setup" section: read at start-up, changed by the setup dialog,
 // written when the main window closes.
 #include "FormHarness.h"
+#include "SettingsLocation.h"
 #include "TSetupDlg.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 
@@ -240,6 +243,77 @@ private slots:
         auto again = makeForm(settingsPath(), prompter);
         QCOMPARE(again->smtpServer(), QStringLiteral("smtp.example.net"));
         QCOMPARE(again->senderName(), QString());
+    }
+
+    void settingsFileLocation_data()
+    {
+        QTest::addColumn<QString>("layout");     // "build": a folder the user writes; "installed": bin/ beside
+                                                 // share/applications; "read-only": a folder nobody may write
+        QTest::addColumn<QString>("configHome"); // XDG_CONFIG_HOME, relative to the case's folder when not empty
+        QTest::addColumn<QString>("expected");   // relative to the case's folder; "~" is HOME
+
+        QTest::newRow("build tree") << "build" << "cfg" << "prog/zandolet.ini";
+        QTest::newRow("installed") << "installed" << "cfg" << "cfg/zandolet/zandolet.ini";
+        QTest::newRow("read-only folder") << "read-only" << "cfg" << "cfg/zandolet/zandolet.ini";
+        QTest::newRow("installed, no config home") << "installed" << "" << "~/.config/zandolet/zandolet.ini";
+        QTest::newRow("installed, relative config home") << "installed" << "!relative" << "~/.config/zandolet/zandolet.ini";
+    }
+
+    // Where the settings are read from and written to, by the real window.
+    void settingsFileLocation()
+    {
+        QFETCH(QString, layout);
+        QFETCH(QString, configHome);
+        QFETCH(QString, expected);
+        if (layout == "read-only" && geteuid() == 0)
+            QSKIP("every folder is writable to root");
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString program = dir.filePath(layout == "installed" ? "usr/bin/zandolet" : "prog/zandolet");
+        writeBytes(program, "program");
+        if (layout == "installed")
+            writeBytes(dir.filePath("usr/share/applications/zandolet.desktop"), "[Desktop Entry]\n");
+        // A settings file beside the program that only the build tree may use.
+        writeBytes(QFileInfo(program).absolutePath() + "/zandolet.ini", "[Setup]\r\nServer=beside\r\n");
+        const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(dir.filePath("prog"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                            QFileDevice::ExeOwner);
+            qputenv("HOME", savedHome);
+            if (savedConfig.isNull())
+                qunsetenv("XDG_CONFIG_HOME");
+            else
+                qputenv("XDG_CONFIG_HOME", savedConfig);
+        });
+        qputenv("HOME", dir.filePath("home").toLocal8Bit());
+        if (configHome.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome.startsWith('!') ? configHome.mid(1).toLocal8Bit()
+                                                                   : dir.filePath(configHome).toLocal8Bit());
+        if (layout == "read-only")
+            QVERIFY(QFile::setPermissions(dir.filePath("prog"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+        const QString path = SettingsLocation::forProgram(program);
+        const QString wanted = expected.startsWith('~') ? dir.filePath("home") + expected.mid(1) : dir.filePath(expected);
+        QCOMPARE(path, wanted);
+        if (path.endsWith("/zandolet/zandolet.ini")) {
+            // An existing file in the configuration folder is the one read.
+            writeBytes(path, "[Setup]\r\nServer=configured\r\n");
+            QFile::setPermissions(QFileInfo(path).absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                      QFileDevice::ExeOwner);
+            ScriptedPrompter prompter;
+            auto form = makeForm(path, prompter);
+            QCOMPARE(form->smtpServer(), QStringLiteral("configured"));
+            // A first start: the folder is made owner-only, and closing writes the file there.
+            QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
+            QVERIFY(SettingsLocation::makeFolder(path));
+            QCOMPARE(QFileInfo(QFileInfo(path).absolutePath()).permissions() & 0x0077, QFileDevice::Permissions());
+            form->close();
+            QVERIFY(readBytes(path).startsWith("[Setup]\r\nServer=configured\r\n"));
+            QCOMPARE(prompter.errors, QStringList());
+        }
     }
 };
 

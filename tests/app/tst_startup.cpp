@@ -1,0 +1,66 @@
+// Starting the real program: where there is no display or no way to reach
+// one it says why on standard error and exits with a failure, never by a crash.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsOrRefuses_data();
+    void startsOrRefuses();
+};
+
+void TestStartUp::startsOrRefuses_data()
+{
+    QTest::addColumn<QStringList>("environment"); // set after DISPLAY, WAYLAND_DISPLAY and the platform are removed
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // expected in standard output or error
+
+    const QString cannotStart = QStringLiteral("1->Cannot start application. Try Shutting down other applications");
+    QTest::newRow("no display at all") << QStringList() << QStringList() << 1 << QStringLiteral("needs a graphical display");
+    // Display numbers far above any a test machine runs.
+    QTest::newRow("X display nobody serves") << QStringList{"DISPLAY=:917", "QT_QPA_PLATFORM=xcb"} << QStringList() << 1
+                                             << cannotStart;
+    QTest::newRow("platform that is not installed") << QStringList{"QT_QPA_PLATFORM=nonesuch"} << QStringList() << 1
+                                                    << cannotStart;
+    QTest::newRow("version") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--version"} << 0
+                             << QStringLiteral("Zandolet 1.5");
+    QTest::newRow("unknown option") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--frobnicate"} << 1
+                                    << QStringLiteral("frobnicate");
+}
+
+void TestStartUp::startsOrRefuses()
+{
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+    for (const QString &assignment : environment)
+        env.insert(assignment.section(QLatin1Char('='), 0, 0), assignment.section(QLatin1Char('='), 1));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(work.path());
+    program.start(QStringLiteral(ZANDOLET_PROGRAM), arguments);
+    QVERIFY2(program.waitForFinished(60000), "the program did not end");
+    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit); // an abort is a crash to QProcess
+    QCOMPARE(program.exitCode(), exitCode);
+    QVERIFY2(out.contains(output), qPrintable(out));
+    // Nothing was written: no records, no settings.
+    QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestStartUp)
+#include "tst_startup.moc"
