@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need,
-# only when one of them is missing.
+# Installs the Debian packages that building and running need, and with no
+# argument also those the tests need; only when one of them is missing.
+#   scripts/deps.sh            everything (build, run, test, package)
+#   scripts/deps.sh program    only what building and running the program need
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
   libssl-dev openssl ca-certificates
-  python3 python3-aiosmtpd poppler-utils sharutils curl socat
-  xvfb xauth
 )
+if [ "${1:-}" != program ]; then
+  packages+=(
+    python3 python3-aiosmtpd poppler-utils sharutils curl socat
+    xvfb xauth
+    dpkg-dev desktop-file-utils
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

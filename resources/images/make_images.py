@@ -284,17 +284,23 @@ def make_network(path):
     cv.save(path)
 
 
-def make_icon(path):
-    w = h = 64
-    cv = Canvas(w, h)
-    cv.gradient(NAVY, TEAL, glow=(32, 32, 40, 0.15))
+def make_icon(path, size=64):
+    """The window icon, drawn at `size` pixels from the 64-pixel design."""
+    k = size / 64
+    cv = Canvas(size, size)
+    cv.gradient(NAVY, TEAL, glow=(32 * k, 32 * k, 40 * k, 0.15))
     nodes = [(-0.55, -0.45), (0.4, -0.55), (0.0, 0.1), (0.55, 0.4), (-0.45, 0.5)]
     links = [(0, 1), (0, 2), (1, 2), (2, 3), (2, 4), (1, 3)]
-    globe(cv, 32, 32, 23, 1.3, nodes, links, 2.6)
+    # Strokes and dots keep at least a pixel's width so the small sizes stay legible.
+    globe(cv, 32 * k, 32 * k, 23 * k, max(1.3 * k, 0.9), nodes, links, max(2.6 * k, 1.2))
     shape = cv.layer()
-    shape.rounded_rect(1, 1, 63, 63, 12)
+    shape.rounded_rect(k, k, 63 * k, 63 * k, 12 * k)
     cv.mask(shape)
     cv.save(path)
+
+
+# The sizes desktop menus and launchers ask the hicolor theme for.
+HICOLOR_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 if __name__ == "__main__":
@@ -302,3 +308,7 @@ if __name__ == "__main__":
     make_logo(os.path.join(here, "logo.png"))
     make_network(os.path.join(here, "network.png"))
     make_icon(os.path.join(here, "icon.png"))
+    for size in HICOLOR_SIZES:
+        folder = os.path.join(here, "..", "icons", "hicolor", "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        make_icon(os.path.join(folder, "zandolet.png"), size)

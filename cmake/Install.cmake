@@ -1,0 +1,31 @@
+# What `cmake --install` puts where, and the Debian package CPack makes of it.
+include(GNUInstallDirs)
+
+install(TARGETS zandolet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/zandolet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The help is compiled into the program; the same pages are installed for reading elsewhere.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet/html)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zandolet)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Zandolet")
+set(CPACK_PACKAGE_CONTACT "Zandolet maintainers <zandolet@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Internet domain name registration manager")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Fills in the registry's plain-text templates for domains, name-server hosts and contacts,\n\
+keeps every record as a small file, prints the template and mails it to the registration\n\
+mailbox over SMTP. Two more pages look names up with WHOIS and Finger.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Libraries come from dpkg-shlibdeps; these are used at run time without being linked:
+# the fonts the memos and pages map to, the services file, the MIME database and
+# the certificates a TLS connection to the SMTP server is checked against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, netbase, shared-mime-info, ca-certificates")
+include(CPack)
