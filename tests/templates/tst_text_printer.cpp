@@ -1,6 +1,7 @@
 // The text-to-printer layout, checked from real PDF output read back with
 // poppler's pdftotext and pdffonts.
 #include "Exception.h"
+#include "PdfWords.h"
 #include "TextPrinter.h"
 
 #include <QFontInfo>
@@ -14,12 +15,6 @@
 #include <QTest>
 
 namespace {
-
-struct Word {
-    int page;
-    double xMin, yMin, xMax;
-    QString text;
-};
 
 QString run(const QString &program, const QStringList &args)
 {
@@ -47,27 +42,9 @@ int pageCount(const QString &pdf)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-QList<Word> words(const QString &pdf)
+const PdfWord *findWord(const QList<PdfWord> &ws, const QString &text)
 {
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression token(QStringLiteral(
-        "<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
-    QList<Word> out;
-    int page = 0;
-    for (auto it = token.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.captured(0) == QLatin1String("<page ")) {
-            ++page;
-            continue;
-        }
-        out.append({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4)});
-    }
-    return out;
-}
-
-const Word *findWord(const QList<Word> &ws, const QString &text)
-{
-    for (const Word &w : ws)
+    for (const PdfWord &w : ws)
         if (w.text == text)
             return &w;
     return nullptr;
@@ -152,8 +129,8 @@ void TstTextPrinter::memoFonts()
     const QString pdf = print({fifty}, font);
     const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
     QVERIFY2(fonts.contains(QStringLiteral("LiberationMono")), qPrintable(fonts));
-    const QList<Word> ws = words(pdf);
-    const Word *w = findWord(ws, fifty);
+    const QList<PdfWord> ws = pdfWords(pdf);
+    const PdfWord *w = findWord(ws, fifty);
     QVERIFY2(w, "the line is missing from the PDF");
     QVERIFY2(qAbs((w->xMax - w->xMin) - 50 * 8 * 0.6) < 1.0, qPrintable(QString::number(w->xMax - w->xMin)));
 }
@@ -201,10 +178,10 @@ void TstTextPrinter::lineGeometry()
 {
     const QFont font = TextPrinter::memoFont(RecordKind::Host);
     const QString pdf = print({QStringLiteral("first"), QStringLiteral("second"), QString(), QStringLiteral("fourth")}, font);
-    const QList<Word> ws = words(pdf);
-    const Word *first = findWord(ws, QStringLiteral("first"));
-    const Word *second = findWord(ws, QStringLiteral("second"));
-    const Word *fourth = findWord(ws, QStringLiteral("fourth"));
+    const QList<PdfWord> ws = pdfWords(pdf);
+    const PdfWord *first = findWord(ws, QStringLiteral("first"));
+    const PdfWord *second = findWord(ws, QStringLiteral("second"));
+    const PdfWord *fourth = findWord(ws, QStringLiteral("fourth"));
     QVERIFY(first && second && fourth);
 
     QPrinter probe(QPrinter::HighResolution);
@@ -240,9 +217,9 @@ void TstTextPrinter::wrapsTooWideLine()
         ++fits;
     QVERIFY(fits > 50 && fits < 200);
 
-    const QList<Word> ws = words(pdf);
+    const QList<PdfWord> ws = pdfWords(pdf);
     QStringList pieces;
-    for (const Word &w : ws) {
+    for (const PdfWord &w : ws) {
         pieces << w.text;
         QVERIFY2(qAbs(w.xMin - m_paintRect.left()) < 1.0, qPrintable(w.text));
     }
@@ -264,13 +241,13 @@ void TstTextPrinter::tabStops()
     QPrinter probe(QPrinter::HighResolution);
     setUpPrinter(probe, m_dir.filePath(QStringLiteral("probe.pdf")));
     const double stop = 8 * QFontMetrics(font, &probe).averageCharWidth() * pointsPerPixel();
-    const QList<Word> ws = words(pdf);
+    const QList<PdfWord> ws = pdfWords(pdf);
     const struct {
         const char *word;
         int stops;
     } expected[] = {{"a", 0}, {"b", 1}, {"c", 2}, {"abcdefghi", 0}, {"j", 2}};
     for (const auto &e : expected) {
-        const Word *w = findWord(ws, QLatin1String(e.word));
+        const PdfWord *w = findWord(ws, QLatin1String(e.word));
         QVERIFY2(w, e.word);
         QVERIFY2(qAbs(w->xMin - (m_paintRect.left() + e.stops * stop)) < 1.0,
                  qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(e.word)).arg(w->xMin)));
@@ -282,7 +259,7 @@ void TstTextPrinter::emptyJob()
 {
     const QString pdf = print({}, TextPrinter::memoFont(RecordKind::Domain));
     QCOMPARE(pageCount(pdf), 1);
-    QVERIFY(words(pdf).isEmpty());
+    QVERIFY(pdfWords(pdf).isEmpty());
 }
 
 void TstTextPrinter::printerFailure()
