@@ -35,7 +35,7 @@ class TestHelp : public QObject {
         whenShown<TSetupDlg>([&](TSetupDlg *d) {
             shown = true;
             d->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(d));
+            QTRY_COMPARE(QApplication::activeWindow(), d);
             QTest::keyClick(d->ServerEdit, Qt::Key_F1);
             inside(d);
             d->setModalResult(TGradientForm::mrOk);
@@ -144,6 +144,7 @@ private slots:
             QVERIFY(isInside(opened, d));
             opened->resize(640, 400);
         });
+        QVERIFY(opened);
         QCOMPARE(help(), opened);
         QVERIFY(opened->isVisible());
         QCOMPARE(topic(), QStringLiteral("1031.html"));
