@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -62,20 +61,12 @@ TAboutBox::TAboutBox(QWidget *owner)
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { setModalResult(mrOk); });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(panel, 1);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
-    setFixedSize(443, 291);
+    setClientSize(443, 291);
     centerOnScreen();
     ok->setFocus();
-}
-
-void TAboutBox::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape)
-        setModalResult(mrOk);
-    else
-        TGradientForm::keyPressEvent(event);
 }

@@ -5,7 +5,4 @@ class TAboutBox : public TGradientForm {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget *owner);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -177,7 +177,7 @@ void TForm1::Setup2Click()
     dlg.SecurityCombo->setCurrentText(SmtpSecurity::Name(msSMTP1->Security()));
     dlg.LoginNameEdit->setText(msSMTP1->UserName());
     dlg.PasswordEdit->setText(msSMTP1->Password());
-    if (dlg.ShowModal() != mrOk)
+    if (dlg.exec() != Accepted)
         return;
     // The sender's address and name are cut to 255 by the message itself.
     msSMTP1->SetServer(dlg.ServerEdit->text().left(255));
@@ -202,7 +202,7 @@ void TForm1::Help2Click()
 void TForm1::About1Click()
 {
     TAboutBox box(this);
-    box.ShowModal();
+    box.exec();
 }
 
 void TForm1::showHelp(int context, QWidget *over)

@@ -3,8 +3,6 @@
 #include "Latin1Guard.h"
 #include "SmtpSecurity.h"
 
-#include <QAbstractButton>
-#include <QKeyEvent>
 #include <QShortcut>
 
 #include <QComboBox>
@@ -65,8 +63,8 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { setModalResult(mrOk); });
-    connect(buttons, &QDialogButtonBox::rejected, this, [this] { setModalResult(mrCancel); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -74,21 +72,6 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     // F1 on any field asks for the setup topic.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
-    setFixedSize(404, 236);
+    setClientSize(404, 236);
     centerOnScreen();
-}
-
-void TSetupDlg::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // Enter presses the focused button (Cancel stays Cancel); elsewhere it means OK.
-        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()))
-            button->click();
-        else
-            setModalResult(mrOk);
-    }
-    else if (event->key() == Qt::Key_Escape)
-        setModalResult(mrCancel);
-    else
-        TGradientForm::keyPressEvent(event);
 }

@@ -23,7 +23,4 @@ public:
 signals:
     // F1 in the dialog: the topic of its fields.
     void helpRequested(int context);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 };

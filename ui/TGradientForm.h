@@ -1,31 +1,85 @@
 #pragma once
-// Base of the main window and its dialogs. Shows modally with a result the
-// way the original forms did (`ShowModal`), without QDialog's own Escape
-// handling, which would fight the pages' cancel buttons.
-#include <QWidget>
+// Base of the main window and its dialogs: a frameless window that paints its
+// own caption bar, a gradient from black to the caption colour, with the
+// window icon, the caption buttons and the caption text over it. Dragging the
+// caption, its buttons, the window menu (icon or Alt+Space) and Alt+F4 do what
+// a title bar does. Modal use is QDialog's (`exec`, `done`).
+//
+// Caption colours: the application palette's Highlight, of the Active group
+// for an active window and of the Disabled group (a greyed highlight) for an
+// inactive one. Caption font: the platform's title font.
+#include "CaptionGeometry.h"
+#include "GradientTable.h"
 
-class QEventLoop;
+#include <QDialog>
+#include <QFont>
+#include <array>
+#include <functional>
+#include <optional>
 
-class TGradientForm : public QWidget {
+class QMenu;
+
+class TGradientForm : public QDialog {
     Q_OBJECT
 public:
-    enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+    enum TGFPaintWhen { gfpAlways, gfpActive, gfpNever };
+    Q_ENUM(TGFPaintWhen)
+    // May paint on the caption and change the text rectangle `R`.
+    using TGFOnCaptionPaint = std::function<void(TGradientForm *Sender, QPainter &Canvas, QRect &R)>;
 
+    // The border icons are read from `flags` (system menu, minimize, maximize,
+    // context help); the border style from the window type and whether the
+    // size is fixed.
     explicit TGradientForm(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
-    // Shows the form application-modal and returns when it is closed.
-    int ShowModal();
-    int modalResult() const { return m_modalResult; }
-    // Sets the result and closes a modal form.
-    void setModalResult(int result);
+    // Also what the desktop shows as the window's title.
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString &text);
+    int GradientColors() const { return m_gradientColors; }
+    void SetGradientColors(int colors);
+    TGFPaintWhen PaintGradient() const { return m_paintGradient; }
+    void SetPaintGradient(TGFPaintWhen when);
+    TGFOnCaptionPaint OnCaptionPaint;
 
+    // Fixes the window's size so that the area below the caption is this big.
+    void setClientSize(int width, int height);
     // Places the window in the middle of its screen.
     void centerOnScreen();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    int m_modalResult = mrNone;
-    QEventLoop *m_loop = nullptr;
+    TFormBorderStyle borderStyle() const;
+    TBorderIcons borderIcons() const;
+    CaptionGeometry geometry() const;
+    void rebuildTables();
+    void recreateFont();
+    void applyMargins();
+    void repaintCaption();
+    void paintFrame(QPainter &painter);
+    void paintCaption(QPainter &painter, const CaptionGeometry &g);
+    std::optional<CaptionButton> buttonAt(const CaptionGeometry &g, QPoint pos) const;
+    Qt::Edges sizingEdges(QPoint pos) const;
+    void pressButton(CaptionButtonKind kind);
+    void showWindowMenu();
+    void startMove(QPoint globalPos);
+    void endMove();
+
+    QString m_caption;
+    int m_gradientColors = 64;
+    TGFPaintWhen m_paintGradient = gfpAlways;
+    std::array<GradientTable, 2> m_tables;   // inactive, active
+    QFont m_captionFont;
+    QSize m_clientSize;
+    QMenu *m_windowMenu = nullptr;
+    std::optional<CaptionButtonKind> m_pressed;   // a caption button held down
+    bool m_pressedInside = false;
+    std::optional<QPoint> m_movePress;           // where a press on the caption may start a move
+    std::optional<QPoint> m_dragOffset;          // moving without the platform's help
 };

@@ -38,7 +38,7 @@ class TestHelp : public QObject {
             QTRY_COMPARE(QApplication::activeWindow(), d);
             QTest::keyClick(d->ServerEdit, Qt::Key_F1);
             inside(d);
-            d->setModalResult(TGradientForm::mrOk);
+            d->accept();
         });
         m_form->Setup2Click();
         QVERIFY(shown);

@@ -27,7 +27,7 @@ void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
     whenShown<TSetupDlg>([&](TSetupDlg *d) {
         shown = true;
         edit(d);
-        d->setModalResult(result);
+        d->done(result);
     });
     form.Setup2Click();
     QVERIFY(shown);
@@ -85,7 +85,7 @@ private slots:
             d->ServerEdit->setText("smtp.example.org:2525");
             d->UserNameEdit->setText(longName);
             d->mailto->setText(longMailbox);
-        }, TGradientForm::mrOk);
+        }, QDialog::Accepted);
         QCOMPARE(form->smtpServer(), QStringLiteral("smtp.example.org:2525"));
         QCOMPARE(form->senderName(), longName.left(255));
         QCOMPARE(form->mailto(), longMailbox);
@@ -109,7 +109,7 @@ private slots:
             d->UserAddressEdit->setText("x");
             d->UserNameEdit->setText("x");
             d->mailto->setText("x");
-        }, TGradientForm::mrCancel);
+        }, QDialog::Rejected);
         QCOMPARE(form->smtpServer(), QStringLiteral("a"));
         QCOMPARE(form->senderAddress(), QStringLiteral("b"));
         QCOMPARE(form->senderName(), QStringLiteral("c"));
@@ -142,7 +142,7 @@ private slots:
             d->SecurityCombo->setCurrentText("STARTTLS");
             d->LoginNameEdit->setText("pat@example.com");
             d->PasswordEdit->setText("pa ss=word");
-        }, TGradientForm::mrOk);
+        }, QDialog::Accepted);
         QCOMPARE(form->msSMTP1->DefaultPort(), quint16(587));
         form->close();
         const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
@@ -160,7 +160,7 @@ private slots:
             d->SecurityCombo->setCurrentText("None");
             d->LoginNameEdit->clear();
             d->PasswordEdit->clear();
-        }, TGradientForm::mrOk);
+        }, QDialog::Accepted);
         QVERIFY(!next->msSMTP1->Extended());
         next->close();
         QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
@@ -214,7 +214,7 @@ private slots:
             QTest::keyClick(target, Qt::Key_Return);
             // Whatever the key did, the dialog must not stay open.
             if (d->isVisible())
-                d->setModalResult(TGradientForm::mrNone);
+                d->reject();
         });
         form->Setup2Click();
         QVERIFY(shown);
@@ -234,7 +234,7 @@ private slots:
                 d->ServerEdit->end(false);
                 d->ServerEdit->paste();
                 d->UserNameEdit->paste();
-            }, TGradientForm::mrOk);
+            }, QDialog::Accepted);
             form->close();
             QCOMPARE(prompter.errors, QStringList());
         }

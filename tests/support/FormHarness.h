@@ -12,7 +12,7 @@
 // gives each case an empty one:  WorkFolder work;  work.filePath("hosts.cbx").
 //
 // Modal dialogs (setup, about) run their own loop; answer them with
-// `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->setModalResult(TGradientForm::mrOk); })`
+// `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->accept(); })`
 // before the click that opens them.
 #include "IPrompter.h"
 #include "TForm1.h"
