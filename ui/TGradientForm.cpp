@@ -201,7 +201,7 @@ TBorderIcons TGradientForm::borderIcons() const
 CaptionGeometry TGradientForm::geometry() const
 {
     const TFormBorderStyle style = borderStyle();
-    const int fontHeight = QFontMetrics(m_captionFont).height();
+    const int fontHeight = QFontMetrics(m_captionFont, this).height();
     const bool tool = CaptionGeometry::isToolWindow(style);
     const int height = tool ? qMax(15, fontHeight + 2) : qMax(18, fontHeight + 4);
     const CaptionMetrics metrics{CaptionGeometry::frameWidth(style), height, kSmallIcon, height - 2};
@@ -300,6 +300,9 @@ void TGradientForm::paintCaption(QPainter &painter, const CaptionGeometry &g)
     const qreal ratio = devicePixelRatioF();
     QImage image(QSize(w, h) * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
+    // Text on the image comes out as large as on the window.
+    image.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
     QPainter canvas(&image);
 
     if (m_paintGradient == gfpNever || (m_paintGradient == gfpActive && !active)) {
@@ -342,7 +345,7 @@ void TGradientForm::paintCaption(QPainter &painter, const CaptionGeometry &g)
     r.setLeft(r.left() + 2);
     canvas.setFont(m_captionFont);
     canvas.setPen(Qt::white);
-    const QString text = QFontMetrics(m_captionFont).elidedText(m_caption, Qt::ElideRight, r.width());
+    const QString text = canvas.fontMetrics().elidedText(m_caption, Qt::ElideRight, r.width());
     canvas.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     canvas.end();
     painter.drawImage(g.caption.topLeft(), image);
