@@ -76,51 +76,50 @@ TGradientForm::TGradientForm(QWidget *parent, Qt::WindowFlags flags)
     recreateFont();
     setMouseTracking(true);
 
+    buildWindowMenu();
+    applyMargins();
+}
+
+void TGradientForm::buildWindowMenu()
+{
     m_windowMenu = new QMenu(this);
     m_windowMenu->setObjectName(QStringLiteral("WindowMenu"));
     const struct {
         const char *text;
         std::function<void()> run;
+        std::function<bool()> enabled;   // none: always
     } items[] = {
-        {"&Restore", [this] { showNormal(); }},
-        {"&Move", [this] { startMove(QCursor::pos()); }},
-        {"&Size", [this] {
+        {"&Restore", [this] { showNormal(); }, [this] { return isMaximized(); }},
+        {"&Move", [this] { startMove(QCursor::pos()); }, [this] { return !isMaximized(); }},
+        {"&Size",
+         [this] {
              if (windowHandle())
                  windowHandle()->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
-         }},
-        {"Mi&nimize", [this] { showMinimized(); }},
-        {"Ma&ximize", [this] { showMaximized(); }},
-        {"&Close", [this] { close(); }},
+         },
+         [this] { return !isMaximized() && CaptionGeometry::isSizeable(borderStyle()); }},
+        {"Mi&nimize", [this] { showMinimized(); }, [this] { return bool(borderIcons() & biMinimize); }},
+        {"Ma&ximize", [this] { showMaximized(); }, [this] { return !isMaximized() && (borderIcons() & biMaximize); }},
+        {"&Close", [this] { close(); }, nullptr},
     };
+    QAction *action = nullptr;
     for (const auto &item : items) {
-        if (&item == &items[std::size(items) - 1])
+        if (!item.enabled)
             m_windowMenu->addSeparator();
-        connect(m_windowMenu->addAction(QLatin1String(item.text)), &QAction::triggered, this, item.run);
+        action = m_windowMenu->addAction(QLatin1String(item.text));
+        connect(action, &QAction::triggered, this, item.run);
+        if (item.enabled)
+            connect(m_windowMenu, &QMenu::aboutToShow, action, [action, enabled = item.enabled] { action->setEnabled(enabled()); });
     }
-    // Alt+F4 is the close item's own key; without a window manager nobody
+    // Alt+F4 is the close item's own key: without a window manager nobody
     // else would close a frameless window on it.
-    QAction *closeItem = m_windowMenu->actions().constLast();
-    closeItem->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    closeItem->setShortcutContext(Qt::WindowShortcut);
-    addAction(closeItem);
+    action->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
     auto *menuKey = new QAction(this);
     menuKey->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
     menuKey->setShortcutContext(Qt::WindowShortcut);
     connect(menuKey, &QAction::triggered, this, &TGradientForm::showWindowMenu);
     addAction(menuKey);
-    connect(m_windowMenu, &QMenu::aboutToShow, this, [this] {
-        const bool maximized = isMaximized();
-        const TBorderIcons icons = borderIcons();
-        const bool enabled[] = {maximized,
-                                !maximized,
-                                !maximized && CaptionGeometry::isSizeable(borderStyle()),
-                                bool(icons & biMinimize),
-                                !maximized && (icons & biMaximize)};
-        const QList<QAction *> actions = m_windowMenu->actions();   // the items before the separator
-        for (int i = 0; i < int(std::size(enabled)); ++i)
-            actions[i]->setEnabled(enabled[i]);
-    });
-    applyMargins();
 }
 
 // ---- properties ----

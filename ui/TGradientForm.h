@@ -3,7 +3,8 @@
 // own caption bar, a gradient from black to the caption colour, with the
 // window icon, the caption buttons and the caption text over it. Dragging the
 // caption, its buttons, the window menu (icon or Alt+Space) and Alt+F4 do what
-// a title bar does. Modal use is QDialog's (`exec`, `done`).
+// a title bar does. Modal use is QDialog's (`exec`, `done`); the main window
+// shares the base but keeps Enter and Escape for its pages.
 //
 // Caption colours: the application palette's Highlight, of the Active group
 // for an active window and of the Disabled group (a greyed highlight) for an
@@ -58,6 +59,7 @@ private:
     TFormBorderStyle borderStyle() const;
     TBorderIcons borderIcons() const;
     CaptionGeometry geometry() const;
+    void buildWindowMenu();
     void rebuildTables();
     void recreateFont();
     void applyMargins();
