@@ -11,8 +11,9 @@ void OffsetTable::place(Slot slot)
 
 void OffsetTable::insert(quint32 hash, qint32 offset)
 {
-    // At most half full, so a miss ends after a slot or two.
-    if ((m_used + 1) * 2 > m_slots.size()) {
+    // At most 70 % full: a miss still ends after a few slots, and the table
+    // of a file of short keys stays well under the file's own size.
+    if ((m_used + 1) * 10 > m_slots.size() * 7) {
         std::vector<Slot> old;
         old.swap(m_slots);
         m_slots.assign(old.empty() ? 16 : old.size() * 2, Slot{});
