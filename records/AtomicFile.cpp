@@ -132,6 +132,10 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
         std::free(real);
         exists = ::stat(target.constData(), &old) == 0;
     }
+    // Only a regular file is ever replaced: never a pipe, and never a device
+    // a link leads to (as root the rename would succeed).
+    if (exists && !S_ISREG(old.st_mode))
+        fail(S_ISDIR(old.st_mode) ? EISDIR : EACCES);
     if (exists && ::access(target.constData(), W_OK) != 0)
         fail(errno);
     const qsizetype slash = target.lastIndexOf('/');

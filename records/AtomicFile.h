@@ -7,8 +7,8 @@
 // A new file is created owner-only (0600), since record files, text copies
 // and the settings file may hold a password; a replaced file keeps its mode.
 // A symbolic link is followed: its target is replaced in the target's own
-// folder and the link stays. A file we may not write is refused, never
-// replaced. Our own temporary files left by a crash (".zandolet-XXXXXX",
+// folder and the link stays. A file we may not write, or anything but a
+// regular file (a pipe, a device), is refused, never replaced. Our own temporary files left by a crash (".zandolet-XXXXXX",
 // older than a minute) are removed from a folder when we next write there.
 #include <QByteArray>
 #include <QString>

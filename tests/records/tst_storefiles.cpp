@@ -121,6 +121,14 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EIniFileError, store.saveRecord(RecordKind::Domain));
         QVERIFY(QFileInfo(dir.path("domains/ex.com.ini")).isSymLink());
         QVERIFY(!QFileInfo::exists(dir.path("shared/ex.ini")));
+
+        // Nor is a device a link leads to.
+        QCOMPARE(::symlink("/dev/null", "domains.cbx"), 0);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, NameList::write(dir.path("domains.cbx"), {"x"}));
+        QVERIFY(QFileInfo(dir.path("domains.cbx")).isSymLink());
+        struct stat st {};
+        QCOMPARE(::stat("/dev/null", &st), 0);
+        QVERIFY(S_ISCHR(st.st_mode));
     }
 
     void staleTemporaryFilesAreRemovedOthersKept()
