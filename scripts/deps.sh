@@ -9,6 +9,7 @@ packages=(
   libssl-dev openssl ca-certificates
   python3 python3-aiosmtpd poppler-utils sharutils curl socat
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
