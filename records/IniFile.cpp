@@ -161,6 +161,10 @@ IniDocument IniDocument::parse(QByteArray bytes)
     // Offsets are kept in 32 bits; InputFile never reads more than that.
     if (bytes.size() > std::numeric_limits<qint32>::max())
         bytes.truncate(std::numeric_limits<qint32>::max());
+    // A lone CR after the last line break is an empty last line, which is
+    // no line at all.
+    if (bytes.endsWith('\r') && (bytes.size() == 1 || bytes[bytes.size() - 2] == '\n'))
+        bytes.chop(1);
     doc.m_bytes = std::move(bytes);
     doc.index();
     return doc;
