@@ -327,7 +327,7 @@ private slots:
         m_form->setText("DomainNameEdit", QString());
         QTest::keyClicks(nameEdit("DomainNameEdit"), "nbsp.example");
         QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("Books\u00A0& more\r\nline two"));
-
+    }
 
     // A stored value reads back 1023 characters (a memo's line break is two),
     // so a field takes no more than that.
