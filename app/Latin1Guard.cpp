@@ -1,11 +1,15 @@
 #include "Latin1Guard.h"
 
+#include "IniFile.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QToolTip>
+
+#include <memory>
 
 namespace {
 
@@ -34,6 +38,19 @@ QString nonLatin1Reason(QChar c)
     return QStringLiteral("\"%1\" cannot be used: registrations are plain ISO-8859-1 (Latin-1) text.").arg(c);
 }
 
+bool fitsStoredValue(const QString &text, bool memo)
+{
+    const qsizetype breaks = memo ? text.count(QLatin1Char('\n')) : 0;
+    return text.size() + breaks <= IniDocument::MaxValueLength;
+}
+
+QString tooLongReason()
+{
+    return QStringLiteral("A field holds at most %1 characters (a line break counts as two): "
+                          "a record keeps no more.")
+        .arg(IniDocument::MaxValueLength);
+}
+
 QString memoText(const QPlainTextEdit *memo)
 {
     QString text = memo->document()->toRawText();
@@ -55,10 +72,15 @@ QValidator::State OneLineValidator::validate(QString &input, int &) const
         }
     }
     const QChar bad = firstNonLatin1(input);
-    if (bad.isNull())
-        return Acceptable;
-    showReason(m_field, bad);
-    return Invalid;
+    if (!bad.isNull()) {
+        showReason(m_field, bad);
+        return Invalid;
+    }
+    if (!fitsStoredValue(input, false)) {
+        showText(m_field, tooLongReason());
+        return Invalid;
+    }
+    return Acceptable;
 }
 
 void guardLatin1(QWidget *field)
@@ -69,8 +91,31 @@ void guardLatin1(QWidget *field)
         if (c->lineEdit())
             c->lineEdit()->setValidator(new OneLineValidator(c));
     } else if (auto *m = qobject_cast<QPlainTextEdit *>(field)) {
-        QObject::connect(m, &QPlainTextEdit::textChanged, m, [m] {
+        // The last text that fitted, with its cursor. The document reports
+        // every change, also those the program makes with the memo's own
+        // signals blocked; textChanged reports only the user's.
+        struct Fitting {
+            QString text;
+            int position = 0;
+        };
+        auto last = std::make_shared<Fitting>();
+        QObject::connect(m->document(), &QTextDocument::contentsChanged, m, [m, last] {
+            const QString text = memoText(m);
+            if (fitsStoredValue(text, true))
+                *last = {text, m->textCursor().position()};
+        });
+        QObject::connect(m, &QPlainTextEdit::textChanged, m, [m, last] {
             QString text = memoText(m);
+            if (!fitsStoredValue(text, true)) {
+                const QSignalBlocker block(m);
+                m->setPlainText(last->text);
+                QTextCursor cursor = m->textCursor();
+                cursor.setPosition(qMin<int>(last->position, last->text.size()));
+                m->setTextCursor(cursor);
+                last->position = cursor.position();
+                showText(m, tooLongReason());
+                return;
+            }
             const QChar bad = firstNonLatin1(text);
             if (bad.isNull())
                 return;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -92,6 +93,9 @@ int runZandolet(int &argc, char **argv)
                              "Start it from a desktop session, or under a virtual one (xvfb-run -a zandolet).\n");
         return 1;
     }
+    // Past a file-size limit a write must fail and be shown like a full disk,
+    // not end the program with everything typed lost (the message file too).
+    std::signal(SIGXFSZ, SIG_IGN);
     auto app = step(1, [&] { return makeApplication(argc, argv); });
     handleCommandLine(*app);
     auto splash = step(2, [] { return std::make_unique<TSplashScreen>(); });

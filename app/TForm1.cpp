@@ -120,7 +120,10 @@ QString TForm1::senderName() const
 
 void TForm1::FormCreate()
 {
-    const IniDocument settings = IniDocument::load(m_settingsPath);
+    // A settings or list file that is refused (a pipe, a device, a huge file)
+    // is shown and the window starts without it.
+    IniDocument settings;
+    guarded([&] { settings = IniDocument::load(m_settingsPath); });
     m_mailto = settings.value(kSetup, QStringLiteral("Mailto"));
     msSMTP1->SetServer(settings.value(kSetup, QStringLiteral("Server")));
     msMessage1->Sender()->SetAddress(settings.value(kSetup, QStringLiteral("EMail Address")));
@@ -128,7 +131,7 @@ void TForm1::FormCreate()
     msSMTP1->SetSecurity(SmtpSecurity::FromName(settings.value(kSetup, kSecurity)));
     msSMTP1->SetUserName(settings.value(kSetup, kUserName));
     msSMTP1->SetPassword(settings.value(kSetup, kPassword));
-    m_store->loadDefaultsAndLists(settings);
+    guarded([&] { m_store->loadDefaultsAndLists(settings); });
 }
 
 void TForm1::FormClose()

@@ -390,6 +390,7 @@ bool TagSocket::ReceiveLine(QString &line)
     QByteArray buffer;
     buffer.reserve(LineBytes);
     bool complete = false;
+    m_lineWireBytes = 0;
     for (;;) {
         LetEventsRun();
         if (m_cancelled || m_timedOut)
@@ -400,6 +401,7 @@ bool TagSocket::ReceiveLine(QString &line)
         if (m_select)
             m_select->ArmRead();
         if (n == 1) {
+            ++m_lineWireBytes;
             if (byte == '\n') {
                 complete = true;
                 break;

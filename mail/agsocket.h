@@ -83,6 +83,9 @@ protected:
     void StartTls(const QString &peerName);
     // Like ReadLine; false when the peer closed before a complete line (line empty, no check).
     bool ReceiveLine(QString &line);
+    // Bytes the last ReceiveLine took from the wire, the dropped tail of an
+    // over-long line and the line end included.
+    qint64 LastLineWireBytes() const { return m_lineWireBytes; }
     // Sends all bytes, waiting for room when the socket is full. Returns false
     // when a time-out or cancel ended it first; other failures raise. With
     // restartOnProgress every successful send restarts the countdown.
@@ -126,6 +129,7 @@ private:
 
     QString m_server;
     quint16 m_defaultPort = 0;
+    qint64 m_lineWireBytes = 0;
     int m_timeOut = 60;
 
     int m_socket = -1;

@@ -3,7 +3,9 @@
 #include "ECanceledError.h"
 #include "ESocketError.h"
 #include "ETimedOutError.h"
+#include "LineSafety.h"
 #include "MailErrorText.h"
+#include "ReplyBound.h"
 #include "TDotStuffer.h"
 #include "TSmtpNegotiation.h"
 #include "TSubmissionHeaders.h"
@@ -91,6 +93,7 @@ void TmsSMTP::CheckReply(const QString &line)
 
 QString TmsSMTP::ReadReply(QStringList *lines)
 {
+    ReplyBound bound;
     for (;;) {
         QString line;
         // A reply cut short by the server hanging up is a failure, never an answer.
@@ -100,6 +103,11 @@ QString TmsSMTP::ReadReply(QStringList *lines)
             lines->append(line);
         if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
             return line;
+        if (!bound.add(LastLineWireBytes())) {
+            const QString msg = OfferError(ReplyBound::tooLongText());
+            Disconnect();
+            throw ESocketError(msg);
+        }
     }
 }
 
@@ -168,6 +176,11 @@ void TmsSMTP::SendMail()
                                        "wait until it has finished before sending another"));
     FlagScope sending(m_sending);
     m_delivered = false;
+    if (m_message) {
+        const QString unsafe = LineSafety::problem(*m_message);
+        if (!unsafe.isEmpty())
+            RaiseError(unsafe);
+    }
 
     std::exception_ptr failure;
     try {

@@ -4,9 +4,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +38,7 @@ QString AtomicFile::errorText(int errnoValue, int *code)
         {EACCES, 5, "File access denied"},   {EPERM, 5, "File access denied"},
         {EROFS, 5, "File access denied"},    {EISDIR, 5, "File access denied"},
         {ENOSPC, 101, "Disk full"},          {EDQUOT, 101, "Disk full"},
+        {EFBIG, 101, "Disk full"}, // over the file-size limit (SIGXFSZ is ignored)
     };
     for (const Row &r : rows) {
         if (r.err == errnoValue) {
@@ -45,17 +52,99 @@ QString AtomicFile::errorText(int errnoValue, int *code)
     return QStringLiteral("I/O error %1").arg(errnoValue);
 }
 
+namespace {
+
+// Over a file-size limit (ulimit -f) the kernel sends SIGXFSZ, whose default
+// ends the program with everything typed lost. Ignored, the write fails with
+// EFBIG and is reported like a full disk. Set at every write, so nothing that
+// restored the default in between can bring the old ending back.
+void ignoreFileSizeSignal()
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool isOurTempName(const char *name)
+{
+    static const char prefix[] = ".zandolet-";
+    if (std::strncmp(name, prefix, sizeof prefix - 1) != 0)
+        return false;
+    const char *rest = name + sizeof prefix - 1;
+    int n = 0;
+    for (; rest[n]; ++n)
+        if (!std::isalnum(uchar(rest[n])))
+            return false;
+    return n == 6;
+}
+
+// Removes temporary files a crashed write left in `folder`; scans a folder
+// at most once a minute, so saving many records costs one scan.
+void removeStaleTemps(const QByteArray &folder)
+{
+    static QHash<QByteArray, qint64> lastScan;
+    const qint64 now = std::time(nullptr);
+    auto it = lastScan.find(folder);
+    if (it != lastScan.end() && now - *it < AtomicFile::StaleTempSeconds)
+        return;
+    lastScan.insert(folder, now);
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const uid_t me = ::geteuid();
+    while (const dirent *e = ::readdir(dir)) {
+        if (!isOurTempName(e->d_name))
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(st.st_mode) && st.st_uid == me && now - st.st_mtime > AtomicFile::StaleTempSeconds)
+            ::unlinkat(::dirfd(dir), e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+int syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+} // namespace
+
 void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
 {
+    ignoreFileSizeSignal();
     // A NUL would silently cut the name short at the system call.
     if (path.isEmpty() || path.contains(QChar(0)))
         fail(EINVAL);
-    const QFileInfo info(path);
-    QByteArray tmpl = QFile::encodeName(info.absolutePath()) + "/.zandolet-XXXXXX";
+    QByteArray target = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat old;
+    bool exists = ::lstat(target.constData(), &old) == 0;
+    if (exists && S_ISLNK(old.st_mode)) {
+        // Edits must keep reaching the file the link points to.
+        char *real = ::realpath(target.constData(), nullptr);
+        if (!real)
+            fail(errno); // a dangling link is not ours to replace
+        target = real;
+        std::free(real);
+        exists = ::stat(target.constData(), &old) == 0;
+    }
+    // Only a regular file is ever replaced: never a pipe, and never a device
+    // a link leads to (as root the rename would succeed).
+    if (exists && !S_ISREG(old.st_mode))
+        fail(S_ISDIR(old.st_mode) ? EISDIR : EACCES);
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        fail(errno);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray("/");
+    removeStaleTemps(folder);
+    QByteArray tmpl = folder + "/.zandolet-XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         fail(errno);
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
     int err = 0;
@@ -69,12 +158,8 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
         p += n;
         left -= n;
     }
-    // Permissions as a newly created file would get (mkstemp makes it 0600).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old;
-    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-    if (!err && ::fchmod(fd, mode) != 0)
+    // mkstemp made it 0600, which a new file keeps.
+    if (!err && exists && ::fchmod(fd, old.st_mode & 07777) != 0)
         err = errno;
     // Data before the rename, so a crash leaves the old file or the new one.
     if (!err && sync == Sync::Flush && ::fdatasync(fd) != 0)
@@ -87,4 +172,7 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
         ::unlink(tmpl.constData());
         fail(err);
     }
+    // The rename itself lives in the folder.
+    if (sync == Sync::Flush && (err = syncFolder(folder)) != 0)
+        fail(err);
 }

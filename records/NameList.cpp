@@ -1,12 +1,14 @@
 #include "NameList.h"
 
 #include "AtomicFile.h"
+#include "InputFile.h"
 
 #include <QCollator>
 #include <QFile>
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -27,16 +29,23 @@ QCollator nameCollator()
 
 QStringList NameList::read(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (InputFile::read(path, bytes) != InputFile::Outcome::Read)
         return {};
-    QStringList names = QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'));
-    for (QString &n : names)
-        if (n.endsWith(QLatin1Char('\r')))
-            n.chop(1);
-    // The break after the last line leaves one empty piece that is not a name.
-    if (!names.isEmpty() && names.back().isEmpty())
-        names.removeLast();
+    // An empty line names no record; skipping it keeps a file of blank lines
+    // from becoming millions of entries.
+    QStringList names;
+    const char *p = bytes.constData();
+    for (qsizetype start = 0; start < bytes.size();) {
+        const void *lf = std::memchr(p + start, '\n', size_t(bytes.size() - start));
+        const qsizetype next = lf ? static_cast<const char *>(lf) - p + 1 : bytes.size();
+        qsizetype end = lf ? next - 1 : next;
+        if (end > start && p[end - 1] == '\r')
+            --end;
+        if (end > start)
+            names << QString::fromLatin1(p + start, end - start);
+        start = next;
+    }
     return names;
 }
 

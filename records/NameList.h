@@ -6,7 +6,8 @@
 
 class NameList {
 public:
-    // Lines of the file; empty when it cannot be read.
+    // Lines of the file without the empty ones; empty when it cannot be read.
+    // Throws EInOutError for a pipe, device or huge file (InputFile).
     static QStringList read(const QString &path);
     // Written whole, atomically; throws EInOutError.
     static void write(const QString &path, const QStringList &names);

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <climits>
+#include <exception>
 #include <sys/stat.h>
 
 namespace {
@@ -152,14 +153,15 @@ void RecordStore::loadRecord(RecordKind kind)
     const QString path = existingEntryPath(recordFolder(kind), name + kRecordExt);
     if (path.isEmpty())
         return;
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        return; // an unreadable record must not empty the fields
+    // An unreadable record must not empty the fields; a pipe or device is
+    // refused by the load with an error.
+    if (!QFileInfo(path).isReadable())
+        return;
 
     const IniDocument doc = IniDocument::load(path);
     const QString section = QLatin1String(kindInfo(kind).section);
     for (const KeyBinding &b : recordLoadOrder(kind)) {
-        const QString value = StoredValue::decode(doc.value(section, b.key));
+        const QString value = StoredValue::read(doc, section, b.key);
         switch (b.source) {
         case KeySource::FieldText:
             setIfDifferent(m_fields, b.field, value);
@@ -203,18 +205,29 @@ void RecordStore::loadDefaultsAndLists(const IniDocument &settings)
     for (RecordKind kind : {RecordKind::Domain, RecordKind::Host, RecordKind::Contact}) {
         const QString section = QLatin1String(kindInfo(kind).section);
         for (const KeyBinding &b : defaultsStartupOrder(kind))
-            m_fields.setText(b.field, StoredValue::decode(settings.value(section, b.key)));
+            m_fields.setText(b.field, StoredValue::read(settings, section, b.key));
     }
+    // A refused list stays empty; the others still load, then the first refusal is raised.
+    std::exception_ptr refused;
     for (RecordKind kind : {RecordKind::Contact, RecordKind::Host, RecordKind::Domain}) {
         const KindInfo &k = kindInfo(kind);
         const QString path = existingEntryPath(QDir::currentPath(), QLatin1String(k.listFile));
         if (path.isEmpty())
             continue;
-        QStringList names = NameList::read(path);
+        QStringList names;
+        try {
+            names = NameList::read(path);
+        } catch (const Exception &) {
+            if (!refused)
+                refused = std::current_exception();
+            continue;
+        }
         if (k.sortedList)
             NameList::sortIgnoringCase(names);
         m_fields.setItems(QLatin1String(k.nameField), names);
     }
+    if (refused)
+        std::rethrow_exception(refused);
 }
 
 void RecordStore::updateNameList(RecordKind kind)

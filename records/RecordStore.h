@@ -37,7 +37,9 @@ public:
     void saveRecord(RecordKind kind);
 
     void saveDefaults(RecordKind kind);
-    // Start-up: the three defaults sections, then the three name lists.
+    // Start-up: the three defaults sections, then the three name lists. A
+    // list file that is refused (InputFile) stays empty, and the first such
+    // refusal is thrown after everything else has loaded.
     void loadDefaultsAndLists();
     // The same, from a settings file the caller has read already.
     void loadDefaultsAndLists(const IniDocument &settings);

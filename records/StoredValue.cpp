@@ -1,5 +1,7 @@
 #include "StoredValue.h"
 
+#include "IniFile.h"
+
 const QString &StoredValue::marker()
 {
     static const QString m = QStringLiteral("\\ML\\");
@@ -53,4 +55,12 @@ QString StoredValue::decode(const QString &value)
             out += QLatin1Char('\\') + QString(e); // not ours: keep it as written
     }
     return out;
+}
+
+QString StoredValue::read(const IniDocument &doc, const QString &section, const QString &key)
+{
+    QString text = decode(doc.uncutValue(section, key));
+    if (text.size() > IniDocument::MaxValueLength)
+        text.truncate(IniDocument::MaxValueLength);
+    return text;
 }

@@ -12,12 +12,17 @@
 // "\ML\" anywhere: the reader only removes characters from the ends of a
 // plain value, so a plain value without the marker can never read back as
 // one that starts with it.
-// A value cut by the reader's 1023-character limit decodes to what is left.
+// The reader's 1023-character limit applies to the decoded text, never to
+// the escaped form, so every text of up to 1023 characters reads back whole.
 #include <QString>
+
+class IniDocument;
 
 class StoredValue {
 public:
     static const QString &marker();
     static QString encode(const QString &text);
     static QString decode(const QString &value);
+    // The text stored under `key`, decoded, cut to the reader's limit.
+    static QString read(const IniDocument &doc, const QString &section, const QString &key);
 };

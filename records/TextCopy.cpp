@@ -2,24 +2,7 @@
 
 #include "AtomicFile.h"
 #include "Exception.h"
-
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-QByteArray nativePath(const QString &path)
-{
-    // A NUL would silently cut the name short at the system call.
-    if (path.isEmpty() || path.contains(QChar(0)))
-        AtomicFile::fail(EINVAL);
-    return QFile::encodeName(path);
-}
-
-} // namespace
+#include "InputFile.h"
 
 QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
 {
@@ -48,26 +31,7 @@ void TextCopy::write(const QString &path, const QStringList &lines)
 
 QStringList TextCopy::read(const QString &path)
 {
-    const QByteArray native = nativePath(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        AtomicFile::fail(errno);
-    QByteArray bytes;
-    char buf[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            AtomicFile::fail(err);
-        }
-        bytes.append(buf, n);
-    }
-    ::close(fd);
+    const QByteArray bytes = InputFile::readOrThrow(path);
 
     QStringList lines;
     qsizetype start = 0;

@@ -15,6 +15,7 @@ if [ "${1:-}" != program ]; then
     python3 python3-aiosmtpd poppler-utils sharutils curl socat
     xvfb xauth
     dpkg-dev desktop-file-utils
+    clang libclang-rt-14-dev
   )
 fi
 missing=()

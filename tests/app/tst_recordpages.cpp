@@ -1,6 +1,7 @@
 // The record pages driven like a user does: keystrokes in name boxes, rules,
 // Escape, Show Form and Print.
 #include "FormHarness.h"
+#include "Latin1Guard.h"
 #include "PdfWords.h"
 
 #include <QAbstractItemView>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 
 class TestRecordPages : public QObject {
@@ -369,6 +371,40 @@ private slots:
         m_form->setText("DomainNameEdit", QString());
         QTest::keyClicks(nameEdit("DomainNameEdit"), "nbsp.example");
         QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("Books\u00A0& more\r\nline two"));
+    }
+
+    // A stored value reads back 1023 characters (a memo's line break is two),
+    // so a field takes no more than that.
+    void textBeyondWhatReadsBackIsRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("fits"); // as pasted
+        const QString line(254, QLatin1Char('p'));
+        QTest::newRow("one-line field") << "OOrgNameEdit" << QString(1023, QLatin1Char('o'));
+        QTest::newRow("four-line purpose") << "PurposeEdit"
+                                           << line + '\n' + line + '\n' + line + '\n' + QString(1023 - 3 * 256, 'q');
+    }
+
+    void textBeyondWhatReadsBackIsRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, fits);
+        QWidget *w = m_form->control(field);
+        w->setFocus();
+        const auto paste = [w](const QString &text) {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        };
+        paste(QString(5000, QLatin1Char('x')));
+        QCOMPARE(m_form->text(field), QString());
+        QCOMPARE(QToolTip::text(), tooLongReason());
+        QToolTip::hideText();
+        paste(fits);
+        QCOMPARE(m_form->text(field).size(), 1023);
+        QTest::keyClick(w, Qt::Key_Z);
+        QCOMPARE(m_form->text(field).size(), 1023);
+        QCOMPARE(QToolTip::text(), tooLongReason());
+        QVERIFY(m_prompter.log.isEmpty());
     }
 };
 
