@@ -120,6 +120,7 @@ public:
     void IPPort2Connected(QObject *sender, int statusCode, const QString &description);
     void IPPort2DataIn(QObject *sender, const QByteArray &text, bool eol);
     void IPPort2Error(QObject *sender, int errorCode, const QString &description);
+    void IPPort2Disconnected(QObject *sender, int statusCode, const QString &description);
     void lResponseDblClick();
     void tHostDblClick();
 

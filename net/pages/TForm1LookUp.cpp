@@ -64,7 +64,23 @@ void TForm1::createLookUpComponents()
     IPPort2->OnError = [this](QObject *s, int c, const QString &d) { guarded([&] { IPPort2Error(s, c, d); }); };
     IPPort2->OnConnected = [this](QObject *s, int c, const QString &d) { guarded([&] { IPPort2Connected(s, c, d); }); };
     IPPort2->OnDataIn = [this](QObject *s, const QByteArray &t, bool e) { guarded([&] { IPPort2DataIn(s, t, e); }); };
+    IPPort2->OnDisconnected = [this](QObject *s, int c, const QString &d) {
+        guarded([&] { IPPort2Disconnected(s, c, d); });
+    };
 }
+
+namespace {
+
+// The component reports a connection reset while an answer is read as the
+// close's code, not as a receive error: show it as the receive error it is.
+void reportBrokenAnswer(int statusCode, const QString &description,
+                        const std::function<void(int, const QString &)> &error)
+{
+    if (statusCode != 0)
+        error(statusCode, QStringLiteral("Winsock error in recv() ") + description);
+}
+
+} // namespace
 
 void TForm1::connectLookUpHandlers()
 {
@@ -236,9 +252,10 @@ void TForm1::IPPort1Error(QObject *, int errorCode, const QString &description)
     m_prompter->error(QStringLiteral("IPPort error: ") + QString::number(errorCode) + description);
 }
 
-void TForm1::IPPort1Disconnected(QObject *, int, const QString &)
+void TForm1::IPPort1Disconnected(QObject *sender, int statusCode, const QString &description)
 {
-    if (m_whoisQuery.referralDone || !m_whoisQuery.referral || m_whoisRun.limit.exceeded())
+    reportBrokenAnswer(statusCode, description, [&](int c, const QString &d) { IPPort1Error(sender, c, d); });
+    if (statusCode != 0 || m_whoisQuery.referralDone || !m_whoisQuery.referral || m_whoisRun.limit.exceeded())
         return;
     m_whoisQuery.referralDone = true;
     // Not from inside the component's close: the referral connects it again.
@@ -369,6 +386,11 @@ void TForm1::IPPort2DataIn(QObject *, const QByteArray &text, bool)
 void TForm1::IPPort2Error(QObject *, int errorCode, const QString &description)
 {
     m_prompter->error(QStringLiteral("IPPort error: ") + QString::number(errorCode) + description);
+}
+
+void TForm1::IPPort2Disconnected(QObject *sender, int statusCode, const QString &description)
+{
+    reportBrokenAnswer(statusCode, description, [&](int c, const QString &d) { IPPort2Error(sender, c, d); });
 }
 
 void TForm1::lResponseDblClick()

@@ -150,9 +150,10 @@ private:
                 // A zero linger time makes the close a reset.
                 const struct linger now{1, 0};
                 ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
-                m_socket->abort();
+                // The abort reports the close at once: the script has ended by then.
                 m_next = m_steps.size();
                 Finish();
+                m_socket->abort();
                 return;
             }
             case ScriptedServer::Step::Expect:
