@@ -35,6 +35,14 @@ QString shownLine(const QByteArray &text)
     return QString::fromLatin1(text.endsWith('\r') ? text.chopped(1) : text);
 }
 
+// The component reports a connection reset while an answer is read as the
+// close's code, not as a receive error; the pages show it as the receive
+// error it is.
+QString brokenAnswer(const QString &description)
+{
+    return QStringLiteral("Winsock error in recv() ") + description;
+}
+
 QString referralFailed(const QString &host, const QString &reason)
 {
     return QStringLiteral("Referral to %1 failed: %2").arg(host, reason);
@@ -69,18 +77,7 @@ void TForm1::createLookUpComponents()
     };
 }
 
-namespace {
 
-// The component reports a connection reset while an answer is read as the
-// close's code, not as a receive error: show it as the receive error it is.
-void reportBrokenAnswer(int statusCode, const QString &description,
-                        const std::function<void(int, const QString &)> &error)
-{
-    if (statusCode != 0)
-        error(statusCode, QStringLiteral("Winsock error in recv() ") + description);
-}
-
-} // namespace
 
 void TForm1::connectLookUpHandlers()
 {
@@ -254,8 +251,11 @@ void TForm1::IPPort1Error(QObject *, int errorCode, const QString &description)
 
 void TForm1::IPPort1Disconnected(QObject *sender, int statusCode, const QString &description)
 {
-    reportBrokenAnswer(statusCode, description, [&](int c, const QString &d) { IPPort1Error(sender, c, d); });
-    if (statusCode != 0 || m_whoisQuery.referralDone || !m_whoisQuery.referral || m_whoisRun.limit.exceeded())
+    if (statusCode != 0) {
+        IPPort1Error(sender, statusCode, brokenAnswer(description));
+        return;
+    }
+    if (m_whoisQuery.referralDone || !m_whoisQuery.referral || m_whoisRun.limit.exceeded())
         return;
     m_whoisQuery.referralDone = true;
     // Not from inside the component's close: the referral connects it again.
@@ -390,7 +390,8 @@ void TForm1::IPPort2Error(QObject *, int errorCode, const QString &description)
 
 void TForm1::IPPort2Disconnected(QObject *sender, int statusCode, const QString &description)
 {
-    reportBrokenAnswer(statusCode, description, [&](int c, const QString &d) { IPPort2Error(sender, c, d); });
+    if (statusCode != 0)
+        IPPort2Error(sender, statusCode, brokenAnswer(description));
 }
 
 void TForm1::lResponseDblClick()
