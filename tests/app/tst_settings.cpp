@@ -180,7 +180,7 @@ private slots:
         form->close();
         const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
                                    "Mailto=hostmaster@example.net\r\nSecurity=STARTTLS\r\nUser Name=pat@example.com\r\n"
-                                   "Password=pa ss=word\r\n";
+                                   "Password=pa ss=word\r\nWhoIs Server=whois.internic.net\r\n";
         QCOMPARE(readBytes(settingsPath()), written);
 
         // The next start shows them again; switching back to none clears them in the file.
@@ -198,7 +198,7 @@ private slots:
         next->close();
         QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
                                                        "Name=Pat\r\nMailto=hostmaster@example.net\r\nSecurity=None\r\n"
-                                                       "User Name=\r\nPassword=\r\n"));
+                                                       "User Name=\r\nPassword=\r\nWhoIs Server=whois.internic.net\r\n"));
     }
 
     void unwritableSettingsFileIsReportedAndTheWindowStillCloses()
