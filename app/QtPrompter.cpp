@@ -20,6 +20,16 @@ void QtPrompter::error(const QString &text)
     QMessageBox::critical(m_parent, QApplication::applicationName(), text);
 }
 
+void QtPrompter::warning(const QString &text)
+{
+    QMessageBox::warning(m_parent, QApplication::applicationName(), text);
+}
+
+void QtPrompter::beep()
+{
+    QApplication::beep();
+}
+
 bool QtPrompter::choosePrinter(QPrinter *printer)
 {
     QPrintDialog dialog(printer, m_parent);

@@ -11,6 +11,8 @@ public:
     void information(const QString &text) override;
     bool confirm(const QString &text) override;
     void error(const QString &text) override;
+    void warning(const QString &text) override;
+    void beep() override;
     bool choosePrinter(QPrinter *printer) override;
 
 private:

@@ -38,6 +38,7 @@ const QString kSetup = QStringLiteral("Setup");
 const QString kSecurity = QStringLiteral("Security");
 const QString kUserName = QStringLiteral("User Name");
 const QString kPassword = QStringLiteral("Password");
+const QString kWhoisServerKey = QStringLiteral("WhoIs Server");
 
 QString toMemoText(const QString &fieldText)
 {
@@ -57,12 +58,14 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     installFontSubstitutions();
     initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
+    createLookUpComponents();
     buildWindow();
     m_mail = std::make_unique<TMailWorkflow>(*this);
     msMessage1 = m_mail->message();
     msSMTP1 = m_mail->smtp();
     connectRecordHandlers();
     connectReviewHandlers();
+    connectLookUpHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WindowShortcut);
@@ -131,6 +134,10 @@ void TForm1::FormCreate()
     msSMTP1->SetSecurity(SmtpSecurity::FromName(settings.value(kSetup, kSecurity)));
     msSMTP1->SetUserName(settings.value(kSetup, kUserName));
     msSMTP1->SetPassword(settings.value(kSetup, kPassword));
+    m_whoisServer = settings.value(kSetup, kWhoisServerKey).left(255);
+    if (m_whoisServer.isEmpty())
+        m_whoisServer = defaultWhoisServer();
+    updateLookUpHint();
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
 }
 
@@ -150,6 +157,8 @@ void TForm1::FormClose()
         values.emplace_back(kUserName, msSMTP1->UserName());
         values.emplace_back(kPassword, msSMTP1->Password());
     }
+    // Written last, so that files without it keep their old shape up to here.
+    values.emplace_back(kWhoisServerKey, m_whoisServer);
     IniFile(m_settingsPath).writeStrings(kSetup, values);
 }
 
@@ -162,6 +171,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         m_closing = true;
         guarded([this] { FormClose(); });
     }
+    endLookUps();
     if (m_help)
         m_help->close();
     TGradientForm::closeEvent(event);
@@ -180,6 +190,7 @@ void TForm1::Setup2Click()
     dlg.SecurityCombo->setCurrentText(SmtpSecurity::Name(msSMTP1->Security()));
     dlg.LoginNameEdit->setText(msSMTP1->UserName());
     dlg.PasswordEdit->setText(msSMTP1->Password());
+    dlg.WhoIsServerEdit->setText(m_whoisServer);
     if (dlg.exec() != Accepted)
         return;
     // The sender's address and name are cut to 255 by the message itself.
@@ -190,6 +201,11 @@ void TForm1::Setup2Click()
     msSMTP1->SetSecurity(SmtpSecurity::FromName(dlg.SecurityCombo->currentText()));
     msSMTP1->SetUserName(dlg.LoginNameEdit->text());
     msSMTP1->SetPassword(dlg.PasswordEdit->text());
+    // The page needs a server to ask: an emptied field means the default one.
+    m_whoisServer = dlg.WhoIsServerEdit->text().trimmed().left(255);
+    if (m_whoisServer.isEmpty())
+        m_whoisServer = defaultWhoisServer();
+    updateLookUpHint();
 }
 
 void TForm1::Exit1Click()

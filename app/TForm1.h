@@ -4,6 +4,8 @@
 #include "IFields.h"
 #include "RecordKind.h"
 #include "RenderResult.h"
+#include "ReplyLimit.h"
+#include "WhoisReferral.h"
 #include "TGradientForm.h"
 
 #include <QHash>
@@ -19,6 +21,7 @@ class QTabWidget;
 class RecordStore;
 class HelpWindow;
 class TMailWorkflow;
+class TIPPort;
 class TmsMessage;
 class TmsSMTP;
 
@@ -41,6 +44,9 @@ public:
     QString senderAddress() const;
     QString senderName() const;
     QString mailto() const { return m_mailto; }
+    // The server the WhoIs page asks ("Setup"/"WhoIs Server").
+    QString whoisServer() const { return m_whoisServer; }
+    static QString defaultWhoisServer();
 
     // The mail components, owned by the mail workflow: the message and the SMTP client that sends it.
     TmsMessage *msMessage1 = nullptr;
@@ -98,12 +104,41 @@ public:
     void ContactMailtoNicClick();
     TMailWorkflow &mailWorkflow() const { return *m_mail; }
 
+    // The look-up pages: WHOIS through IPPort1, Finger through IPPort2.
+    TIPPort *IPPort1 = nullptr;
+    TIPPort *IPPort2 = nullptr;
+    void bLookUpClick();
+    // Enter (13) clicks the page's button and is swallowed: `key` becomes 0.
+    void tDomainKeyPress(QObject *sender, char &key);
+    void IPPort1Connected(QObject *sender, int statusCode, const QString &description);
+    void IPPort1DataIn(QObject *sender, const QByteArray &text, bool eol);
+    void IPPort1Error(QObject *sender, int errorCode, const QString &description);
+    // The WHOIS answer has ended: follows its referral, if any.
+    void IPPort1Disconnected(QObject *sender, int statusCode, const QString &description);
+    void fingerlookupClick();
+    void tHostKeyPress(QObject *sender, char &key);
+    void IPPort2Connected(QObject *sender, int statusCode, const QString &description);
+    void IPPort2DataIn(QObject *sender, const QByteArray &text, bool eol);
+    void IPPort2Error(QObject *sender, int errorCode, const QString &description);
+    void IPPort2Disconnected(QObject *sender, int statusCode, const QString &description);
+    void lResponseDblClick();
+    void tHostDblClick();
+
+    // Where the look-ups connect and how long they wait for it; the program
+    // keeps these values, tests point the pages at loopback peers.
+    struct LookUpPorts {
+        quint16 whois = 43;
+        quint16 finger = 79;
+        int waitMs = 15000;
+    } lookUpPorts;
+
     // Start-up load and close.
     void FormCreate();
     void FormClose();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
@@ -114,6 +149,25 @@ private:
     void registerControl(QWidget *w, const QString &name);
     void connectRecordHandlers();
     void connectReviewHandlers();
+    void createLookUpComponents();
+    void connectLookUpHandlers();
+    void updateLookUpHint();
+    // Ends every look-up wait and closes both connections (window closing).
+    void endLookUps();
+
+    // One page's look-up: a newer one, or the window closing, ends the wait
+    // of an older one that is still running further down the stack.
+    struct LookUpRun {
+        quint64 generation = 0;
+        bool failed = false;     // OnConnected reported a failure
+        ReplyLimit limit;
+    };
+    enum class WaitResult { Connected, Failed, TimedOut, Superseded };
+    WaitResult waitForConnection(TIPPort &port, LookUpRun &run);
+    void addResponseLine(const QString &line);
+    void addFingerItem(const QString &item);
+    void followReferral(quint64 generation);
+
     void showForm(RecordKind kind);
     void printMemo(RecordKind kind);
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
@@ -134,5 +188,21 @@ private:
     std::unique_ptr<QPrinter> m_printer;
 
     QString m_mailto;
+    QString m_whoisServer;
+
+    LookUpRun m_whoisRun;
+    LookUpRun m_fingerRun;
+    // The WHOIS query, for its referral: the text asked, the first server, the
+    // server its answer names, and whether the referral is under way or done.
+    struct WhoisQuery {
+        QByteArray text;
+        QString server;
+        QString address;
+        std::optional<WhoisServer> referral;
+        bool referring = false;
+        bool referralDone = false;
+    } m_whoisQuery;
+    QString m_fingerUser;
+    QString m_fingerHost;
     bool m_closing = false;
 };

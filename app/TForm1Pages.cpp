@@ -28,7 +28,6 @@ namespace {
 
 constexpr int kClientWidth = 538;
 constexpr int kClientHeight = 383;
-const char *const kWhoisServer = "whois.internic.net";
 
 void compact(QLayout *l)
 {
@@ -350,15 +349,13 @@ QWidget *TForm1::buildLookUpPage(bool whois)
     edit->setFont(boldFont(edit));
     edit->setToolTip(whois ? QStringLiteral("Enter a domain name, host or contact.")
                            : QStringLiteral("Enter username@host to finger"));
+    guardLatin1(edit);
     label->setBuddy(edit);
     auto *button = new QPushButton(QStringLiteral("LookUp"));
     registerControl(button, whois ? QStringLiteral("bLookUp") : QStringLiteral("fingerlookup"));
-    button->setToolTip(whois ? QStringLiteral("Searches %1 for the name you entered to the left.")
-                                   .arg(QLatin1String(kWhoisServer))
-                             : QStringLiteral("Lookup host for username you are fingering."));
-    // The look-ups arrive with the TCP line client; until then the button
-    // stays disabled rather than pretend to work.
-    button->setEnabled(false);
+    // The WhoIs hint names the current server; it is set with the server.
+    if (!whois)
+        button->setToolTip(QStringLiteral("Lookup host for username you are fingering."));
     row->addWidget(label);
     row->addWidget(edit, 1);
     row->addWidget(button);

@@ -34,6 +34,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         {&mailto, "mailto", "Mail Registrations to:", "The address where registrations will be sent."},
         {&LoginNameEdit, "LoginNameEdit", "User name", "The user name your mail provider gave you, if it asks for a login."},
         {&PasswordEdit, "PasswordEdit", "Password", "The password of that user name."},
+        {&WhoIsServerEdit, "WhoIsServerEdit", "WhoIs Server", "The WhoIs server the WhoIs page asks."},
     };
     for (const auto &r : rows) {
         auto *edit = new QLineEdit(this);

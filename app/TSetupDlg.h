@@ -5,8 +5,8 @@ class QComboBox;
 class QLineEdit;
 
 // The "Setup" dialog: SMTP server, the user's address and name, the
-// mailbox registrations go to, and how to reach a server that wants
-// encryption and a login.
+// mailbox registrations go to, how to reach a server that wants encryption
+// and a login, and the server the WhoIs page asks.
 class TSetupDlg : public TGradientForm {
     Q_OBJECT
 public:
@@ -19,6 +19,7 @@ public:
     QComboBox *SecurityCombo;
     QLineEdit *LoginNameEdit;
     QLineEdit *PasswordEdit;
+    QLineEdit *WhoIsServerEdit;
 
 signals:
     // F1 in the dialog: the topic of its fields.

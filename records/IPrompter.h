@@ -14,6 +14,10 @@ public:
     virtual bool confirm(const QString &text) = 0;
     // Error box with one OK button.
     virtual void error(const QString &text) = 0;
+    // Warning box with one OK button.
+    virtual void warning(const QString &text) = 0;
+    // The system's default sound, for input that gives nothing to do.
+    virtual void beep() = 0;
     // The print dialog; false when cancelled.
     virtual bool choosePrinter(QPrinter *printer) = 0;
 };

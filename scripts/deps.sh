@@ -13,6 +13,7 @@ packages=(
 if [ "${1:-}" != program ]; then
   packages+=(
     python3 python3-aiosmtpd poppler-utils sharutils curl socat
+    whois fingerd finger
     xvfb xauth
     dpkg-dev desktop-file-utils
     clang libclang-rt-14-dev

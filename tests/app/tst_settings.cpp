@@ -94,7 +94,8 @@ private slots:
         QVERIFY(!readBytes(settingsPath()).contains("smtp.example.org"));
         form->close();
         const QByteArray expected = "[Setup]\r\nServer=smtp.example.org:2525\r\nEMail Address=me@example.com\r\n"
-                                    "Name=" + longName.left(255).toLatin1() + "\r\nMailto=" + longMailbox.toLatin1() + "\r\n";
+                                    "Name=" + longName.left(255).toLatin1() + "\r\nMailto=" + longMailbox.toLatin1() +
+                                    "\r\nWhoIs Server=whois.internic.net\r\n";
         QCOMPARE(readBytes(settingsPath()), expected);
         QVERIFY(prompter.errors.isEmpty());
     }
@@ -127,7 +128,39 @@ private slots:
         form->close();
         QCOMPARE(readBytes(settingsPath()),
                  QByteArray("[DomainReg]\r\nOrgName=Example Inc\r\n\r\n[setup]\r\nMailto=old@example.net\r\n"
-                            "Extra=kept\r\nServer=\r\nEMail Address=\r\nName=\r\n"));
+                            "Extra=kept\r\nServer=\r\nEMail Address=\r\nName=\r\nWhoIs Server=whois.internic.net\r\n"));
+    }
+
+    // The WhoIs server: a key of its own after the four others, the default
+    // when an older file lacks it, and the LookUp hint always names it.
+    void whoisServerSetting()
+    {
+        const QByteArray old = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n";
+        writeBytes(settingsPath(), old);
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        const auto hint = [&] { return form->control("bLookUp")->toolTip(); };
+        QCOMPARE(form->whoisServer(), QStringLiteral("whois.internic.net"));
+        QCOMPARE(hint(), QStringLiteral("Searches whois.internic.net for the name you entered to the left."));
+
+        const QString longName = "whois." + QString(300, 'w') + ".net";
+        runSetup(*form, [&](TSetupDlg *d) {
+            QCOMPARE(d->WhoIsServerEdit->text(), QStringLiteral("whois.internic.net"));
+            QCOMPARE(d->WhoIsServerEdit->property("helpContext").toInt(), 1031);
+            d->WhoIsServerEdit->setText(longName);
+        }, QDialog::Accepted);
+        QCOMPARE(form->whoisServer(), longName.left(255));
+        runSetup(*form, [](TSetupDlg *d) { d->WhoIsServerEdit->setText("whois.example.net"); }, QDialog::Accepted);
+        QCOMPARE(hint(), QStringLiteral("Searches whois.example.net for the name you entered to the left."));
+        form->close();
+        QCOMPARE(readBytes(settingsPath()), old + "WhoIs Server=whois.example.net\r\n");
+
+        auto again = makeForm(settingsPath(), prompter);
+        QCOMPARE(again->whoisServer(), QStringLiteral("whois.example.net"));
+        // An emptied field gives the default back rather than a page with nothing to ask.
+        runSetup(*again, [](TSetupDlg *d) { d->WhoIsServerEdit->clear(); }, QDialog::Accepted);
+        QCOMPARE(again->whoisServer(), QStringLiteral("whois.internic.net"));
+        QVERIFY(prompter.log.isEmpty());
     }
 
     void connectionSettingsAreKeptAfterTheOthers()
@@ -147,7 +180,7 @@ private slots:
         form->close();
         const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
                                    "Mailto=hostmaster@example.net\r\nSecurity=STARTTLS\r\nUser Name=pat@example.com\r\n"
-                                   "Password=pa ss=word\r\n";
+                                   "Password=pa ss=word\r\nWhoIs Server=whois.internic.net\r\n";
         QCOMPARE(readBytes(settingsPath()), written);
 
         // The next start shows them again; switching back to none clears them in the file.
@@ -165,7 +198,7 @@ private slots:
         next->close();
         QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
                                                        "Name=Pat\r\nMailto=hostmaster@example.net\r\nSecurity=None\r\n"
-                                                       "User Name=\r\nPassword=\r\n"));
+                                                       "User Name=\r\nPassword=\r\nWhoIs Server=whois.internic.net\r\n"));
     }
 
     void unwritableSettingsFileIsReportedAndTheWindowStillCloses()

@@ -20,6 +20,8 @@ public:
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void error(const QString &t) override { asked << "error:" + t; }
+    void warning(const QString &t) override { asked << "warning:" + t; }
+    void beep() override { asked << "beep"; }
     bool choosePrinter(QPrinter *) override { return false; }
 };
 

@@ -30,7 +30,9 @@ public:
     QStringList informations;
     QStringList questions;
     QStringList errors;
-    QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "P: " before its text
+    QStringList warnings;
+    int beeps = 0;
+    QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "P: " before its text
     QList<bool> answers;      // answers to the next questions; Yes when none is left
     // Answers the print dialog: configure the printer and return true, or
     // return false for Cancel (the default).
@@ -52,6 +54,12 @@ public:
         errors << text;
         log << QStringLiteral("E: ") + text;
     }
+    void warning(const QString &text) override
+    {
+        warnings << text;
+        log << QStringLiteral("W: ") + text;
+    }
+    void beep() override { ++beeps; }
     bool choosePrinter(QPrinter *printer) override
     {
         log << QStringLiteral("P: print dialog");

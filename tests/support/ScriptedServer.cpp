@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace {
 
 QByteArray Unescape(const QString &text)
@@ -52,11 +54,11 @@ public:
     {
     }
 
-    quint16 Listen()
+    quint16 Listen(const QHostAddress &address, quint16 port)
     {
         m_server = new QTcpServer(this);
         QObject::connect(m_server, &QTcpServer::newConnection, this, [this] { Accept(); });
-        if (!m_server->listen(QHostAddress::LocalHost, 0))
+        if (!m_server->listen(address, port))
             Mismatch(QStringLiteral("cannot listen: ") + m_server->errorString());
         return m_server->serverPort();
     }
@@ -143,6 +145,17 @@ private:
                 m_next = m_steps.size();
                 Finish();
                 return;
+            case ScriptedServer::Step::Reset: {
+                Log(QStringLiteral("A:"));
+                // A zero linger time makes the close a reset.
+                const struct linger now{1, 0};
+                ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+                // The abort reports the close at once: the script has ended by then.
+                m_next = m_steps.size();
+                Finish();
+                m_socket->abort();
+                return;
+            }
             case ScriptedServer::Step::Expect:
                 if (!TakeLine(raw, line))
                     return;
@@ -243,6 +256,8 @@ void ScriptedServer::Load(const QString &transcript)
             step.bytes = Unescape(arg);
         } else if (tag == QLatin1String("D:")) {
             step.kind = Step::Data;
+        } else if (tag == QLatin1String("A:")) {
+            step.kind = Step::Reset;
         } else {
             qFatal("ScriptedServer: bad transcript line \"%s\"", qPrintable(line));
         }
@@ -257,12 +272,18 @@ void ScriptedServer::SendRaw(const QByteArray &bytes)
 
 quint16 ScriptedServer::Start()
 {
+    return Start(QStringLiteral("127.0.0.1"), 0);
+}
+
+quint16 ScriptedServer::Start(const QString &address, quint16 port)
+{
     Q_ASSERT(!m_worker);
     m_worker = new ScriptedServerWorker(m_steps, m_state);
     m_worker->moveToThread(&m_thread);
     m_thread.start();
+    const QHostAddress host(address);
     QMetaObject::invokeMethod(
-        m_worker, [this] { m_port = m_worker->Listen(); }, Qt::BlockingQueuedConnection);
+        m_worker, [this, host, port] { m_port = m_worker->Listen(host, port); }, Qt::BlockingQueuedConnection);
     return m_port;
 }
 

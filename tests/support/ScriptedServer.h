@@ -9,6 +9,7 @@
 //   W: ms      pause                        X:         close the connection
 //   R: bytes   send raw bytes, no line end added; escapes \r \n \t \\ \xHH
 //   D:         take the client's lines up to a lone "." as data (see Data())
+//   A:         reset the connection (RST instead of an orderly close)
 // The client's lines must end in CR LF. After the last step, every further
 // line from the client is a mismatch.
 #include <QByteArray>
@@ -33,6 +34,8 @@ public:
 
     // Starts listening; returns the port.
     quint16 Start();
+    // Listens on another loopback address, or a given port; 0 when that fails.
+    quint16 Start(const QString &address, quint16 port);
     quint16 Port() const { return m_port; }
     // "127.0.0.1:<port>", handy as a server setting.
     QString Address() const;
@@ -53,7 +56,7 @@ public:
     QString Log() const;
 
     struct Step {
-        enum Kind { Send, Expect, Wait, Close, Data } kind;
+        enum Kind { Send, Expect, Wait, Close, Data, Reset } kind;
         QByteArray bytes;
         int ms = 0;
     };

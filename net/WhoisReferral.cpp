@@ -1,0 +1,73 @@
+#include "WhoisReferral.h"
+
+namespace {
+
+// Letters, digits and hyphens in dot-separated labels of at most 63
+// characters, at most 253 in all; a final dot is allowed.
+bool isHostName(QStringView host)
+{
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    if (host.isEmpty() || host.size() > 253)
+        return false;
+    qsizetype label = 0;
+    for (const QChar c : host) {
+        if (c == QLatin1Char('.')) {
+            if (label == 0)
+                return false;
+            label = 0;
+            continue;
+        }
+        const bool ok = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                        (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-');
+        if (!ok || ++label > 63)
+            return false;
+    }
+    return true;
+}
+
+std::optional<WhoisServer> hostAndPort(QStringView value, quint16 defaultPort)
+{
+    if (value.endsWith(QLatin1Char('/')))
+        value.chop(1);
+    WhoisServer server{QString(), defaultPort};
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        bool ok = false;
+        const uint port = value.mid(colon + 1).toUInt(&ok);
+        if (!ok || port == 0 || port > 65535)
+            return std::nullopt;
+        server.port = static_cast<quint16>(port);
+        value = value.left(colon);
+    }
+    if (!isHostName(value))
+        return std::nullopt;
+    server.host = value.toString();
+    return server;
+}
+
+} // namespace
+
+std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort)
+{
+    static const QLatin1String registrar("Registrar WHOIS Server:");
+    static const QLatin1String referral("ReferralServer:");
+    static const QLatin1String scheme("whois://");
+
+    line = line.trimmed();
+    if (line.startsWith(registrar, Qt::CaseInsensitive)) {
+        const QStringView value = line.mid(registrar.size()).trimmed();
+        // A bare name: registrars that put a URL here mean their web page.
+        if (value.contains(QLatin1Char(':')))
+            return std::nullopt;
+        return hostAndPort(value, defaultPort);
+    }
+    if (line.startsWith(referral, Qt::CaseInsensitive)) {
+        const QStringView value = line.mid(referral.size()).trimmed();
+        // rwhois:// and others speak another protocol.
+        if (!value.startsWith(scheme, Qt::CaseInsensitive))
+            return std::nullopt;
+        return hostAndPort(value.mid(scheme.size()), defaultPort);
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Where a WHOIS answer sends the asker next. A registry's thin record names
+// the registrar's server ("Registrar WHOIS Server: NAME"); an address
+// registry names its successor ("ReferralServer: whois://NAME[:PORT]").
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+struct WhoisServer {
+    QString host;
+    quint16 port = 0;
+};
+
+// The server that one answer line refers to, when it names one that can be
+// asked: a host name or dotted address, and a port from 1 to 65535
+// (`defaultPort` when the line gives none). The answer comes from a peer we
+// do not trust, so anything else is no referral.
+std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort);

@@ -1,0 +1,47 @@
+// Which WHOIS answer lines send the look-up to a second server.
+#include "WhoisReferral.h"
+
+#include <QtTest>
+
+class TestWhoisReferral : public QObject {
+    Q_OBJECT
+private slots:
+    void referral_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("host"); // empty: no referral
+        QTest::addColumn<int>("port");
+        const QString none;
+        QTest::newRow("registrar, indented, CR kept") << "   Registrar WHOIS Server: whois.markmonitor.com\r"
+                                                     << "whois.markmonitor.com" << 43;
+        QTest::newRow("key in any case") << "registrar whois server: WHOIS.Example.NET." << "WHOIS.Example.NET." << 43;
+        QTest::newRow("registrar left empty") << "   Registrar WHOIS Server: " << none << 0;
+        QTest::newRow("registrar gives a web page") << "Registrar WHOIS Server: http://www.example.com/whois" << none << 0;
+        QTest::newRow("referral, no port") << "ReferralServer:  whois://whois.ripe.net" << "whois.ripe.net" << 43;
+        QTest::newRow("referral with port and slash") << "ReferralServer: whois://whois.apnic.net:4343/"
+                                                      << "whois.apnic.net" << 4343;
+        QTest::newRow("referral, other protocol") << "ReferralServer: rwhois://rwhois.example.net:4321" << none << 0;
+        QTest::newRow("referral, port 0") << "ReferralServer: whois://whois.example.net:0" << none << 0;
+        QTest::newRow("referral, junk port") << "ReferralServer: whois://whois.example.net:43x" << none << 0;
+        QTest::newRow("shell text as host") << "ReferralServer: whois://evil.example;rm -rf ~" << none << 0;
+        QTest::newRow("empty label") << "Registrar WHOIS Server: whois..example.net" << none << 0;
+        QTest::newRow("label of 64") << "Registrar WHOIS Server: " + QString(64, 'a') + ".net" << none << 0;
+        QTest::newRow("other key") << "Registrar URL: http://www.markmonitor.com" << none << 0;
+        QTest::newRow("key not at the start") << "Remarks: see Registrar WHOIS Server: whois.example.net" << none << 0;
+    }
+    void referral()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        const std::optional<WhoisServer> found = whoisReferral(line, 43);
+        QCOMPARE(found.has_value(), !host.isEmpty());
+        if (found) {
+            QCOMPARE(found->host, host);
+            QCOMPARE(int(found->port), port);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWhoisReferral)
+#include "tst_whoisreferral.moc"
