@@ -2,6 +2,7 @@
 // defaults and the review pages' buttons.
 #include "FieldCatalogue.h"
 #include "FormRules.h"
+#include "IPrompter.h"
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "TMailWorkflow.h"

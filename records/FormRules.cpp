@@ -2,7 +2,7 @@
 
 #include "FieldCatalogue.h"
 #include "IFields.h"
-#include "IPrompter.h"
+#include "IMessageBoxes.h"
 
 
 namespace {
@@ -130,7 +130,7 @@ const QStringList kContactActionFields{QStringLiteral("ContactAuthorizationInfo"
                                        QStringLiteral("ContactAuthorizationType"),
                                        QStringLiteral("ContactNicHandle"), QStringLiteral("ContactRole")};
 
-void askDeletion(IFields &fields, IPrompter &prompter, RecordKind kind, const QStringList &dependents)
+void askDeletion(IFields &fields, IMessageBoxes &prompter, RecordKind kind, const QStringList &dependents)
 {
     if (prompter.confirm(deletionQuestion(kind))) {
         setEnabled(fields, dependents, true);
@@ -279,7 +279,7 @@ const QStringList &actionRuleRadios()
     return radios;
 }
 
-void actionClicked(IFields &fields, IPrompter &prompter, const QString &radioName)
+void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName)
 {
     const QString hostHandle = QStringLiteral("HostNicHandle");
     if (radioName == QLatin1String("NewHostRadio")) {

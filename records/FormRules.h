@@ -10,7 +10,7 @@
 #include <vector>
 
 class IFields;
-class IPrompter;
+class IMessageBoxes;
 
 // One copy or clear button of the domain pages ("O1".."O8", "A1".."A8",
 // "T1".."T8", "B1".."B6", "BitBtn32", "BitBtn33", "BitBtn3").
@@ -69,7 +69,7 @@ const QStringList &actionRuleRadios();
 // The radio's click handler (user click, or fields.check() from the program).
 // Delete radios ask the kind's deletion question; No checks the kind's New
 // radio through fields.check(), which runs its rule in turn.
-void actionClicked(IFields &fields, IPrompter &prompter, const QString &radioName);
+void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName);
 
 // "You just chose to DELETE a domain.  Is this what you really want to do?" etc.
 QString deletionQuestion(RecordKind kind);

@@ -9,7 +9,6 @@
 
 class IFields;
 class IniDocument;
-class IPrompter;
 
 class RecordStore {
 public:

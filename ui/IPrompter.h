@@ -1,19 +1,12 @@
 #pragma once
 // Every box the program shows goes through this seam, so that tests can
 // answer questions and record what was shown.
-#include <QString>
+#include "IMessageBoxes.h"
 
 class QPrinter;
 
-class IPrompter {
+class IPrompter : public IMessageBoxes {
 public:
-    virtual ~IPrompter() = default;
-    // Information box with one OK button (refusals of user input).
-    virtual void information(const QString &text) = 0;
-    // Warning box with Yes and No; true for Yes.
-    virtual bool confirm(const QString &text) = 0;
-    // Error box with one OK button.
-    virtual void error(const QString &text) = 0;
     // Warning box with one OK button.
     virtual void warning(const QString &text) = 0;
     // The system's default sound, for input that gives nothing to do.
