@@ -181,7 +181,6 @@ private:
     QHash<QString, QWidget *> m_controls;
     QHash<QString, int> m_pickedIndex;
     std::array<RenderResult, 3> m_rendered;   // combo -> entry the user picked, -1 after typing
-    QHash<QWidget *, QString> m_cancelButtonOfPage;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
     // One printer for the window's life, so the print dialog offers the last choices again.

@@ -119,8 +119,8 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
     for (const PageSpec &p : innerPages()) {
         if (p.kind != kind)
             continue;
-        QWidget *page = p.caption == QLatin1String("Review && Submit") ? buildReviewPage(kind)
-                                                                      : buildInnerPage(kind, p.caption);
+        QWidget *page =
+            p.caption == QLatin1String(kReviewPage) ? buildReviewPage(kind) : buildInnerPage(kind, p.caption);
         page->setToolTip(p.hint);
         // Qt reads "&&" as one ampersand, as the captions are written.
         inner->addTab(page, p.caption);
@@ -240,8 +240,6 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         registerControl(button, b.name);
         button->setAutoDefault(false);
         panel->addWidget(button);
-        if (b.isCancel)
-            m_cancelButtonOfPage.insert(page, b.name);
         const QString name = b.name;
         connect(button, &QPushButton::clicked, this, [this, name] { guarded([this, name] { runCopyButton(*this, name); }); });
     }
@@ -271,26 +269,18 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     buttons->setSpacing(4);
     const struct {
         const char *name;
-        QString caption;
-        QString hint;
+        const char *caption;
+        const char *hint;
     } defs[] = {
-        {k.showButton, QStringLiteral("Show Form"),
-         kind == RecordKind::Host ? QStringLiteral("Shows the form as it will be sent to the Internic.")
-                                  : QStringLiteral("Shows the form that will be sent to the Internic.")},
-        {k.mailButton, kind == RecordKind::Contact ? QStringLiteral("Mail to NIC") : QStringLiteral("Mail to InterNIC"),
-         kind == RecordKind::Domain ? QStringLiteral("Mails application to the Internic")
-         : kind == RecordKind::Host ? QStringLiteral("Mails the application to the Internic.")
-                                    : QStringLiteral("Mails the application to the Internic")},
-        {k.printButton, QStringLiteral("Print"), {}},
-        {k.defaultButton, QStringLiteral("Save as Default"),
-         kind == RecordKind::Domain ? QStringLiteral("Saves all entries on previous tabs as defaults.")
-         : kind == RecordKind::Host ? QStringLiteral("Saves all previous tab settings as default.")
-                                    : QStringLiteral("Saves info on previous tabs as default.")},
+        {k.showButton, "Show Form", k.showHint},
+        {k.mailButton, k.mailCaption, k.mailHint},
+        {k.printButton, "Print", ""},
+        {k.defaultButton, "Save as Default", k.defaultHint},
     };
     for (const auto &d : defs) {
-        auto *b = new QPushButton(d.caption);
+        auto *b = new QPushButton(QLatin1String(d.caption));
         b->setAutoDefault(false);
-        b->setToolTip(d.hint);
+        b->setToolTip(QLatin1String(d.hint));
         registerControl(b, QLatin1String(d.name));
         buttons->addWidget(b);
     }
@@ -302,8 +292,6 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
         b->setToolTip(c.hint);
         registerControl(b, c.name);
         buttons->addWidget(b);
-        if (c.isCancel)
-            m_cancelButtonOfPage.insert(page, c.name);
     }
     col->addLayout(buttons);
 
@@ -323,9 +311,7 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     statusRow->addWidget(progress, 1);
     // Stops the send in progress; only enabled while one runs.
     auto *cancelSend = new QPushButton(QStringLiteral("Stop"));
-    registerControl(cancelSend, kind == RecordKind::Domain ? QStringLiteral("DomainCancelSend")
-                                : kind == RecordKind::Host ? QStringLiteral("HostCancelSend")
-                                                           : QStringLiteral("ContactCancelSend"));
+    registerControl(cancelSend, QLatin1String(k.stopButton));
     cancelSend->setToolTip(QStringLiteral("Stops the mailing in progress."));
     cancelSend->setAutoDefault(false);
     cancelSend->setEnabled(false);

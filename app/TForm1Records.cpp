@@ -84,8 +84,8 @@ void TForm1::connectRecordHandlers()
         auto *inner = qobject_cast<QTabWidget *>(m_pages->currentWidget());
         if (!inner)
             return;
-        const QString button = m_cancelButtonOfPage.value(inner->currentWidget());
-        if (auto *b = control<QPushButton>(button))
-            b->click();
+        for (const QString &name : cancelButtonNames())
+            if (auto *b = control<QPushButton>(name); b && inner->currentWidget()->isAncestorOf(b))
+                b->click();
     });
 }

@@ -291,15 +291,15 @@ const std::vector<PageSpec> &innerPages()
         {RecordKind::Domain, "Name Servers",
          "All domains must have at least a PRIMARY and SECONDARY name server.  The servers should be configured for "
          "the domain BEFORE you register it!!!"},
-        {RecordKind::Domain, "Review && Submit",
+        {RecordKind::Domain, kReviewPage,
          "Be sure all information is accurate and you have configured your DNS servers BEFORE mailing to the "
          "Internic."},
         {RecordKind::Host, "Type && Host", {}},
         {RecordKind::Host, "Host Contact", "Information on the primary contact for this host"},
-        {RecordKind::Host, "Review && Submit", {}},
+        {RecordKind::Host, kReviewPage, {}},
         {RecordKind::Contact, "Authorization, Notify && Authentication", {}},
         {RecordKind::Contact, "Contact", "Information on the contact"},
-        {RecordKind::Contact, "Review && Submit", {}},
+        {RecordKind::Contact, kReviewPage, {}},
     };
     return pages;
 }

@@ -167,15 +167,22 @@ void runCopyButton(IFields &fields, const QString &buttonName)
         run(fields, *r, 0);
 }
 
+namespace {
+
+ClearAllButtonSpec clearAllButton(RecordKind kind, const char *hint, bool isCancel)
+{
+    return {kind, QLatin1String(kindInfo(kind).clearAllButton), QLatin1String(kReviewPage), QStringLiteral("Clear All"),
+            QLatin1String(hint), isCancel};
+}
+
+} // namespace
+
 const std::vector<ClearAllButtonSpec> &clearAllButtons()
 {
     static const std::vector<ClearAllButtonSpec> specs{
-        {RecordKind::Domain, QStringLiteral("BitBtn2"), QStringLiteral("Review && Submit"), QStringLiteral("Clear All"),
-         QStringLiteral("Clears all entries on previous tabs."), false},
-        {RecordKind::Host, QStringLiteral("HostCancel"), QStringLiteral("Review && Submit"), QStringLiteral("Clear All"),
-         QStringLiteral("Clears all previous tab settings."), true},
-        {RecordKind::Contact, QStringLiteral("ContactClear"), QStringLiteral("Review && Submit"),
-         QStringLiteral("Clear All"), QStringLiteral("Clears all info on previous tabs."), true},
+        clearAllButton(RecordKind::Domain, "Clears all entries on previous tabs.", false),
+        clearAllButton(RecordKind::Host, "Clears all previous tab settings.", true),
+        clearAllButton(RecordKind::Contact, "Clears all info on previous tabs.", true),
     };
     return specs;
 }

@@ -28,7 +28,16 @@ struct KindInfo {
     const char *clearAllButton;
     const char *status;
     const char *progress;
+    const char *stopButton;   // ends the send in progress
+    // Review page texts.
+    const char *mailCaption;
+    const char *showHint;
+    const char *mailHint;
+    const char *defaultHint;
 };
+
+// Caption of every kind's last inner page, the review page.
+extern const char *const kReviewPage;
 
 const std::array<KindInfo, 3> &recordKinds();
 const KindInfo &kindInfo(RecordKind kind);

@@ -30,13 +30,12 @@ struct MailSpec {
     RecordKind kind;
     const char *schemeField;
     const char *subject;
-    const char *stopButton;
 };
 
 const MailSpec kMail[] = {
-    {RecordKind::Domain, "AuthScheme", "Internic DOMAIN Registration", "DomainCancelSend"},
-    {RecordKind::Host, "HostAuthScheme", "Internic HOST Registration", "HostCancelSend"},
-    {RecordKind::Contact, "ContactAuthorizationType", "Internic CONTACT Registration", "ContactCancelSend"},
+    {RecordKind::Domain, "AuthScheme", "Internic DOMAIN Registration"},
+    {RecordKind::Host, "HostAuthScheme", "Internic HOST Registration"},
+    {RecordKind::Contact, "ContactAuthorizationType", "Internic CONTACT Registration"},
 };
 
 const MailSpec &mailSpec(RecordKind kind)
@@ -95,8 +94,8 @@ void TMailWorkflow::connectEvents()
 
 void TMailWorkflow::connectStopButtons()
 {
-    for (const MailSpec &m : kMail)
-        if (auto *stop = m_form.control<QPushButton>(QLatin1String(m.stopButton)))
+    for (const KindInfo &k : recordKinds())
+        if (auto *stop = m_form.control<QPushButton>(QLatin1String(k.stopButton)))
             connect(stop, &QPushButton::clicked, this, [this] { this->stop(); });
 }
 
@@ -168,10 +167,10 @@ void TMailWorkflow::stop()
 
 void TMailWorkflow::setRunning(bool running)
 {
-    for (const MailSpec &m : kMail) {
-        if (auto *b = m_form.control<QPushButton>(QLatin1String(kindInfo(m.kind).mailButton)))
+    for (const KindInfo &k : recordKinds()) {
+        if (auto *b = m_form.control<QPushButton>(QLatin1String(k.mailButton)))
             b->setEnabled(!running);
-        if (auto *b = m_form.control<QPushButton>(QLatin1String(m.stopButton)))
+        if (auto *b = m_form.control<QPushButton>(QLatin1String(k.stopButton)))
             b->setEnabled(running);
     }
 }
