@@ -40,13 +40,6 @@ const QString kUserName = QStringLiteral("User Name");
 const QString kPassword = QStringLiteral("Password");
 const QString kWhoisServerKey = QStringLiteral("WhoIs Server");
 
-QString toMemoText(const QString &fieldText)
-{
-    QString t = fieldText;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return t;
-}
-
 } // namespace
 
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
@@ -96,12 +89,6 @@ void TForm1::guarded(const std::function<void()> &handler)
     } catch (const std::exception &e) {
         m_prompter->error(QString::fromLocal8Bit(e.what()));
     }
-}
-
-void TForm1::registerControl(QWidget *w, const QString &name)
-{
-    w->setObjectName(name);
-    m_controls.insert(name, w);
 }
 
 QString TForm1::smtpServer() const
@@ -239,109 +226,4 @@ int TForm1::focusedHelpContext() const
             return context;
     }
     return 0;
-}
-
-// ---- IFields ----
-
-QString TForm1::text(const QString &field) const
-{
-    QWidget *w = control(field);
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text();
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->currentText();
-    if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
-        QString t = memoText(m);
-        t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        return t;
-    }
-    return {};
-}
-
-void TForm1::setText(const QString &field, const QString &text)
-{
-    QWidget *w = control(field);
-    const QSignalBlocker block(w);
-    if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setText(text);
-    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
-        const QSignalBlocker blockEdit(c->lineEdit());
-        c->setEditText(text);
-        m_pickedIndex[field] = -1;
-    } else if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
-        m->setPlainText(toMemoText(text));
-    }
-}
-
-QString TForm1::selectedEntry(const QString &combo) const
-{
-    const int i = selectedIndex(combo);
-    auto *c = control<QComboBox>(combo);
-    return c && i >= 0 && i < c->count() ? c->itemText(i) : QString();
-}
-
-int TForm1::selectedIndex(const QString &combo) const
-{
-    return m_pickedIndex.value(combo, -1);
-}
-
-bool TForm1::isChecked(const QString &radio) const
-{
-    auto *r = control<QAbstractButton>(radio);
-    return r && r->isChecked();
-}
-
-void TForm1::check(const QString &radio)
-{
-    // Checking runs the radio's click rule through its toggled signal.
-    if (auto *r = control<QAbstractButton>(radio))
-        r->setChecked(true);
-}
-
-bool TForm1::isEnabled(const QString &field) const
-{
-    QWidget *w = control(field);
-    return w && w->isEnabled();
-}
-
-void TForm1::setEnabled(const QString &field, bool enabled)
-{
-    // The silver look of a disabled field comes from the window's palette.
-    if (QWidget *w = control(field))
-        w->setEnabled(enabled);
-}
-
-QString TForm1::caption(const QString &label) const
-{
-    auto *l = control<QLabel>(label);
-    return l ? l->text() : QString();
-}
-
-void TForm1::setCaption(const QString &label, const QString &caption)
-{
-    if (auto *l = control<QLabel>(label))
-        l->setText(caption);
-}
-
-QStringList TForm1::items(const QString &combo) const
-{
-    QStringList out;
-    if (auto *c = control<QComboBox>(combo))
-        for (int i = 0; i < c->count(); ++i)
-            out << c->itemText(i);
-    return out;
-}
-
-void TForm1::setItems(const QString &combo, const QStringList &items)
-{
-    auto *c = control<QComboBox>(combo);
-    if (!c)
-        return;
-    const QSignalBlocker block(c);
-    const QSignalBlocker blockEdit(c->lineEdit());
-    const QString text = c->currentText();
-    c->clear();
-    c->addItems(items);
-    c->setEditText(text);
-    m_pickedIndex[combo] = -1;
 }

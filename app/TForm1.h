@@ -1,7 +1,7 @@
 #pragma once
 // The main window: five pages of record fields and look-ups, built from the
 // field catalogue. Each subsystem's handlers live in that subsystem's folder.
-#include "IFields.h"
+#include "ControlFields.h"
 #include "RecordKind.h"
 #include "RenderResult.h"
 #include "ReplyLimit.h"
@@ -25,7 +25,7 @@ class TIPPort;
 class TmsMessage;
 class TmsSMTP;
 
-class TForm1 : public TGradientForm, public IFields {
+class TForm1 : public TGradientForm, public ControlFields {
     Q_OBJECT
 public:
     // `settingsPath`: the settings file; `prompter`: where boxes go (not owned).
@@ -52,26 +52,12 @@ public:
     TmsMessage *msMessage1 = nullptr;
     TmsSMTP *msSMTP1 = nullptr;
 
-    // Any control by its control name; nullptr when there is none.
-    QWidget *control(const QString &name) const { return m_controls.value(name); }
-    template <class T> T *control(const QString &name) const { return qobject_cast<T *>(control(name)); }
+    // The fields' enabled states, not the window's.
+    using ControlFields::isEnabled;
+    using ControlFields::setEnabled;
 
     // Runs an event handler: an error that reaches it is shown in an error box.
     void guarded(const std::function<void()> &handler);
-
-    // IFields
-    QString text(const QString &field) const override;
-    void setText(const QString &field, const QString &text) override;
-    QString selectedEntry(const QString &combo) const override;
-    bool isChecked(const QString &radio) const override;
-    void check(const QString &radio) override;
-    bool isEnabled(const QString &field) const override;
-    void setEnabled(const QString &field, bool enabled) override;
-    QString caption(const QString &label) const override;
-    void setCaption(const QString &label, const QString &caption) override;
-    QStringList items(const QString &combo) const override;
-    void setItems(const QString &combo, const QStringList &items) override;
-    int selectedIndex(const QString &combo) const override;
 
     // Menu handlers.
     void Setup2Click();
@@ -146,7 +132,6 @@ private:
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
     QWidget *buildReviewPage(RecordKind kind);
     QWidget *buildLookUpPage(bool whois);
-    void registerControl(QWidget *w, const QString &name);
     void connectRecordHandlers();
     void connectReviewHandlers();
     void createLookUpComponents();
@@ -178,9 +163,7 @@ private:
     IPrompter *m_prompter;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TMailWorkflow> m_mail;
-    QHash<QString, QWidget *> m_controls;
-    QHash<QString, int> m_pickedIndex;
-    std::array<RenderResult, 3> m_rendered;   // combo -> entry the user picked, -1 after typing
+    std::array<RenderResult, 3> m_rendered;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
     // One printer for the window's life, so the print dialog offers the last choices again.

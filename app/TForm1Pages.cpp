@@ -199,7 +199,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
             c->setCompleter(nullptr);
             c->addItems(f->items);
             c->setEditText(f->designText);
-            m_pickedIndex.insert(f->name, -1);
+            setPicked(f->name, -1);
             w = c;
         } else if (f->type == ControlType::Memo) {
             auto *m = new QPlainTextEdit;

@@ -23,12 +23,12 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
     // Only the user's typing or picking counts as a change; texts set by the
     // program block these signals.
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, name, onUserChange] {
-        m_pickedIndex[name] = -1;
+        setPicked(name, -1);
         if (onUserChange)
             guarded(onUserChange);
     });
     connect(combo, &QComboBox::activated, this, [this, name, onUserChange](int index) {
-        m_pickedIndex[name] = index;
+        setPicked(name, index);
         if (onUserChange)
             guarded(onUserChange);
     });
