@@ -12,6 +12,7 @@
 #include "SmtpSecurity.h"
 #include "TAboutBox.h"
 #include "TMailWorkflow.h"
+#include "TReviewPages.h"
 #include "TSetupDlg.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -53,11 +53,11 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
     createLookUpComponents();
     buildWindow();
+    m_review = std::make_unique<TReviewPages>(*this);
     m_mail = std::make_unique<TMailWorkflow>(*this);
     msMessage1 = m_mail->message();
     msSMTP1 = m_mail->smtp();
     connectRecordHandlers();
-    connectReviewHandlers();
     connectLookUpHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
@@ -89,6 +89,16 @@ void TForm1::guarded(const std::function<void()> &handler)
     } catch (const std::exception &e) {
         m_prompter->error(QString::fromLocal8Bit(e.what()));
     }
+}
+
+RenderResult TForm1::renderedFiles(RecordKind kind) const
+{
+    return m_review->renderedFiles(kind);
+}
+
+QStringList TForm1::memoLines(RecordKind kind) const
+{
+    return m_review->memoLines(kind);
 }
 
 QString TForm1::smtpServer() const

@@ -10,18 +10,17 @@
 
 #include <QHash>
 #include <QPointer>
-#include <array>
 #include <functional>
 #include <memory>
 
 class IPrompter;
 class QComboBox;
-class QPrinter;
 class QTabWidget;
 class RecordStore;
 class HelpWindow;
 class TMailWorkflow;
 class TIPPort;
+class TReviewPages;
 class TmsMessage;
 class TmsSMTP;
 
@@ -68,27 +67,13 @@ public:
     // modal window it was asked from, if any.
     void showHelp(int context, QWidget *over = nullptr);
 
-    // Review pages (Show Form, Print).
-    void ShowFormClick();
-    void HostShowFormClick();
-    void ContactShowFormClick();
-    void BitBtn4Click();
-    void HostPrintClick();
-    void ContactPrintClick();
+    // The review pages' Show Form and Print, and their mail buttons.
+    TReviewPages &reviewPages() const { return *m_review; }
+    TMailWorkflow &mailWorkflow() const { return *m_mail; }
     // The files the kind's last render wrote.
-    RenderResult renderedFiles(RecordKind kind) const { return m_rendered[static_cast<size_t>(kind)]; }
+    RenderResult renderedFiles(RecordKind kind) const;
     // The kind's memo, one entry a line.
     QStringList memoLines(RecordKind kind) const;
-    // Shows why the kind's name cannot be used; true when refused.
-    bool refuseRecordName(RecordKind kind);
-    // Renders the record (text copy, record file) and loads the text copy into the memo.
-    void renderIntoMemo(RecordKind kind);
-
-    // Mail buttons.
-    void BitBtn1Click();
-    void HostMailtoNicClick();
-    void ContactMailtoNicClick();
-    TMailWorkflow &mailWorkflow() const { return *m_mail; }
 
     // The look-up pages: WHOIS through IPPort1, Finger through IPPort2.
     TIPPort *IPPort1 = nullptr;
@@ -133,7 +118,6 @@ private:
     QWidget *buildReviewPage(RecordKind kind);
     QWidget *buildLookUpPage(bool whois);
     void connectRecordHandlers();
-    void connectReviewHandlers();
     void createLookUpComponents();
     void connectLookUpHandlers();
     void updateLookUpHint();
@@ -153,8 +137,6 @@ private:
     void addFingerItem(const QString &item);
     void followReferral(quint64 generation);
 
-    void showForm(RecordKind kind);
-    void printMemo(RecordKind kind);
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
     // The control under the keyboard focus' help context number, or 0.
     int focusedHelpContext() const;
@@ -162,12 +144,10 @@ private:
     QString m_settingsPath;
     IPrompter *m_prompter;
     std::unique_ptr<RecordStore> m_store;
+    std::unique_ptr<TReviewPages> m_review;
     std::unique_ptr<TMailWorkflow> m_mail;
-    std::array<RenderResult, 3> m_rendered;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
-    // One printer for the window's life, so the print dialog offers the last choices again.
-    std::unique_ptr<QPrinter> m_printer;
 
     QString m_mailto;
     QString m_whoisServer;

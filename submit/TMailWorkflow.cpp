@@ -4,6 +4,7 @@
 #include "IPrompter.h"
 #include "RecordStore.h"
 #include "TForm1.h"
+#include "TReviewPages.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -71,7 +72,7 @@ TMailWorkflow::TMailWorkflow(TForm1 &form)
     m_smtp->SetDefaultPort(25);
     m_smtp->SetMailMessage(m_message);
     connectEvents();
-    connectStopButtons();
+    connectButtons();
 }
 
 TMailWorkflow::~TMailWorkflow() = default;
@@ -92,11 +93,15 @@ void TMailWorkflow::connectEvents()
     m_smtp->OnCancel = [this](QObject *) { setStatus(-1, QLatin1String(kCanceled), false); };
 }
 
-void TMailWorkflow::connectStopButtons()
+void TMailWorkflow::connectButtons()
 {
-    for (const KindInfo &k : recordKinds())
+    for (const KindInfo &k : recordKinds()) {
+        const RecordKind kind = k.kind;
+        connect(m_form.control<QPushButton>(QLatin1String(k.mailButton)), &QPushButton::clicked, this,
+                [this, kind] { m_form.guarded([this, kind] { mail(kind); }); });
         if (auto *stop = m_form.control<QPushButton>(QLatin1String(k.stopButton)))
             connect(stop, &QPushButton::clicked, this, [this] { this->stop(); });
+    }
 }
 
 void TMailWorkflow::mail(RecordKind kind)
@@ -104,12 +109,12 @@ void TMailWorkflow::mail(RecordKind kind)
     // The mail buttons are disabled during a send; one component never runs twice.
     if (sending())
         return;
-    if (m_form.refuseRecordName(kind))
+    if (m_form.reviewPages().refuseRecordName(kind))
         return;
     IPrompter &prompter = m_form.prompter();
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
-    m_form.renderIntoMemo(kind);
+    m_form.reviewPages().renderIntoMemo(kind);
 
     const MailSpec &spec = mailSpec(kind);
     if (m_form.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
@@ -127,7 +132,7 @@ void TMailWorkflow::fillMessage(RecordKind kind, const QString &name)
     m_message->Recipients()->Clear();
     m_message->Recipients()->AddAddress(m_form.mailto(), QString());
     m_message->SetSubject(name + QLatin1Char(' ') + QLatin1String(mailSpec(kind).subject)); // cut to 255 by the message
-    m_message->SetBody(m_form.memoLines(kind));
+    m_message->SetBody(m_form.reviewPages().memoLines(kind));
 }
 
 void TMailWorkflow::run(const Send &send)

@@ -39,7 +39,7 @@ private:
     };
 
     void connectEvents();
-    void connectStopButtons();
+    void connectButtons();
     void fillMessage(RecordKind kind, const QString &name);
     void run(const Send &send);
     void setRunning(bool running);

@@ -1,0 +1,115 @@
+#include "TReviewPages.h"
+
+#include "FieldCatalogue.h"
+#include "IPrompter.h"
+#include "Latin1Guard.h"
+#include "RecordStore.h"
+#include "TForm1.h"
+#include "TemplateRenderer.h"
+#include "TextCopy.h"
+#include "TextPrinter.h"
+
+#include <QDateTime>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+
+namespace {
+
+// The information box shown when the kind's name field is empty.
+QString emptyNameText(RecordKind kind)
+{
+    switch (kind) {
+    case RecordKind::Domain:
+        return QStringLiteral("You did not enter a domain name on the TYPE tab.");
+    case RecordKind::Host:
+        return QStringLiteral("You did not enter a host name on the TYPE tab.");
+    case RecordKind::Contact:
+        break;
+    }
+    return displayCaption(
+        QStringLiteral("You did not enter a Contact Name on the Aithorization, Notify && Authentication tab."));
+}
+
+// The margins a new print job starts with: those of the default printer, or
+// when there is none (printing to a PDF file) the ones the system's text
+// printing uses, a quarter inch at the sides and half an inch at top and bottom.
+QMarginsF platformPageMargins()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (!printer.isNull()) {
+        const QMarginsF margins = QPrinter(printer).pageLayout().margins(QPageLayout::Point);
+        if (!margins.isNull())
+            return margins;
+    }
+    return QMarginsF(18, 36, 18, 36);
+}
+
+} // namespace
+
+TReviewPages::TReviewPages(TForm1 &form) : m_form(form)
+{
+    for (const KindInfo &k : recordKinds()) {
+        const RecordKind kind = k.kind;
+        connect(m_form.control<QPushButton>(QLatin1String(k.showButton)), &QPushButton::clicked, this,
+                [this, kind] { m_form.guarded([this, kind] { showForm(kind); }); });
+        connect(m_form.control<QPushButton>(QLatin1String(k.printButton)), &QPushButton::clicked, this,
+                [this, kind] { m_form.guarded([this, kind] { print(kind); }); });
+    }
+}
+
+TReviewPages::~TReviewPages() = default;
+
+bool TReviewPages::refuseRecordName(RecordKind kind)
+{
+    const QString name = m_form.text(QLatin1String(kindInfo(kind).nameField));
+    if (name.isEmpty()) {
+        m_form.prompter().information(emptyNameText(kind));
+        return true;
+    }
+    const QString problem = RecordStore::recordNameProblem(name);
+    if (!problem.isEmpty()) {
+        m_form.prompter().information(problem);
+        return true;
+    }
+    return false;
+}
+
+void TReviewPages::renderIntoMemo(RecordKind kind)
+{
+    RenderResult &rendered = m_rendered[static_cast<size_t>(kind)];
+    rendered = renderRecord(kind, m_form, m_form.store(), QDateTime::currentDateTime());
+    const QStringList lines = TextCopy::read(rendered.textPath);
+    m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo))->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList TReviewPages::memoLines(RecordKind kind) const
+{
+    const QString text = memoText(m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+void TReviewPages::showForm(RecordKind kind)
+{
+    if (refuseRecordName(kind))
+        return;
+    renderIntoMemo(kind);
+    m_form.store().updateNameList(kind);
+}
+
+void TReviewPages::print(RecordKind kind)
+{
+    if (m_form.text(QLatin1String(kindInfo(kind).nameField)).isEmpty()) {
+        m_form.prompter().information(emptyNameText(kind));
+        return;
+    }
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>();
+        m_printer->setPageMargins(platformPageMargins(), QPageLayout::Point);
+    }
+    if (!m_form.prompter().choosePrinter(m_printer.get()))
+        return;
+    const auto *memo = m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo));
+    printLines(memoLines(kind), memo->font(), *m_printer);
+}
