@@ -1,6 +1,7 @@
 #include "Latin1Guard.h"
 
 #include "IniFile.h"
+#include "Latin1.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,10 +28,8 @@ void showReason(QWidget *field, QChar c)
 
 QChar firstNonLatin1(const QString &text)
 {
-    for (const QChar c : text)
-        if (c.unicode() > 0xFF)
-            return c;
-    return {};
+    const qsizetype bad = Latin1::firstUnfit(text);
+    return bad < 0 ? QChar() : text[bad];
 }
 
 QString nonLatin1Reason(QChar c)
@@ -122,7 +121,7 @@ void guardLatin1(QWidget *field)
             QTextCursor cursor = m->textCursor();
             int position = cursor.position();
             for (qsizetype i = text.size() - 1; i >= 0; --i)
-                if (text[i].unicode() > 0xFF) {
+                if (!Latin1::fits(text[i])) {
                     text.remove(i, 1);
                     if (i < position)
                         --position;

@@ -1,14 +1,8 @@
 #include "ProcessedStamp.h"
 
-namespace {
+#include "Latin1.h"
 
-bool fitsLatin1(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() > 0xff)
-            return false;
-    return true;
-}
+namespace {
 
 // Rewrites the unquoted pattern letters of a Qt date/time format; quoted
 // literals ('...') pass through unchanged.
@@ -67,7 +61,7 @@ QString ProcessedStamp::text(const QDateTime &when, const QLocale &locale)
     QString s = locale.toString(when.date(), dateFormat(locale));
     if (!midnight)
         s += QLatin1Char(' ') + locale.toString(t, timeFormat(locale));
-    if (fitsLatin1(s))
+    if (Latin1::fits(s))
         return s;
     return when.toString(midnight ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }

@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "IFields.h"
 #include "IniFile.h"
+#include "Latin1.h"
 #include "NameList.h"
 #include "RecordKeys.h"
 #include "StoredValue.h"
@@ -133,9 +134,8 @@ QString RecordStore::recordNameProblem(const QString &name)
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return refuse(QStringLiteral("it names a folder"));
     // The name lists are ISO-8859-1 files.
-    for (const QChar c : name)
-        if (c.unicode() > 0xFF)
-            return refuse(QStringLiteral("it contains \"%1\", which the name lists cannot hold").arg(c));
+    if (const qsizetype bad = Latin1::firstUnfit(name); bad >= 0)
+        return refuse(QStringLiteral("it contains \"%1\", which the name lists cannot hold").arg(name[bad]));
     const QByteArray encoded = QFile::encodeName(name + kRecordExt);
     if (QFile::decodeName(encoded) != name + kRecordExt)
         return refuse(QStringLiteral("it cannot be written as a file name"));

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "Exception.h"
 #include "InputFile.h"
+#include "Latin1.h"
 
 QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
 {
@@ -12,9 +13,8 @@ QByteArray TextCopy::encode(const QStringList &lines, const QString &path)
         size += l.size() + 2;
     out.reserve(size);
     for (const QString &l : lines) {
-        for (QChar c : l)
-            if (c.unicode() > 0xff)
-                throw Exception(QStringLiteral("The character \"%1\" cannot be written to %2").arg(c, path));
+        if (const qsizetype bad = Latin1::firstUnfit(l); bad >= 0)
+            throw Exception(QStringLiteral("The character \"%1\" cannot be written to %2").arg(l[bad], path));
         out += l.toLatin1();
         out += "\r\n";
     }
