@@ -1,6 +1,7 @@
 #include "Agreement.h"
 
 #include "Exception.h"
+#include "Latin1.h"
 
 #include <QFile>
 
@@ -18,13 +19,7 @@ QStringList load()
     QFile f(QStringLiteral(":/records/agreement.txt"));
     if (!f.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("The registration agreement text is missing from this build."));
-    QStringList lines = QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'));
-    for (QString &l : lines)
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
-    return lines;
+    return Latin1::lines(f.readAll());
 }
 
 } // namespace

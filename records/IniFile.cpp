@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "Exception.h"
 #include "InputFile.h"
+#include "Latin1.h"
 
 #include <QFile>
 
@@ -173,13 +174,8 @@ IniDocument IniDocument::parse(QByteArray bytes)
 // The text of the line starting at `start`: up to its LF, without one CR before it.
 IniDocument::Span IniDocument::lineAt(qsizetype start) const
 {
-    const char *p = m_bytes.constData();
-    const void *lf = std::memchr(p + start, '\n', size_t(m_bytes.size() - start));
-    qsizetype end = lf ? static_cast<const char *>(lf) - p : m_bytes.size();
-    const qsizetype next = lf ? end + 1 : end;
-    if (end > start && p[end - 1] == '\r')
-        --end;
-    return {start, end, next};
+    const Latin1::LineSpan line = Latin1::lineAt(m_bytes, start);
+    return {line.start, line.end, line.next};
 }
 
 void IniDocument::index()

@@ -2,13 +2,13 @@
 
 #include "AtomicFile.h"
 #include "InputFile.h"
+#include "Latin1.h"
 
 #include <QCollator>
 #include <QFile>
 #include <QLocale>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -34,19 +34,7 @@ QStringList NameList::read(const QString &path)
         return {};
     // An empty line names no record; skipping it keeps a file of blank lines
     // from becoming millions of entries.
-    QStringList names;
-    const char *p = bytes.constData();
-    for (qsizetype start = 0; start < bytes.size();) {
-        const void *lf = std::memchr(p + start, '\n', size_t(bytes.size() - start));
-        const qsizetype next = lf ? static_cast<const char *>(lf) - p + 1 : bytes.size();
-        qsizetype end = lf ? next - 1 : next;
-        if (end > start && p[end - 1] == '\r')
-            --end;
-        if (end > start)
-            names << QString::fromLatin1(p + start, end - start);
-        start = next;
-    }
-    return names;
+    return Latin1::lines(bytes, Latin1::EmptyLines::Skip);
 }
 
 void NameList::write(const QString &path, const QStringList &names)
