@@ -326,6 +326,8 @@ QWidget *TForm1::buildLookUpPage(bool whois)
     auto *col = new QVBoxLayout(page);
     compact(col);
     auto *row = new QHBoxLayout;
+    // The same visible gap between label and field as on the record pages.
+    row->setSpacing(6);
     auto *label = new QLabel(whois ? QStringLiteral("Domain Name to Look Up:") : QStringLiteral("Host or User@Host"));
     registerControl(label, whois ? QStringLiteral("Label105") : QStringLiteral("Label90"));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
