@@ -2,7 +2,7 @@
 // or a link to /dev/zero as the settings file, a name list or a record file.
 // The window must answer at once with an error, never wait or read for ever.
 #include "FormHarness.h"
-#include "SpecialFiles.h"
+#include "NonRegularFiles.h"
 
 #include <QComboBox>
 #include <QLineEdit>
