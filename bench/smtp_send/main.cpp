@@ -5,6 +5,7 @@
 //
 // Usage: bench_smtp_send [wait-seconds=60] [megabytes=32] [rounds=3]
 #include "SmtpSink.h"
+#include "../common/TimedSend.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -18,18 +19,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/resource.h>
 
 namespace {
-
-double CpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
 
 double Median(QList<double> values)
 {
@@ -63,21 +54,7 @@ double SendMailSeconds(TmsMessage &m, const QString &server)
     TmsSMTP smtp;
     smtp.SetServer(server);
     smtp.SetMailMessage(&m);
-    QElapsedTimer clock;
-    double composed = 0;
-    const double cpu0 = CpuSeconds();
-    smtp.OnSending = [&](QObject *) { composed = clock.nsecsElapsed() / 1e9; };
-    clock.start();
-    try {
-        smtp.SendMail();
-    } catch (const Exception &e) {
-        std::printf("SendMail failed: %s\n", qPrintable(e.Message()));
-        return -1;
-    }
-    const double total = clock.nsecsElapsed() / 1e9;
-    std::printf("  SendMail: composing %.3f s, exchange %.3f s, CPU %.3f s\n", composed, total - composed,
-                CpuSeconds() - cpu0);
-    return total;
+    return TimedSendMail(smtp);
 }
 
 double CurlSeconds(const QString &file, quint16 port)

@@ -4,6 +4,7 @@
 //
 // Usage: bench_smtp_tls [megabytes=32] [rounds=3]
 #include "SmtpSink.h"
+#include "../common/TimedSend.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -16,19 +17,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 
 namespace {
 
 const char *const User = "bench";
 const char *const Password = "bench-password";
-
-double CpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
 
 bool MakeCertificate(const QTemporaryDir &dir)
 {
@@ -71,21 +64,7 @@ double SendMailSeconds(TmsMessage &m, quint16 port)
     smtp.SetPassword(QLatin1String(Password));
     smtp.SetTimeOut(120);
     smtp.SetMailMessage(&m);
-    QElapsedTimer clock;
-    double composed = 0;
-    const double cpu0 = CpuSeconds();
-    smtp.OnSending = [&](QObject *) { composed = clock.nsecsElapsed() / 1e9; };
-    clock.start();
-    try {
-        smtp.SendMail();
-    } catch (const Exception &e) {
-        std::printf("SendMail failed: %s\n", qPrintable(e.Message()));
-        return -1;
-    }
-    const double total = clock.nsecsElapsed() / 1e9;
-    std::printf("  SendMail: composing %.3f s, exchange %.3f s, CPU %.3f s\n", composed, total - composed,
-                CpuSeconds() - cpu0);
-    return total;
+    return TimedSendMail(smtp);
 }
 
 double CurlSeconds(const QString &file, quint16 port)
