@@ -145,9 +145,13 @@ void vcard(Writer &w, const QJsonValue &card, const QString &indent)
             const QJsonObject params = p.at(1).toObject();
             QString value;
             // An address may come ready formatted, one line a part.
-            if (qstrcmp(property, "adr") == 0 && params.value(QLatin1String("label")).isString())
-                value = clean(params.value(QLatin1String("label")).toString().replace(QLatin1Char('\n'), QLatin1String(", ")));
-            else
+            if (qstrcmp(property, "adr") == 0 && params.value(QLatin1String("label")).isString()) {
+                QStringList parts;
+                for (const QString &part : params.value(QLatin1String("label")).toString().split(QLatin1Char('\n')))
+                    if (const QString c = clean(part); !c.isEmpty())
+                        parts << c;
+                value = parts.join(QLatin1String(", "));
+            } else
                 value = vcardValue(w, p.at(3), QLatin1String(property));
             if (qstrcmp(property, "tel") == 0 && !value.isEmpty())
                 value += typeNote(params);
