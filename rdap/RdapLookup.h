@@ -1,0 +1,86 @@
+#pragma once
+// One RDAP look-up of a domain name: find its service in the bootstrap file
+// (kept for a day), ask it over HTTPS, show the answer, and follow the
+// answer's link to the registrar's own record once.
+//
+// Everything is reported through signals, in this order: statusLine for
+// each step, answerLines for each record shown (the registrar's record comes
+// after an empty line and a "--- HOST ---" line), errorLine for the one line
+// that says why the look-up ended early, and done at the end, once. abort()
+// and the destructor end the look-up without any further signal.
+#include "RdapBootstrap.h"
+#include "RdapBootstrapCache.h"
+
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+
+class QNetworkReply;
+
+class RdapLookup : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QUrl bootstrapUrl = defaultBootstrapUrl();
+        QString cacheFolder = RdapBootstrapCache::defaultFolder();
+        // Authorities trusted besides the system's (a closed network's own).
+        QList<QSslCertificate> extraCaCertificates;
+        int connectTimeoutMs = 15000;
+        int totalTimeoutMs = 60000; // for each request, from its start
+    };
+
+    static QUrl defaultBootstrapUrl();
+
+    explicit RdapLookup(Options options, QObject *parent = nullptr);
+    ~RdapLookup() override;
+
+    // Looks up `name` as typed (an IDN goes out in its ASCII form). A look-up
+    // still running is ended first, silently.
+    void start(const QString &name);
+    // Ends the running look-up; no signal follows.
+    void abort();
+    bool isRunning() const { return m_stage != Stage::Idle; }
+
+signals:
+    void statusLine(const QString &line);
+    void answerLines(const QStringList &lines);
+    void errorLine(const QString &line);
+    void done();
+
+private:
+    enum class Stage { Idle, Bootstrap, Query, Related };
+
+    void get(const QUrl &url, const QByteArray &accept);
+    void stopRequest(const QString &reason);
+    void finished();
+    // Why the request failed, as one sentence; empty when it succeeded.
+    QString failure(QNetworkReply *reply, int *httpStatus) const;
+    void bootstrapArrived(const QString &failure, const QByteArray &body);
+    void askService(const RdapBootstrap &bootstrap);
+    void answerArrived(const QString &failure, int httpStatus, const QByteArray &body);
+    void fail(const QString &line);
+    void finish();
+
+    Options m_options;
+    RdapBootstrapCache m_cache;
+    QSslConfiguration m_ssl;
+    QNetworkAccessManager m_network;
+    QTimer m_connectTimer;
+    QTimer m_totalTimer;
+
+    Stage m_stage = Stage::Idle;
+    QString m_name;  // as typed, for "No match for NAME."
+    QString m_ascii; // what is asked
+    QPointer<QNetworkReply> m_reply;
+    QUrl m_url;
+    QByteArray m_body;
+    QString m_stopReason;   // set when we end a request ourselves
+    QStringList m_tlsErrors; // the certificate's faults, named
+    quint64 m_run = 0;       // which start() the replies and signals belong to
+};

@@ -1,0 +1,420 @@
+// RDAP look-ups: the bootstrap file and its kept copy, answers as lines, and
+// whole look-ups against a real HTTPS server (Python's http.server) with an
+// authority and a certificate made here by openssl.
+#include "RdapAnswerFormatter.h"
+#include "RdapBootstrap.h"
+#include "RdapBootstrapCache.h"
+#include "RdapLookup.h"
+#include "TestFiles.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTcpServer>
+#include <QtTest>
+
+namespace {
+
+const QString kData = QStringLiteral(ZANDOLET_TEST_DATA "/rdap");
+
+QStringList fileLines(const QString &path)
+{
+    QString text = QString::fromUtf8(readBytes(path));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
+QStringList prefixed(const QString &prefix, const QStringList &lines)
+{
+    QStringList out;
+    for (const QString &line : lines)
+        out << prefix + line;
+    return out;
+}
+
+// A loopback port nothing listens on.
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// What a look-up reported: "S: " status, "A: " answer and "E: " error lines, then "done".
+struct Transcript {
+    explicit Transcript(RdapLookup &lookup)
+    {
+        QObject::connect(&lookup, &RdapLookup::statusLine, &context, [this](const QString &l) { lines << "S: " + l; });
+        QObject::connect(&lookup, &RdapLookup::answerLines, &context, [this](const QStringList &l) { lines << prefixed("A: ", l); });
+        QObject::connect(&lookup, &RdapLookup::errorLine, &context, [this](const QString &l) { lines << "E: " + l; });
+        QObject::connect(&lookup, &RdapLookup::done, &context, [this] { lines << "done"; });
+    }
+    bool waitFor(const QString &line, int ms = 20000)
+    {
+        return QTest::qWaitFor([&] { return lines.contains(line); }, ms);
+    }
+    QObject context;
+    QStringList lines;
+};
+
+} // namespace
+
+class TestRdap : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void serviceChoice_data();
+    void serviceChoice();
+    void refusedBootstrap_data();
+    void refusedBootstrap();
+    void answers_data();
+    void answers();
+    void lookup_data();
+    void lookup();
+    void keptBootstrap_data();
+    void keptBootstrap();
+    void timeouts_data();
+    void timeouts();
+    void endedEarly_data();
+    void endedEarly();
+
+private:
+    bool makeCertificates();
+    QUrl url(const QString &path, quint16 port = 0) const
+    {
+        return QUrl(QStringLiteral("https://127.0.0.1:%1%2").arg(port ? port : m_port).arg(path));
+    }
+    RdapLookup::Options options(const QUrl &bootstrap = {}) const
+    {
+        RdapLookup::Options o;
+        o.bootstrapUrl = bootstrap.isEmpty() ? url("/dns.json") : bootstrap;
+        o.cacheFolder = m_cache->path();
+        o.extraCaCertificates = m_ca;
+        return o;
+    }
+    // The requests the server saw since the last call: "GET <path> <Accept>".
+    QStringList requests()
+    {
+        return QString::fromUtf8(m_server.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+    // The lines of a whole look-up of example.com, both records.
+    QStringList fullAnswer(const QString &tld) const
+    {
+        return QStringList{"S: Looking up the RDAP service for ." + tld + "...", "S: Asking 127.0.0.1..."} +
+               prefixed("A: ", fileLines(kData + "/registry/example.com.expected")) +
+               QStringList{"A: ", "A: --- 127.0.0.1 ---"} +
+               prefixed("A: ", fileLines(kData + "/registrar/example.com.expected")) + QStringList{"done"};
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_cache;
+    QList<QSslCertificate> m_ca;
+    QProcess m_server;
+    quint16 m_port = 0;
+};
+
+bool TestRdap::makeCertificates()
+{
+    const QString ec = QStringLiteral("ec_paramgen_curve:prime256v1");
+    const QList<QStringList> steps = {
+        {"req", "-x509", "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days", "2", "-subj", "/CN=Zandolet Test Authority",
+         "-keyout", m_dir.filePath("ca.key"), "-out", m_dir.filePath("ca.pem")},
+        {"req", "-x509", "-CA", m_dir.filePath("ca.pem"), "-CAkey", m_dir.filePath("ca.key"), "-newkey", "ec", "-pkeyopt", ec,
+         "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-addext",
+         "basicConstraints=CA:FALSE", "-keyout", m_dir.filePath("server.key"), "-out", m_dir.filePath("server.pem")}};
+    for (const QStringList &args : steps) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"), args);
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+            qWarning("openssl: %s", openssl.readAllStandardError().constData());
+            return false;
+        }
+    }
+    m_ca = QSslCertificate::fromPath(m_dir.filePath("ca.pem"));
+    return m_ca.size() == 1;
+}
+
+void TestRdap::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(makeCertificates());
+    m_server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(RDAP_SERVER_SCRIPT), m_dir.filePath("server.pem"),
+                                                       m_dir.filePath("server.key"), kData});
+    QVERIFY(m_server.waitForStarted());
+    QVERIFY(QTest::qWaitFor([this] { return m_server.canReadLine() || m_server.state() != QProcess::Running; }, 15000));
+    const QByteArray first = m_server.readLine().trimmed();
+    QVERIFY2(first.startsWith("PORT "), m_server.readAllStandardError().constData());
+    m_port = first.mid(5).toUShort();
+}
+
+void TestRdap::cleanupTestCase()
+{
+    m_server.kill();
+    m_server.waitForFinished();
+}
+
+void TestRdap::init()
+{
+    m_cache = std::make_unique<QTemporaryDir>();
+    requests();
+}
+
+void TestRdap::serviceChoice_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("base"); // empty: no service
+    QTest::newRow("any case") << "www.Example.COM" << "https://rdap.verisign.example/com/v1/";
+    QTest::newRow("entry in upper case") << "a.b.net" << "https://rdap.verisign.example/com/v1/";
+    QTest::newRow("longest suffix, https preferred") << "shop.co.uk" << "https://rdap.nominet.example/co-uk/";
+    QTest::newRow("shorter suffix, slash added") << "bbc.uk" << "https://rdap.nominet.example/uk/";
+    QTest::newRow("final dot") << "example.co.uk." << "https://rdap.nominet.example/co-uk/";
+    QTest::newRow("the entry itself") << "co.uk" << "https://rdap.nominet.example/co-uk/";
+    QTest::newRow("only plain HTTP offered") << "xn--80a1acny.xn--p1ai" << "http://rdap.plain.example/";
+    QTest::newRow("no usable URL") << "example.org" << "";
+    QTest::newRow("not listed") << "example.de" << "";
+    QTest::newRow("entry is not a whole label") << "examplecom" << "";
+}
+
+void TestRdap::serviceChoice()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, base);
+    const QByteArray json = R"({"version": "1.0", "services": [
+        [["com", "NET"], ["https://rdap.verisign.example/com/v1/"]],
+        [["co.uk"], ["http://rdap.nominet.example/co-uk/", "https://rdap.nominet.example/co-uk/"]],
+        [["uk"], ["https://rdap.nominet.example/uk"]],
+        [["xn--p1ai"], ["http://rdap.plain.example/"]],
+        [["org"], ["ftp://rdap.other.example/", "not a URL"]],
+        [["com"], ["https://listed.twice.example/"]]]})";
+    QString error;
+    const auto bootstrap = RdapBootstrap::parse(json, &error);
+    QVERIFY2(bootstrap, qPrintable(error));
+    const auto service = bootstrap->serviceFor(name);
+    QCOMPARE(service ? service->base.toString() : QString(), base);
+}
+
+void TestRdap::refusedBootstrap_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("not JSON") << QByteArray("services") << "it is not JSON";
+    QTest::newRow("a list") << QByteArray("[]") << "it is not a JSON object";
+    QTest::newRow("no services") << QByteArray(R"({"version": "1.0"})") << "it has no list of services";
+    QTest::newRow("service is a text") << QByteArray(R"({"services": [[[], []], "com"]})")
+                                       << "service 2 is not a list of labels and a list of URLs";
+    QTest::newRow("URL not a text") << QByteArray(R"({"services": [[["com"], [1]]]})")
+                                    << "service 1 is not a list of labels and a list of URLs";
+    QTest::newRow("larger than 1 MB") << QByteArray(RdapBootstrap::MaxBytes + 1, ' ') << "it is larger than 1024 KB";
+}
+
+void TestRdap::refusedBootstrap()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, error);
+    QString why;
+    QVERIFY(!RdapBootstrap::parse(json, &why));
+    QVERIFY2(why.startsWith(error), qPrintable(why));
+}
+
+void TestRdap::answers_data()
+{
+    QTest::addColumn<QString>("file");
+    QDirIterator it(kData, {"*.json"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (QFile::exists(path.chopped(5) + ".expected"))
+            QTest::newRow(qPrintable(QDir(kData).relativeFilePath(path))) << path;
+    }
+}
+
+// Each answer beside its lines, or "refused: " and the reason.
+void TestRdap::answers()
+{
+    QFETCH(QString, file);
+    const RdapAnswer answer = RdapAnswerFormatter::format(readBytes(file));
+    const QStringList shown = answer.refusal.isEmpty() ? answer.lines : QStringList{"refused: " + answer.refusal};
+    QCOMPARE(shown, fileLines(file.chopped(5) + ".expected"));
+}
+
+void TestRdap::lookup_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("request"); // one request the server must have seen
+
+    // A look-up that ends with `error`, after asking `host` when it is given.
+    const auto failing = [](const QString &tld, const QString &host, const QString &error) {
+        QStringList lines{"S: Looking up the RDAP service for ." + tld + "..."};
+        if (!host.isEmpty())
+            lines << "S: Asking " + host + "...";
+        return lines + QStringList{"E: " + error, "done"};
+    };
+    const auto refused = [&](const QString &name) {
+        return failing("com", "127.0.0.1", "The answer from 127.0.0.1 is not an RDAP domain record: " +
+                                               fileLines(kData + "/registry/" + name + ".expected").first().mid(9) + ".");
+    };
+    const QString local = "127.0.0.1";
+    QTest::newRow("both records") << "example.com" << true << fullAnswer("com")
+                                  << "GET /registrar/domain/example.com application/rdap+json";
+    QTest::newRow("IDN in ASCII form")
+        << " FÓO.com " << true
+        << QStringList{"S: Looking up the RDAP service for .com...", "S: Asking 127.0.0.1..."} +
+               prefixed("A: ", fileLines(kData + "/registry/xn--fo-5ja.com.expected")) + QStringList{"done"}
+        << "GET /registry/domain/xn--fo-5ja.com application/rdap+json";
+    QTest::newRow("no match") << "nosuch.com" << true << failing("com", local, "No match for nosuch.com.")
+                              << "GET /dns.json application/json";
+    QTest::newRow("redirect within HTTPS") << "example.moved" << true << fullAnswer("moved")
+                                           << "GET /moved/domain/example.moved application/rdap+json";
+    QTest::newRow("redirect to plain HTTP")
+        << "example.moved-plain" << true
+        << failing("moved-plain", local, "127.0.0.1 redirected the query to plain HTTP; not followed.") << "";
+    QTest::newRow("no service") << "example.org" << true << failing("org", "", "No RDAP service is known for .org.") << "";
+    QTest::newRow("service over plain HTTP only")
+        << "example.plain" << true
+        << failing("plain", "", "The RDAP service for .plain is offered over plain HTTP only; it was not asked.") << "";
+    QTest::newRow("server error") << "example.broken" << true
+                                  << failing("broken", local, "127.0.0.1 answered HTTP 503 Service Unavailable.") << "";
+    QTest::newRow("truncated answer") << "truncated.com" << true << refused("truncated.com") << "";
+    QTest::newRow("hostile answer") << "wrongtypes.com" << true << refused("wrongtypes.com") << "";
+    QTest::newRow("answer over 1 MB") << "example.huge" << true
+                                      << failing("huge", local, "The answer from 127.0.0.1 is larger than 1024 KB; refused.")
+                                      << "";
+    QTest::newRow("certificate not trusted")
+        << "example.com" << false
+        << failing("com", "", "The RDAP bootstrap file could not be read. The certificate of 127.0.0.1 was refused: it is "
+                              "not signed by a trusted authority.")
+        << "";
+    QTest::newRow("certificate for another host")
+        << "example.net" << true
+        << failing("net", "localhost", "The certificate of localhost was refused: it is not issued for localhost.") << "";
+    QTest::newRow("not a domain name") << "exa mple.com" << true
+                                       << QStringList{"E: exa mple.com is not a domain name.", "done"} << "";
+}
+
+void TestRdap::lookup()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, trusted);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, request);
+    RdapLookup::Options o = options();
+    if (!trusted)
+        o.extraCaCertificates.clear();
+    RdapLookup lookup(o);
+    Transcript t(lookup);
+    lookup.start(name);
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines, expected);
+    if (!request.isEmpty())
+        QVERIFY2(requests().contains(request), qPrintable(request));
+}
+
+void TestRdap::keptBootstrap_data()
+{
+    QTest::addColumn<int>("age"); // hours; -1: no copy
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<QStringList>("before"); // the lines before "Asking"
+    QTest::addColumn<bool>("fetched");
+    const QString looking = "S: Looking up the RDAP service for .com...";
+    QTest::newRow("fresh copy, server not asked") << 23 << true << QStringList{looking} << false;
+    QTest::newRow("old copy refreshed") << 25 << true << QStringList{looking} << true;
+    QTest::newRow("old copy, server down")
+        << 25 << false
+        << QStringList{looking, "S: Asking 127.0.0.1 failed: Connection refused.",
+                       "S: Using the RDAP bootstrap file kept since @SAVED@."}
+        << false;
+    QTest::newRow("no copy, server down")
+        << -1 << false
+        << QStringList{looking, "E: The RDAP bootstrap file could not be read. Asking 127.0.0.1 failed: Connection refused.",
+                       "done"}
+        << false;
+}
+
+void TestRdap::keptBootstrap()
+{
+    QFETCH(int, age);
+    QFETCH(bool, serverUp);
+    QFETCH(QStringList, before);
+    QFETCH(bool, fetched);
+    const QUrl bootstrap = url("/dns.json", serverUp ? m_port : closedPort());
+    const RdapBootstrapCache cache(m_cache->path(), bootstrap);
+    const QByteArray copy = readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_port));
+    const QDateTime saved = QDateTime::currentDateTimeUtc().addSecs(-3600 * age);
+    if (age >= 0) {
+        writeBytes(cache.filePath(), copy);
+        QFile file(cache.filePath());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(saved, QFileDevice::FileModificationTime));
+    }
+    before.replaceInStrings("@SAVED@", saved.toString("yyyy-MM-dd hh:mm 'UTC'"));
+
+    RdapLookup lookup(options(bootstrap));
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines.mid(0, before.size()), before);
+    if (!before.contains("done"))
+        QCOMPARE(t.lines.mid(before.size()), fullAnswer("com").mid(1));
+    QCOMPARE(requests().contains("GET /dns.json application/json"), fetched);
+    if (fetched)
+        QVERIFY(cache.load()->isFresh(QDateTime::currentDateTimeUtc()));
+}
+
+void TestRdap::timeouts_data()
+{
+    QTest::addColumn<bool>("silentPeer"); // the bootstrap comes from a peer that never speaks TLS
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no TLS handshake") << true << "example.com"
+                                      << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second.";
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds.";
+}
+
+void TestRdap::timeouts()
+{
+    QFETCH(bool, silentPeer);
+    QFETCH(QString, name);
+    QFETCH(QString, error);
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    RdapLookup::Options o = options(silentPeer ? url("/dns.json", silent.serverPort()) : QUrl());
+    o.connectTimeoutMs = 300;
+    o.totalTimeoutMs = 1500;
+    RdapLookup lookup(o);
+    Transcript t(lookup);
+    lookup.start(name);
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines.mid(t.lines.size() - 2), (QStringList{error, "done"}));
+}
+
+void TestRdap::endedEarly_data()
+{
+    QTest::addColumn<bool>("destroyed"); // else a newer look-up ends it
+    QTest::newRow("by a newer look-up") << false;
+    QTest::newRow("by destroying it") << true;
+}
+
+void TestRdap::endedEarly()
+{
+    QFETCH(bool, destroyed);
+    auto lookup = std::make_unique<RdapLookup>(options());
+    Transcript t(*lookup);
+    lookup->start("example.slow");
+    QVERIFY(t.waitFor("S: Asking 127.0.0.1..."));
+    const QStringList slow = t.lines;
+    QStringList after;
+    if (destroyed) {
+        lookup.reset();
+    } else {
+        lookup->start("nosuch.com");
+        QVERIFY(t.waitFor("done"));
+        after = {"S: Looking up the RDAP service for .com...", "S: Asking 127.0.0.1...", "E: No match for nosuch.com.", "done"};
+    }
+    QTest::qWait(300); // the slow answer must never arrive
+    QCOMPARE(t.lines, slow + after);
+}
+
+QTEST_GUILESS_MAIN(TestRdap)
+#include "tst_rdap.moc"
