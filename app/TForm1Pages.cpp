@@ -29,6 +29,9 @@ namespace {
 
 constexpr int kClientWidth = 538;
 constexpr int kClientHeight = 383;
+// Help topics of the look-up pages.
+constexpr int kWhoIsHelp = 1032;
+constexpr int kFingerHelp = 1033;
 
 void compact(QLayout *l)
 {
@@ -101,10 +104,23 @@ void TForm1::buildWindow()
     m_pages->setFixedSize(kClientWidth, kClientHeight);
     for (const KindInfo &k : recordKinds())
         m_pages->addTab(buildRecordPages(k.kind), QString::fromLatin1(k.outerPage));
-    m_pages->addTab(buildLookUpPage(true), QStringLiteral("WhoIs"));
-    m_pages->addTab(buildLookUpPage(false), QStringLiteral("Finger"));
+    // F1 anywhere on a look-up page opens that page's topic.
+    QWidget *whois = buildLookUpPage(true);
+    setHelp(whois, kWhoIsHelp);
+    m_pages->addTab(whois, QStringLiteral("WhoIs"));
+    QWidget *finger = buildLookUpPage(false);
+    setHelp(finger, kFingerHelp);
+    m_pages->addTab(finger, QStringLiteral("Finger"));
     outer->addWidget(m_pages);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The keyboard starts in the first field of the first page.
+    const PageSpec &first = innerPages().front();
+    for (const FieldSpec *f : fieldsOfPage(first.kind, first.caption))
+        if (f->type != ControlType::Radio) {
+            control(f->name)->setFocus();
+            break;
+        }
 }
 
 void TForm1::buildMenus(QVBoxLayout *outer)
