@@ -29,6 +29,7 @@ public:
     QStringList items(const QString &combo) const override;
     void setItems(const QString &combo, const QStringList &items) override;
     int selectedIndex(const QString &combo) const override;
+    void setSelectedIndex(const QString &combo, int index) override { setPicked(combo, index); }
 
 private:
     QHash<QString, QWidget *> m_controls;

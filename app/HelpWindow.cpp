@@ -1,8 +1,12 @@
 #include "HelpWindow.h"
 
+#include "HelpPlacement.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -67,11 +71,32 @@ QString HelpWindow::topicUrl(int context)
 
 void HelpWindow::showTopic(int context, QWidget *over)
 {
-    moveTo(over ? over : m_owner);
+    QWidget *asker = over ? over : m_owner;
+    if (!isVisible() && asker)
+        placeBeside(asker);
+    moveTo(asker);
     m_browser->setSource(QUrl(QStringLiteral("qrc") + topicUrl(context)));
     show();
     raise();
     activateWindow();
+}
+
+void HelpWindow::placeBeside(const QWidget *asker)
+{
+    const QScreen *screen = asker->screen() ? asker->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Until the window manager has framed the window once, its frame is a
+    // guess: a title bar and a thin border, so that the title bar lands on screen.
+    const QRect inner = geometry(), outer = frameGeometry();
+    QMargins margins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom());
+    if (margins.isNull())
+        margins = QMargins(4, 28, 4, 4);
+    const QSize wanted = size().grownBy(margins);
+    const QRect frame = helpPlacement(asker->frameGeometry(), wanted, screen->availableGeometry());
+    resize(frame.size().shrunkBy(margins));
+    move(frame.topLeft());
 }
 
 void HelpWindow::moveTo(QWidget *parent)

@@ -29,6 +29,8 @@ private:
     // A button of the bar, driven by an action that also holds its key.
     QAction *addButton(QHBoxLayout *bar, const QString &name, const QString &text, const QKeySequence &key);
     void moveTo(QWidget *parent);
+    // Places the window, still hidden, beside the window that asks for it.
+    void placeBeside(const QWidget *asker);
 
     QTextBrowser *m_browser;
     QWidget *m_owner;

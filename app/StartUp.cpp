@@ -54,25 +54,65 @@ void platformFailureHandler(QtMsgType type, const QMessageLogContext &context, c
     std::_Exit(1);
 }
 
+// The program's only options: --help and --version.
+struct Options {
+    QCommandLineParser parser;
+    Options()
+    {
+        parser.setApplicationDescription(QStringLiteral("The Internet Domain Name Registration Manager"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+    }
+    // The one of them asked for, in the order Qt answers them; empty for none.
+    QString informationAsked() const
+    {
+        for (const char *name : {"version", "help", "help-all"})
+            if (parser.isSet(QLatin1String(name)))
+                return QLatin1String("--") + QLatin1String(name);
+        return {};
+    }
+};
+
+void setApplicationNames()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Zandolet"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZANDOLET_VERSION));
+}
+
+// --help and --version need no display, so they are answered before one is
+// looked for, on standard output. Returns false when neither is asked for.
+bool answerInformationOptions(int &argc, char **argv)
+{
+    Options options;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Options meant for the window system are unknown here; they do not matter to these two.
+    options.parser.parse(arguments);
+    const QString asked = options.informationAsked();
+    if (asked.isEmpty())
+        return false;
+    QCoreApplication app(argc, argv);
+    setApplicationNames();
+    options.parser.process({arguments.first(), asked});
+    return true; // not reached: the parser ends the program
+}
+
+// An unknown option is refused, on standard error with a failure status.
+void handleCommandLine(const QApplication &app)
+{
+    Options options;
+    options.parser.process(app);
+}
+
 std::unique_ptr<QApplication> makeApplication(int &argc, char **argv)
 {
     g_previousHandler = qInstallMessageHandler(platformFailureHandler);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(g_previousHandler);
-    QApplication::setApplicationName(QStringLiteral("Zandolet"));
-    QApplication::setApplicationVersion(QStringLiteral(ZANDOLET_VERSION));
+    setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("zandolet"));
     return app;
-}
-
-// --version and --help answer and end the program; anything else unknown is refused.
-void handleCommandLine(const QApplication &app)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("The Internet Domain Name Registration Manager"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(app);
 }
 
 template <class F> auto step(int code, F &&f)
@@ -88,6 +128,8 @@ template <class F> auto step(int code, F &&f)
 
 int runZandolet(int &argc, char **argv)
 {
+    if (answerInformationOptions(argc, argv))
+        return 0;
     if (!hasDisplay()) {
         std::fprintf(stderr, "Zandolet needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                              "Start it from a desktop session, or under a virtual one (xvfb-run -a zandolet).\n");

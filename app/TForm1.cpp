@@ -3,6 +3,7 @@
 #include "AppResources.h"
 #include "Exception.h"
 #include "Fonts.h"
+#include "FormRules.h"
 #include "HelpWindow.h"
 #include "IPrompter.h"
 #include "IniFile.h"
@@ -136,6 +137,7 @@ void TForm1::FormCreate()
         m_whoisServer = defaultWhoisServer();
     updateLookUpHint();
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
+    applyRulesAfterLoad(*this);
 }
 
 void TForm1::FormClose()

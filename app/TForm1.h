@@ -2,6 +2,7 @@
 // The main window: five pages of record fields and look-ups, built from the
 // field catalogue. Each subsystem's handlers live in that subsystem's folder.
 #include "ControlFields.h"
+#include "FieldsUndo.h"
 #include "RecordKind.h"
 #include "RenderResult.h"
 #include "ReplyLimit.h"
@@ -15,7 +16,9 @@
 
 class IPrompter;
 class QComboBox;
+class QAction;
 class QTabWidget;
+class QVBoxLayout;
 class RecordStore;
 class HelpWindow;
 class TMailWorkflow;
@@ -63,6 +66,8 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
+    // Edit > Undo: the fields as they were before the last Clear All or copy button.
+    void Undo1Click();
     // Opens the help topic of a context number (0: contents); `over`: the
     // modal window it was asked from, if any.
     void showHelp(int context, QWidget *over = nullptr);
@@ -137,6 +142,9 @@ private:
     void addFingerItem(const QString &item);
     void followReferral(quint64 generation);
 
+    void buildMenus(QVBoxLayout *outer);
+    // Runs a button's change of the kind's fields so that Edit > Undo can take it back.
+    void undoable(RecordKind kind, const std::function<void()> &change);
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
     // The control under the keyboard focus' help context number, or 0.
     int focusedHelpContext() const;
@@ -148,6 +156,8 @@ private:
     std::unique_ptr<TMailWorkflow> m_mail;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
+    FieldsUndo m_undo;
+    QAction *m_undoAction = nullptr;
 
     QString m_mailto;
     QString m_whoisServer;

@@ -4,6 +4,7 @@
 #include "Latin1Guard.h"
 #include "TForm1.h"
 #include "TextPrinter.h"
+#include "UndoShortcut.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -28,6 +29,9 @@ namespace {
 
 constexpr int kClientWidth = 538;
 constexpr int kClientHeight = 383;
+// Help topics of the look-up pages.
+constexpr int kWhoIsHelp = 1032;
+constexpr int kFingerHelp = 1033;
 
 void compact(QLayout *l)
 {
@@ -93,24 +97,60 @@ void TForm1::buildWindow()
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
 
-    auto *menu = new QMenuBar(this);
-    QMenu *file = menu->addMenu(QStringLiteral("&File"));
-    connect(file->addAction(QStringLiteral("Setup")), &QAction::triggered, this, [this] { guarded([this] { Setup2Click(); }); });
-    connect(file->addAction(QStringLiteral("Exit")), &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
-    QMenu *help = menu->addMenu(QStringLiteral("&Help"));
-    connect(help->addAction(QStringLiteral("Contents")), &QAction::triggered, this, [this] { guarded([this] { Help2Click(); }); });
-    connect(help->addAction(QStringLiteral("About")), &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
-    outer->setMenuBar(menu);
+    buildMenus(outer);
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setFixedSize(kClientWidth, kClientHeight);
     for (const KindInfo &k : recordKinds())
         m_pages->addTab(buildRecordPages(k.kind), QString::fromLatin1(k.outerPage));
-    m_pages->addTab(buildLookUpPage(true), QStringLiteral("WhoIs"));
-    m_pages->addTab(buildLookUpPage(false), QStringLiteral("Finger"));
+    // F1 anywhere on a look-up page opens that page's topic.
+    QWidget *whois = buildLookUpPage(true);
+    setHelp(whois, kWhoIsHelp);
+    m_pages->addTab(whois, QStringLiteral("WhoIs"));
+    QWidget *finger = buildLookUpPage(false);
+    setHelp(finger, kFingerHelp);
+    m_pages->addTab(finger, QStringLiteral("Finger"));
     outer->addWidget(m_pages);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The keyboard starts in the first field of the first page.
+    const PageSpec &first = innerPages().front();
+    for (const FieldSpec *f : fieldsOfPage(first.kind, first.caption))
+        if (f->type != ControlType::Radio) {
+            control(f->name)->setFocus();
+            break;
+        }
+}
+
+void TForm1::buildMenus(QVBoxLayout *outer)
+{
+    auto *menu = new QMenuBar(this);
+    const auto item = [this](QMenu *m, const QString &text, const QList<QKeySequence> &keys, void (TForm1::*handler)()) {
+        QAction *a = m->addAction(text);
+        a->setShortcuts(keys);
+        connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        return a;
+    };
+    QMenu *file = menu->addMenu(QStringLiteral("&File"));
+    item(file, QStringLiteral("&Setup"), {}, &TForm1::Setup2Click);
+    QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quit.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quit << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    item(file, QStringLiteral("E&xit"), quit, &TForm1::Exit1Click);
+    QMenu *edit = menu->addMenu(QStringLiteral("&Edit"));
+    m_undoAction = item(edit, QStringLiteral("&Undo"), QKeySequence::keyBindings(QKeySequence::Undo), &TForm1::Undo1Click);
+    m_undoAction->setEnabled(false);
+    new UndoShortcut(this, [this] { return m_undo.canUndo(*this); });
+    connect(edit, &QMenu::aboutToShow, this, [this] { m_undoAction->setEnabled(m_undo.canUndo(*this)); });
+    QMenu *help = menu->addMenu(QStringLiteral("&Help"));
+    QAction *contents = item(help, QStringLiteral("&Contents"), QKeySequence::keyBindings(QKeySequence::HelpContents),
+                             &TForm1::Help2Click);
+    // The menu shows F1, but outside the open menu F1 is the window's: the
+    // topic of the focused field, or these contents when it has none.
+    contents->setShortcutContext(Qt::WidgetShortcut);
+    item(help, QStringLiteral("&About"), {}, &TForm1::About1Click);
+    outer->setMenuBar(menu);
 }
 
 QWidget *TForm1::buildRecordPages(RecordKind kind)
@@ -241,7 +281,9 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         button->setAutoDefault(false);
         panel->addWidget(button);
         const QString name = b.name;
-        connect(button, &QPushButton::clicked, this, [this, name] { guarded([this, name] { runCopyButton(*this, name); }); });
+        connect(button, &QPushButton::clicked, this, [this, name] {
+            guarded([this, name] { undoable(RecordKind::Domain, [this, name] { runCopyButton(*this, name); }); });
+        });
     }
     return page;
 }

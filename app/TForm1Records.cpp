@@ -74,7 +74,7 @@ void TForm1::connectRecordHandlers()
     for (const ClearAllButtonSpec &c : clearAllButtons()) {
         const RecordKind kind = c.kind;
         connect(control<QPushButton>(c.name), &QPushButton::clicked, this,
-                [this, kind] { guarded([this, kind] { clearAll(*this, kind); }); });
+                [this, kind] { guarded([this, kind] { undoable(kind, [this, kind] { clearAll(*this, kind); }); }); });
     }
 
     // Escape presses the cancel button of the page on show, where it has one.
@@ -88,4 +88,16 @@ void TForm1::connectRecordHandlers()
             if (auto *b = control<QPushButton>(name); b && inner->currentWidget()->isAncestorOf(b))
                 b->click();
     });
+}
+
+void TForm1::undoable(RecordKind kind, const std::function<void()> &change)
+{
+    m_undo.record(*this, kind, change);
+    m_undoAction->setEnabled(m_undo.canUndo(*this));
+}
+
+void TForm1::Undo1Click()
+{
+    m_undo.undo(*this);
+    m_undoAction->setEnabled(false);
 }

@@ -67,6 +67,17 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // Tab runs down the rows as they are shown, then to OK and Cancel.
+    QWidget *previous = nullptr;
+    for (int row = 0; row < form->rowCount(); ++row) {
+        QWidget *field = form->itemAt(row, QFormLayout::FieldRole)->widget();
+        if (previous)
+            setTabOrder(previous, field);
+        previous = field;
+    }
+    setTabOrder(previous, buttons->button(QDialogButtonBox::Ok));
+    setTabOrder(buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel));
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -8,16 +8,35 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION ${CM
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet/html)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet)
 
+set(ZANDOLET_MAINTAINER "Zandolet maintainers <maintainers@zandolet.example>"
+    CACHE STRING "Maintainer of the Debian package and its changelog")
+
+# The manual page and the package's changelog go compressed, as Debian has them.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
+set(ZANDOLET_GZIPPED ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+add_custom_command(OUTPUT ${ZANDOLET_GZIPPED}
+                   COMMAND sh -c "gzip -9n -c '${PROJECT_SOURCE_DIR}/docs/zandolet.1' > debian/zandolet.1.gz"
+                   COMMAND sh -c "gzip -9n -c debian/changelog > debian/changelog.gz"
+                   DEPENDS ${PROJECT_SOURCE_DIR}/docs/zandolet.1 ${CMAKE_BINARY_DIR}/debian/changelog
+                   WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
+add_custom_target(zandolet_docs DEPENDS ${ZANDOLET_GZIPPED})
+# Installing needs them whatever was built.
+add_dependencies(zandolet zandolet_docs)
+install(FILES ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/debian/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zandolet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zandolet")
-set(CPACK_PACKAGE_CONTACT "Zandolet maintainers <zandolet@localhost>")
+set(CPACK_PACKAGE_CONTACT "${ZANDOLET_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Internet domain name registration manager")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Fills in the registry's plain-text templates for domains, name-server hosts and contacts,\n\
-keeps every record as a small file, prints the template and mails it to the registration\n\
-mailbox over SMTP. Two more pages look names up with WHOIS and Finger.")
+    "Fills in the registry's plain-text templates for domains, name-server hosts\n\
+and contacts, keeps every record as a small file, prints the template and\n\
+mails it to the registration mailbox over SMTP. Two more pages look names up\n\
+with WHOIS and Finger.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -286,26 +286,51 @@ const QStringList &actionRuleRadios()
     return radios;
 }
 
-void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName)
+namespace {
+
+// The rules of the New and Modify choices; false for a radio without one here.
+bool choiceRule(IFields &fields, const QString &radioName)
 {
     const QString hostHandle = QStringLiteral("HostNicHandle");
     if (radioName == QLatin1String("NewHostRadio")) {
         fields.setEnabled(hostHandle, false);
     } else if (radioName == QLatin1String("ModifyHostRadio")) {
         fields.setEnabled(hostHandle, true);
-    } else if (radioName == QLatin1String("DeleteHostRadio")) {
-        askDeletion(fields, prompter, RecordKind::Host, {hostHandle});
     } else if (radioName == QLatin1String("NewContactRadio")) {
         setEnabled(fields, kContactActionFields.mid(0, 3), false);
     } else if (radioName == QLatin1String("ModifyContactRadio")) {
         setEnabled(fields, kContactActionFields, true);
         if (fields.text(QStringLiteral("ContactAuthorizationType")) == kMailFrom)
             fields.setEnabled(QStringLiteral("ContactAuthorizationInfo"), false);
-    } else if (radioName == QLatin1String("DeleteContactRadio")) {
-        askDeletion(fields, prompter, RecordKind::Contact, kContactActionFields);
-    } else if (radioName == QLatin1String("DeleteDomainRadio")) {
-        askDeletion(fields, prompter, RecordKind::Domain, {});
+    } else {
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName)
+{
+    if (choiceRule(fields, radioName))
+        return;
+    if (radioName == QLatin1String("DeleteHostRadio"))
+        askDeletion(fields, prompter, RecordKind::Host, {QStringLiteral("HostNicHandle")});
+    else if (radioName == QLatin1String("DeleteContactRadio"))
+        askDeletion(fields, prompter, RecordKind::Contact, kContactActionFields);
+    else if (radioName == QLatin1String("DeleteDomainRadio"))
+        askDeletion(fields, prompter, RecordKind::Domain, {});
+}
+
+void applyRulesAfterLoad(IFields &fields)
+{
+    for (const SchemeRuleSpec &r : schemeRules())
+        schemeChanged(fields, r.schemeField);
+    authenticationChanged(fields);
+    // What the checked choice disables stays disabled whatever the scheme.
+    for (const QString &radio : actionRuleRadios())
+        if (fields.isChecked(radio))
+            choiceRule(fields, radio);
 }
 
 QString deletionQuestion(RecordKind kind)

@@ -71,5 +71,11 @@ const QStringList &actionRuleRadios();
 // radio through fields.check(), which runs its rule in turn.
 void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName);
 
+// After the program has loaded field texts (the defaults at start-up): the
+// scheme and authentication rules run as after the user's change, then the
+// rule of each checked New or Modify choice, so that a scheme does not enable
+// a field the choice keeps disabled. Asks nothing.
+void applyRulesAfterLoad(IFields &fields);
+
 // "You just chose to DELETE a domain.  Is this what you really want to do?" etc.
 QString deletionQuestion(RecordKind kind);

@@ -34,4 +34,7 @@ public:
     // Position of the entry picked from the list; -1 when none is selected
     // (also after the user typed in the box).
     virtual int selectedIndex(const QString &combo) const = 0;
+    // Marks entry `index` of the list as picked, as the user's pick does, but
+    // without running a handler; the text stays as it is.
+    virtual void setSelectedIndex(const QString &combo, int index) = 0;
 };

@@ -10,6 +10,8 @@
 #include "TextPrinter.h"
 
 #include <QDateTime>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -44,6 +46,21 @@ QMarginsF platformPageMargins()
             return margins;
     }
     return QMarginsF(18, 36, 18, 36);
+}
+
+QString documentTitle(RecordKind kind, const QString &name)
+{
+    const char *what = kind == RecordKind::Domain ? "Domain" : kind == RecordKind::Host ? "Host" : "Contact";
+    return QStringLiteral("%1 - %2 record").arg(name, QLatin1String(what));
+}
+
+// The status line after a print: how much, and where it went.
+QString printedText(int pages, const QPrinter &printer)
+{
+    const QString count = pages == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(pages);
+    if (!printer.outputFileName().isEmpty())
+        return QStringLiteral("Printed %1 to %2").arg(count, QFileInfo(printer.outputFileName()).fileName());
+    return QStringLiteral("Printed %1 on %2").arg(count, printer.printerName());
 }
 
 } // namespace
@@ -108,8 +125,11 @@ void TReviewPages::print(RecordKind kind)
         m_printer = std::make_unique<QPrinter>();
         m_printer->setPageMargins(platformPageMargins(), QPageLayout::Point);
     }
+    // The job's title: what a PDF shows as its title and a print queue as the job.
+    m_printer->setDocName(documentTitle(kind, m_form.text(QLatin1String(kindInfo(kind).nameField))));
     if (!m_form.prompter().choosePrinter(m_printer.get()))
         return;
     const auto *memo = m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo));
-    printLines(memoLines(kind), memo->font(), *m_printer);
+    const int pages = printLines(memoLines(kind), memo->font(), *m_printer);
+    m_form.control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(printedText(pages, *m_printer));
 }

@@ -73,7 +73,7 @@ QString TextPrinter::jobError() const
                           : QStringLiteral("Unable to print on %1").arg(name);
 }
 
-void TextPrinter::print(const QStringList &lines)
+int TextPrinter::print(const QStringList &lines)
 {
     ::installFontSubstitutions();
     QPainter painter;
@@ -88,6 +88,7 @@ void TextPrinter::print(const QStringList &lines)
     const int pageHeight = painter.device()->height();
 
     int y = 0;
+    int pages = 1;
     bool pageFull = false; // a new page starts only when something follows
     bool failed = false;
     for (const QString &line : lines) {
@@ -99,6 +100,7 @@ void TextPrinter::print(const QStringList &lines)
                     break;
                 }
                 y = 0;
+                ++pages;
                 pageFull = false;
             }
             const qsizetype n = rest.isEmpty() ? 0 : fittingLength(rest);
@@ -116,9 +118,10 @@ void TextPrinter::print(const QStringList &lines)
     const bool ended = painter.end();
     if (failed || !ended || m_printer.printerState() == QPrinter::Error)
         throw Exception(jobError());
+    return pages;
 }
 
-void printLines(const QStringList &lines, const QFont &font, QPrinter &printer)
+int printLines(const QStringList &lines, const QFont &font, QPrinter &printer)
 {
-    TextPrinter(printer, font).print(lines);
+    return TextPrinter(printer, font).print(lines);
 }

@@ -16,9 +16,9 @@ class TextPrinter {
 public:
     TextPrinter(QPrinter &printer, QFont font);
 
-    // Prints the lines as one job (zero lines: an empty job). Throws
-    // Exception with the printer's error when the job fails.
-    void print(const QStringList &lines);
+    // Prints the lines as one job (zero lines: an empty job) and returns the
+    // number of pages. Throws Exception with the printer's error when the job fails.
+    int print(const QStringList &lines);
 
     // The review memo's font of a kind: "Courier New" for domains, "Courier"
     // for hosts and contacts, 8 point.
@@ -41,5 +41,5 @@ private:
     int m_tabWidth = 1;
 };
 
-// Convenience for the Print buttons.
-void printLines(const QStringList &lines, const QFont &font, QPrinter &printer);
+// Convenience for the Print buttons; returns the number of pages.
+int printLines(const QStringList &lines, const QFont &font, QPrinter &printer);

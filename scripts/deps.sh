@@ -15,7 +15,7 @@ if [ "${1:-}" != program ]; then
     python3 python3-aiosmtpd poppler-utils sharutils curl socat
     whois fingerd finger
     xvfb xauth
-    dpkg-dev desktop-file-utils
+    dpkg-dev desktop-file-utils lintian
     clang libclang-rt-14-dev
   )
 fi

@@ -129,12 +129,14 @@ private slots:
         for (QAction *top : menu->actions()) {
             titles << top->text();
             for (QAction *a : top->menu()->actions()) {
-                items << a->text();
-                QVERIFY(a->shortcut().isEmpty());
+                QVERIFY2(a->text().contains('&'), qPrintable(a->text())); // every item has a mnemonic
+                items << displayCaption(a->text());
+                if (items.last() == QLatin1String("Exit"))
+                    QVERIFY(a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
             }
         }
-        QCOMPARE(titles, (QStringList{"&File", "&Help"}));
-        QCOMPARE(items, (QStringList{"Setup", "Exit", "Contents", "About"}));
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Help"}));
+        QCOMPARE(items, (QStringList{"Setup", "Exit", "Undo", "Contents", "About"}));
     }
 
     void reviewPages()

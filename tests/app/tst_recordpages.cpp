@@ -1,5 +1,6 @@
 // The record pages driven like a user does: keystrokes in name boxes, rules,
 // Escape, Show Form and Print.
+#include "FieldCatalogue.h"
 #include "FormHarness.h"
 #include "Latin1Guard.h"
 #include "PdfWords.h"
@@ -32,6 +33,24 @@ class TestRecordPages : public QObject {
         qobject_cast<QTabWidget *>(pages->currentWidget())->setCurrentIndex(inner);
     }
     QLineEdit *nameEdit(const char *field) { return m_form->control<QComboBox>(field)->lineEdit(); }
+    // Every record field's text and picked entry.
+    QStringList values() const
+    {
+        QStringList v;
+        for (const FieldSpec &f : fieldCatalogue())
+            if (f.type != ControlType::Radio)
+                v << f.name + '=' + m_form->text(f.name) + '|' + m_form->selectedEntry(f.name);
+        return v;
+    }
+    void fillRecords()
+    {
+        for (const char *f : {"OOrgNameEdit", "OCityEdit", "ACityEdit", "ANameEdit", "TMailEdit", "PriNSEdit",
+                              "DomainNameEdit", "HostName", "HCName", "Contactname", "ContactMail"})
+            m_form->setText(QLatin1String(f), QLatin1String(f) + QStringLiteral(" value"));
+        m_form->setText("PurposeEdit", "line one\r\nline two");
+        pickEntry(*m_form, "AuthScheme", 1);
+        pickEntry(*m_form, "HostAuthScheme", 2);
+    }
 
 private slots:
     void init()
@@ -122,6 +141,53 @@ private slots:
             QCOMPARE(m_form->text(QLatin1String(f)), QStringLiteral("Springfield"));
         QCOMPARE(m_form->text("ANameEdit"), QStringLiteral("Admin Name"));
         QCOMPARE(m_form->control<QPushButton>("BitBtn32")->text(), QStringLiteral("Copy From Tech"));
+    }
+
+    void undoGivesBackWhatAButtonChanged_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("outer");
+        QTest::addColumn<int>("inner");
+        QTest::newRow("domain Clear All") << "BitBtn2" << 0 << 6;
+        QTest::newRow("host Clear All") << "HostCancel" << 1 << 2;
+        QTest::newRow("contact Clear All") << "ContactClear" << 2 << 2;
+        QTest::newRow("Copy to ALL") << "O4" << 0 << 1;
+        QTest::newRow("Copy From Tech") << "BitBtn32" << 0 << 4;
+        QTest::newRow("name servers Clear") << "BitBtn3" << 0 << 5;
+        // Escape in a field clears its page; the field has no undo of its own to take Ctrl+Z.
+        QTest::newRow("Escape in a field") << "PriNSEdit" << 0 << 5;
+    }
+
+    void undoGivesBackWhatAButtonChanged()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, outer);
+        QFETCH(int, inner);
+        fillRecords();
+        const QStringList before = values();
+        showPage(outer, inner);
+        QWidget *b = m_form->control(button);
+        if (qobject_cast<QPushButton *>(b)) {
+            QTest::mouseClick(b, Qt::LeftButton);
+        } else {
+            b->setFocus();
+            QTest::keyClick(b, Qt::Key_Escape);
+        }
+        QVERIFY(values() != before);
+        QTest::keyClick(b, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(values(), before);
+        QVERIFY(m_prompter.log.isEmpty());
+    }
+
+    // What was typed after a Clear All is never overwritten by its undo.
+    void undoIsOnlyForTheUntouchedResult()
+    {
+        fillRecords();
+        m_form->control<QPushButton>("BitBtn2")->click();
+        QTest::keyClicks(m_form->control("OOrgNameEdit"), "N");
+        m_form->Undo1Click();
+        QCOMPARE(m_form->text("OOrgNameEdit"), QStringLiteral("N"));
+        QCOMPARE(m_form->text("DomainNameEdit"), QString());
     }
 
     void showFormRendersAndKeepsTheListInStep()

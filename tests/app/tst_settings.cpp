@@ -64,6 +64,46 @@ private slots:
         QVERIFY(!QFile::exists(settingsPath()));
     }
 
+    // The scheme rules hold for the defaults read at start-up as for a user's change.
+    void loadedSchemesSetLabelsAndFields_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<bool>("infoEnabled");
+        QTest::newRow("domain MAIL-FROM") << QByteArray("[DomainReg]\r\nAuthScheme=MAIL-FROM\r\n") << "Label52" << "n/a"
+                                          << "AuthInfoEdit" << false;
+        QTest::newRow("domain CRYPT-PW") << QByteArray("[DomainReg]\r\nAuthScheme=CRYPT-PW\r\n") << "Label52"
+                                         << "Password" << "AuthInfoEdit" << true;
+        QTest::newRow("domain, another case") << QByteArray("[DomainReg]\r\nAuthScheme=mail-from\r\n") << "Label52"
+                                              << "Authorization Info" << "AuthInfoEdit" << false;
+        QTest::newRow("host CRYPT-PW") << QByteArray("[HostReg]\r\nHostAuthScheme=CRYPT-PW\r\n") << "Label61"
+                                       << "Password" << "HostAuthInfo" << true;
+        // New is checked at start: its field stays disabled whatever the scheme.
+        QTest::newRow("contact CRYPT-PW under New")
+            << QByteArray("[ContactReg]\r\nContactAuthorizationType=CRYPT-PW\r\n") << "Label86" << "Password"
+            << "ContactAuthorizationInfo" << false;
+        QTest::newRow("contact authentication PGP")
+            << QByteArray("[ContactReg]\r\nContactAuthenticationType=PGP\r\n") << "Label103" << "Public PGP Key ID"
+            << "ContactAuthenticationInfo" << true;
+    }
+
+    void loadedSchemesSetLabelsAndFields()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, label);
+        QFETCH(QString, caption);
+        QFETCH(QString, info);
+        QFETCH(bool, infoEnabled);
+        writeBytes(settingsPath(), settings);
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        QCOMPARE(form->caption(label), caption);
+        QCOMPARE(form->isEnabled(info), infoEnabled);
+        QVERIFY(prompter.log.isEmpty());
+    }
+
     void setupDialogShowsAndTakesTheSettings()
     {
         writeBytes(settingsPath(), "[Setup]\r\nServer = mail.example.com \r\nEMail Address=\"me@example.com\"\r\n"

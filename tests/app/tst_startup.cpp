@@ -1,5 +1,6 @@
 // Starting the real program: where there is no display or no way to reach
 // one it says why on standard error and exits with a failure, never by a crash.
+// --version and --help answer on standard output without any display.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,18 +20,22 @@ void TestStartUp::startsOrRefuses_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // expected in standard output or error
+    QTest::addColumn<bool>("onlyStandardOutput"); // and nothing on standard error
 
     const QString cannotStart = QStringLiteral("1->Cannot start application. Try Shutting down other applications");
-    QTest::newRow("no display at all") << QStringList() << QStringList() << 1 << QStringLiteral("needs a graphical display");
+    QTest::newRow("no display at all") << QStringList() << QStringList() << 1 << QStringLiteral("needs a graphical display") << false;
     // Display numbers far above any a test machine runs.
     QTest::newRow("X display nobody serves") << QStringList{"DISPLAY=:917", "QT_QPA_PLATFORM=xcb"} << QStringList() << 1
-                                             << cannotStart;
+                                             << cannotStart << false;
     QTest::newRow("platform that is not installed") << QStringList{"QT_QPA_PLATFORM=nonesuch"} << QStringList() << 1
-                                                    << cannotStart;
-    QTest::newRow("version") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--version"} << 0
-                             << QStringLiteral("Zandolet 1.5");
+                                                    << cannotStart << false;
+    QTest::newRow("version") << QStringList() << QStringList{"--version"} << 0 << QStringLiteral("Zandolet 1.5\n") << true;
+    QTest::newRow("help") << QStringList() << QStringList{"-h"} << 0 << QStringLiteral("--version") << true;
+    QTest::newRow("version on a display nobody serves")
+        << QStringList{"DISPLAY=:917", "QT_QPA_PLATFORM=xcb"} << QStringList{"-v"} << 0 << QStringLiteral("Zandolet 1.5\n")
+        << true;
     QTest::newRow("unknown option") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--frobnicate"} << 1
-                                    << QStringLiteral("frobnicate");
+                                    << QStringLiteral("frobnicate") << false;
 }
 
 void TestStartUp::startsOrRefuses()
@@ -39,6 +44,7 @@ void TestStartUp::startsOrRefuses()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
+    QFETCH(bool, onlyStandardOutput);
 
     QTemporaryDir work;
     QVERIFY(work.isValid());
@@ -54,10 +60,16 @@ void TestStartUp::startsOrRefuses()
     program.setWorkingDirectory(work.path());
     program.start(QStringLiteral(ZANDOLET_PROGRAM), arguments);
     QVERIFY2(program.waitForFinished(60000), "the program did not end");
-    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+    const QString standardOutput = QString::fromLocal8Bit(program.readAllStandardOutput());
+    const QString standardError = QString::fromLocal8Bit(program.readAllStandardError());
+    const QString out = standardOutput + standardError;
     QCOMPARE(program.exitStatus(), QProcess::NormalExit); // an abort is a crash to QProcess
     QCOMPARE(program.exitCode(), exitCode);
     QVERIFY2(out.contains(output), qPrintable(out));
+    if (onlyStandardOutput) {
+        QVERIFY2(standardOutput.contains(output), qPrintable(out));
+        QCOMPARE(standardError, QString());
+    }
     // Nothing was written: no records, no settings.
     QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }

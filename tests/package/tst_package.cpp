@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +84,7 @@ private slots:
                 row(QStringLiteral("share/icons/hicolor/%1x%1/apps/zandolet.png").arg(n), QSize(n, n));
             row(QStringLiteral("share/doc/zandolet/html/contents.html"));
             row(QStringLiteral("share/doc/zandolet/html/1031.html"));
+            row(QStringLiteral("share/man/man1/zandolet.1.gz"));
         });
     }
 
@@ -139,6 +141,15 @@ private slots:
         const Run started = run(prefix + QStringLiteral("/bin/zandolet"), {QStringLiteral("--version")}, env);
         QCOMPARE(started.exitCode, 0);
         QCOMPARE(started.stdOut.trimmed(), QStringLiteral("Zandolet 1.5"));
+    }
+
+    // Debian's own check of a package finds no error in it.
+    void lintianFindsNoError()
+    {
+        const Run check = run(QStringLiteral("lintian"), {m_deb});
+        QVERIFY2(check.exitCode == 0, qPrintable(check.out));
+        QVERIFY2(!check.out.contains(QRegularExpression(QStringLiteral("^E: "), QRegularExpression::MultilineOption)),
+                 qPrintable(check.out));
     }
 
     // The package names what it needs and holds nothing it would leave behind.

@@ -52,4 +52,9 @@ public:
     QStringList items(const QString &c) const override { return lists.value(c); }
     void setItems(const QString &c, const QStringList &i) override { lists[c] = i; }
     int selectedIndex(const QString &c) const override { return selectedIndexes.value(c, -1); }
+    void setSelectedIndex(const QString &c, int i) override
+    {
+        selectedIndexes[c] = i;
+        selected[c] = lists.value(c).value(i);
+    }
 };
