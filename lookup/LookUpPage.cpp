@@ -32,7 +32,7 @@ LookUpPage::LookUpPage(IPrompter &prompter, const LookUpOptions &options, QWidge
     // Zero: after the read pass that brought the lines has handed back to the loop.
     m_flush.setSingleShot(true);
     m_flush.setInterval(0);
-    connect(&m_flush, &QTimer::timeout, this, &LookUpPage::flushLines);
+    connect(&m_flush, &QTimer::timeout, this, &LookUpPage::flushSlice);
 }
 
 LookUpPage::~LookUpPage() = default;
@@ -195,10 +195,28 @@ void LookUpPage::addLine(const QString &line)
 void LookUpPage::flushLines()
 {
     m_flush.stop();
-    if (m_pending.isEmpty())
-        return;
     const QStringList lines = std::exchange(m_pending, {});
-    showLines(lines);
+    if (!lines.isEmpty())
+        showLines(lines);
+}
+
+void LookUpPage::flushSlice()
+{
+    // A flood is shown a slice at a time, so that the window keeps answering.
+    constexpr qsizetype Batch = 500;
+    constexpr qint64 SliceMs = 20;
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_pending.isEmpty()) {
+        const qsizetype n = std::min(Batch, m_pending.size());
+        const QStringList lines = m_pending.first(n);
+        m_pending.remove(0, n);
+        showLines(lines);
+        if (!m_pending.isEmpty() && slice.elapsed() >= SliceMs) {
+            m_flush.start();
+            return;
+        }
+    }
 }
 
 void LookUpPage::clearLines()

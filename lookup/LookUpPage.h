@@ -72,7 +72,7 @@ protected:
 
     void addLine(const QString &line);
     void addException(const QString &message) { addLine(QStringLiteral("Exception: ") + message); }
-    // Shows the lines waiting for the next batch now.
+    // Shows all lines waiting for the next batch now.
     void flushLines();
     // Empties the page's answer, lines waiting included.
     void clearLines();
@@ -86,6 +86,7 @@ protected:
 
 private:
     void idleCheck();
+    void flushSlice();
 
     IPrompter &m_prompter;
     LookUpOptions m_options;
