@@ -82,6 +82,12 @@ void LookUpPage::buildRow(const QString &labelName, const QString &labelText, co
 
 bool LookUpPage::eventFilter(QObject *watched, QEvent *event)
 {
+    // The window's own Escape (cancel of a send) waits while a look-up runs here.
+    if (event->type() == QEvent::ShortcutOverride && m_running &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Escape && m_running) {
