@@ -5,6 +5,8 @@
 #include "LookUpText.h"
 #include "WhoisReferral.h"
 
+#include <QList>
+
 namespace {
 
 bool plainHost(const QString &host)
