@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AppResources.h"
+#include "FingerPage.h"
 #include "Exception.h"
 #include "Fonts.h"
 #include "FormRules.h"
@@ -15,6 +16,7 @@
 #include "TMailWorkflow.h"
 #include "TReviewPages.h"
 #include "TSetupDlg.h"
+#include "WhoisPage.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -52,14 +54,12 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     installFontSubstitutions();
     initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
-    createLookUpComponents();
     buildWindow();
     m_review = std::make_unique<TReviewPages>(*this);
     m_mail = std::make_unique<TMailWorkflow>(*this);
     msMessage1 = m_mail->message();
     msSMTP1 = m_mail->smtp();
     connectRecordHandlers();
-    connectLookUpHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WindowShortcut);
@@ -74,6 +74,11 @@ TForm1::~TForm1()
     // its focus while the children are destroyed must not reach them.
     for (QObject *child : findChildren<QObject *>())
         child->disconnect(this);
+}
+
+QString TForm1::defaultWhoisServer()
+{
+    return QStringLiteral("whois.internic.net");
 }
 
 QString TForm1::defaultSettingsPath()
@@ -135,7 +140,7 @@ void TForm1::FormCreate()
     m_whoisServer = settings.value(kSetup, kWhoisServerKey).left(255);
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
-    updateLookUpHint();
+    m_whoisPage->setServer(m_whoisServer);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }
@@ -170,7 +175,8 @@ void TForm1::closeEvent(QCloseEvent *event)
         m_closing = true;
         guarded([this] { FormClose(); });
     }
-    endLookUps();
+    m_whoisPage->end();
+    m_fingerPage->end();
     if (m_help)
         m_help->close();
     TGradientForm::closeEvent(event);
@@ -204,7 +210,7 @@ void TForm1::Setup2Click()
     m_whoisServer = dlg.WhoIsServerEdit->text().trimmed().left(255);
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
-    updateLookUpHint();
+    m_whoisPage->setServer(m_whoisServer);
 }
 
 void TForm1::Exit1Click()

@@ -1,12 +1,11 @@
 #pragma once
-// The main window: five pages of record fields and look-ups, built from the
-// field catalogue. Each subsystem's handlers live in that subsystem's folder.
+// The main window: the pages of record fields, built from the field
+// catalogue, and the look-up pages. Each subsystem's handlers live in that
+// subsystem's folder.
 #include "ControlFields.h"
 #include "FieldsUndo.h"
 #include "RecordKind.h"
 #include "RenderResult.h"
-#include "ReplyLimit.h"
-#include "WhoisReferral.h"
 #include "TGradientForm.h"
 
 #include <QHash>
@@ -22,10 +21,11 @@ class QVBoxLayout;
 class RecordStore;
 class HelpWindow;
 class TMailWorkflow;
-class TIPPort;
 class TReviewPages;
 class TmsMessage;
 class TmsSMTP;
+class FingerPage;
+class WhoisPage;
 
 class TForm1 : public TGradientForm, public ControlFields {
     Q_OBJECT
@@ -80,68 +80,19 @@ public:
     // The kind's memo, one entry a line.
     QStringList memoLines(RecordKind kind) const;
 
-    // The look-up pages: WHOIS through IPPort1, Finger through IPPort2.
-    TIPPort *IPPort1 = nullptr;
-    TIPPort *IPPort2 = nullptr;
-    void bLookUpClick();
-    // Enter (13) clicks the page's button and is swallowed: `key` becomes 0.
-    void tDomainKeyPress(QObject *sender, char &key);
-    void IPPort1Connected(QObject *sender, int statusCode, const QString &description);
-    void IPPort1DataIn(QObject *sender, const QByteArray &text, bool eol);
-    void IPPort1Error(QObject *sender, int errorCode, const QString &description);
-    // The WHOIS answer has ended: follows its referral, if any.
-    void IPPort1Disconnected(QObject *sender, int statusCode, const QString &description);
-    void fingerlookupClick();
-    void tHostKeyPress(QObject *sender, char &key);
-    void IPPort2Connected(QObject *sender, int statusCode, const QString &description);
-    void IPPort2DataIn(QObject *sender, const QByteArray &text, bool eol);
-    void IPPort2Error(QObject *sender, int errorCode, const QString &description);
-    void IPPort2Disconnected(QObject *sender, int statusCode, const QString &description);
-    void lResponseDblClick();
-    void tHostDblClick();
-
-    // Where the look-ups connect and how long they wait for it; the program
-    // keeps these values, tests point the pages at loopback peers.
-    struct LookUpPorts {
-        quint16 whois = 43;
-        quint16 finger = 79;
-        int waitMs = 15000;
-    } lookUpPorts;
-
     // Start-up load and close.
     void FormCreate();
     void FormClose();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
     QWidget *buildReviewPage(RecordKind kind);
-    QWidget *buildLookUpPage(bool whois);
     void connectRecordHandlers();
-    void createLookUpComponents();
-    void connectLookUpHandlers();
-    void updateLookUpHint();
-    // Ends every look-up wait and closes both connections (window closing).
-    void endLookUps();
-
-    // One page's look-up: a newer one, or the window closing, ends the wait
-    // of an older one that is still running further down the stack.
-    struct LookUpRun {
-        quint64 generation = 0;
-        bool failed = false;     // OnConnected reported a failure
-        ReplyLimit limit;
-    };
-    enum class WaitResult { Connected, Failed, TimedOut, Superseded };
-    WaitResult waitForConnection(TIPPort &port, LookUpRun &run);
-    void addResponseLine(const QString &line);
-    void addFingerItem(const QString &item);
-    void followReferral(quint64 generation);
-
     void buildMenus(QVBoxLayout *outer);
     // Runs a button's change of the kind's fields so that Edit > Undo can take it back.
     void undoable(RecordKind kind, const std::function<void()> &change);
@@ -161,20 +112,8 @@ private:
 
     QString m_mailto;
     QString m_whoisServer;
+    WhoisPage *m_whoisPage = nullptr;
+    FingerPage *m_fingerPage = nullptr;
 
-    LookUpRun m_whoisRun;
-    LookUpRun m_fingerRun;
-    // The WHOIS query, for its referral: the text asked, the first server, the
-    // server its answer names, and whether the referral is under way or done.
-    struct WhoisQuery {
-        QByteArray text;
-        QString server;
-        QString address;
-        std::optional<WhoisServer> referral;
-        bool referring = false;
-        bool referralDone = false;
-    } m_whoisQuery;
-    QString m_fingerUser;
-    QString m_fingerHost;
     bool m_closing = false;
 };

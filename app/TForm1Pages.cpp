@@ -1,10 +1,12 @@
 // Builds the main window's pages from the field catalogue.
 #include "FieldCatalogue.h"
+#include "FingerPage.h"
 #include "FormRules.h"
 #include "Latin1Guard.h"
 #include "TForm1.h"
 #include "TextPrinter.h"
 #include "UndoShortcut.h"
+#include "WhoisPage.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -13,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -71,13 +72,6 @@ void setHelp(QWidget *w, int context)
         w->setProperty("helpContext", context);
 }
 
-QFont boldFont(const QWidget *w)
-{
-    QFont f = w->font();
-    f.setBold(true);
-    return f;
-}
-
 } // namespace
 
 void TForm1::buildWindow()
@@ -104,13 +98,11 @@ void TForm1::buildWindow()
     m_pages->setFixedSize(kClientWidth, kClientHeight);
     for (const KindInfo &k : recordKinds())
         m_pages->addTab(buildRecordPages(k.kind), QString::fromLatin1(k.outerPage));
+    m_pages->addTab(m_whoisPage = new WhoisPage(*m_prompter), QStringLiteral("WhoIs"));
+    m_pages->addTab(m_fingerPage = new FingerPage(*m_prompter), QStringLiteral("Finger"));
     // F1 anywhere on a look-up page opens that page's topic.
-    QWidget *whois = buildLookUpPage(true);
-    setHelp(whois, kWhoIsHelp);
-    m_pages->addTab(whois, QStringLiteral("WhoIs"));
-    QWidget *finger = buildLookUpPage(false);
-    setHelp(finger, kFingerHelp);
-    m_pages->addTab(finger, QStringLiteral("Finger"));
+    setHelp(m_whoisPage, kWhoIsHelp);
+    setHelp(m_fingerPage, kFingerHelp);
     outer->addWidget(m_pages);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -359,50 +351,5 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     cancelSend->setEnabled(false);
     statusRow->addWidget(cancelSend);
     col->addLayout(statusRow);
-    return page;
-}
-
-QWidget *TForm1::buildLookUpPage(bool whois)
-{
-    auto *page = new QWidget;
-    auto *col = new QVBoxLayout(page);
-    compact(col);
-    auto *row = new QHBoxLayout;
-    // The same visible gap between label and field as on the record pages.
-    row->setSpacing(6);
-    auto *label = new QLabel(whois ? QStringLiteral("Domain Name to Look Up:") : QStringLiteral("Host or User@Host"));
-    registerControl(label, whois ? QStringLiteral("Label105") : QStringLiteral("Label90"));
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFont(boldFont(label));
-    auto *edit = new QLineEdit;
-    registerControl(edit, whois ? QStringLiteral("tDomain") : QStringLiteral("tHost"));
-    edit->setFont(boldFont(edit));
-    edit->setToolTip(whois ? QStringLiteral("Enter a domain name, host or contact.")
-                           : QStringLiteral("Enter username@host to finger"));
-    guardLatin1(edit);
-    label->setBuddy(edit);
-    auto *button = new QPushButton(QStringLiteral("LookUp"));
-    registerControl(button, whois ? QStringLiteral("bLookUp") : QStringLiteral("fingerlookup"));
-    // The WhoIs hint names the current server; it is set with the server.
-    if (!whois)
-        button->setToolTip(QStringLiteral("Lookup host for username you are fingering."));
-    row->addWidget(label);
-    row->addWidget(edit, 1);
-    row->addWidget(button);
-    col->addLayout(row);
-    if (whois) {
-        auto *response = new QPlainTextEdit;
-        registerControl(response, QStringLiteral("mResponse"));
-        response->setReadOnly(true);
-        response->setLineWrapMode(QPlainTextEdit::NoWrap);
-        response->setFont(boldFont(response));
-        col->addWidget(response, 1);
-    } else {
-        auto *list = new QListWidget;
-        registerControl(list, QStringLiteral("lResponse"));
-        list->setFont(boldFont(list));
-        list->setToolTip(QStringLiteral("Double click on a line for more information on user."));
-        col->addWidget(list, 1);
-    }
     return page;
 }

@@ -278,7 +278,12 @@ void CIPPort::HandleSocketMessage(int socket, quint32 message)
     case FdRead:
         if (!m_reading) {
             m_reading = true;
+            m_readNoticeMissed = false;
             ReadPass(false);
+        } else {
+            // Events ran inside an OnDataIn handler; the running pass takes
+            // the bytes, or leaves this notice to come again.
+            m_readNoticeMissed = true;
         }
         break;
     case FdWrite:
@@ -453,8 +458,11 @@ void CIPPort::ReadPass(bool final)
             return;
         }
         if (received && !final && slice.elapsed() >= ReadSliceMs) {
-            // Let other events run; the last receive has re-armed the read notice.
+            // Let other events run; the last receive has re-armed the read
+            // notice, unless a handler let it come and go meanwhile.
             m_reading = false;
+            if (m_readNoticeMissed && m_window)
+                QCoreApplication::postEvent(m_window, new SocketMessageEvent(SocketMessage, m_socket, FdRead));
             return;
         }
         // The last pass only empties what is already here.

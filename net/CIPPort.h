@@ -98,6 +98,8 @@ private:
     bool m_connected = false;
     bool m_reading = false;
     bool m_closePending = false;
+    // A read notice came while a pass ran.
+    bool m_readNoticeMissed = false;
     LineFIFO m_fifo;
     // Bytes accepted for sending that the socket has not taken yet.
     QByteArray m_pending;

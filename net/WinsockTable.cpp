@@ -385,6 +385,12 @@ bool WinsockTable::GetHostByName(const QByteArray &name, quint32 &address)
     if (!job->done && !job->cancelled)
         loop.exec();
     job->loop = nullptr;
+    // A wait ended from outside (the application quitting) has no answer.
+    if (!job->done && !job->cancelled) {
+        job->cancelled = true;
+        if (m_blocking == job)
+            m_blocking.reset();
+    }
     if (job->cancelled) {
         // The blocking call that replaced this one may have finished meanwhile.
         m_lastError = WsaEintr;

@@ -167,8 +167,8 @@ private slots:
     {
         for (const char *name : {"Label105", "tDomain", "bLookUp", "mResponse", "Label90", "tHost", "fingerlookup",
                                  "lResponse"})
-            QVERIFY2(m_form->control(QLatin1String(name)), name);
-        QCOMPARE(m_form->control<QLabel>("Label105")->text(), QStringLiteral("Domain Name to Look Up:"));
+            QVERIFY2(m_form->findChild<QWidget *>(QLatin1String(name)), name);
+        QCOMPARE(m_form->findChild<QLabel *>("Label105")->text(), QStringLiteral("Domain Name to Look Up:"));
     }
 
     void hostCountryTakesTwoCharacters()

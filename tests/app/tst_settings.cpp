@@ -179,7 +179,7 @@ private slots:
         writeBytes(settingsPath(), old);
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        const auto hint = [&] { return form->control("bLookUp")->toolTip(); };
+        const auto hint = [&] { return form->findChild<QWidget *>("bLookUp")->toolTip(); };
         QCOMPARE(form->whoisServer(), QStringLiteral("whois.internic.net"));
         QCOMPARE(hint(), QStringLiteral("Searches whois.internic.net for the name you entered to the left."));
 

@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <unistd.h>
 
@@ -20,9 +21,9 @@ inline quint16 closedPort()
 // A listener whose queue is full: a connection attempt to it never completes.
 class StalledListener {
 public:
-    StalledListener()
+    explicit StalledListener(const char *address = "127.0.0.1", quint16 port = 0)
     {
-        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        sockaddr_in a{AF_INET, htons(port), {inet_addr(address)}, {}};
         socklen_t len = sizeof a;
         ::bind(m_fd[0], reinterpret_cast<sockaddr *>(&a), len);
         ::listen(m_fd[0], 0);

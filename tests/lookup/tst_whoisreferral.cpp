@@ -1,4 +1,4 @@
-// Which WHOIS answer lines send the look-up to a second server.
+// Which WHOIS answer lines send the look-up to another server, and the server a setting names.
 #include "WhoisReferral.h"
 
 #include <QtTest>
@@ -26,6 +26,9 @@ private slots:
         QTest::newRow("shell text as host") << "ReferralServer: whois://evil.example;rm -rf ~" << none << 0;
         QTest::newRow("empty label") << "Registrar WHOIS Server: whois..example.net" << none << 0;
         QTest::newRow("label of 64") << "Registrar WHOIS Server: " + QString(64, 'a') + ".net" << none << 0;
+        QTest::newRow("IANA refer") << "refer:        whois.verisign-grs.com" << "whois.verisign-grs.com" << 43;
+        QTest::newRow("IANA whois") << "whois:        whois.nic.de" << "whois.nic.de" << 43;
+        QTest::newRow("IANA whois, a URL") << "whois: https://rdap.example/" << none << 0;
         QTest::newRow("other key") << "Registrar URL: http://www.markmonitor.com" << none << 0;
         QTest::newRow("key not at the start") << "Remarks: see Registrar WHOIS Server: whois.example.net" << none << 0;
     }
@@ -40,6 +43,26 @@ private slots:
             QCOMPARE(found->host, host);
             QCOMPARE(int(found->port), port);
         }
+    }
+
+    void serverSetting_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::newRow("name") << " whois.example.net " << "whois.example.net" << 43;
+        QTest::newRow("name and port") << "127.0.0.1:4343" << "127.0.0.1" << 4343;
+        // Kept whole: its look-up says what is wrong with it.
+        QTest::newRow("not a name") << "whois example:0" << "whois example:0" << 43;
+    }
+    void serverSetting()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        const WhoisServer server = whoisServer(setting, 43);
+        QCOMPARE(server.host, host);
+        QCOMPARE(int(server.port), port);
     }
 };
 

@@ -73,6 +73,8 @@ private slots:
     void resolverFailures_data();
     void resolverFailures();
     void slowLookupLetsEventsRunAndIsCancelled();
+    void lookupEndedFromOutsideFails();
+    void handlerThatLetsEventsRunMissesNothing();
 };
 
 void TestIPPort::cutsLines_data()
@@ -382,6 +384,39 @@ void TestIPPort::slowLookupLetsEventsRunAndIsCancelled()
     port.SetRemoteHost(QStringLiteral("slow.test"));
     QCOMPARE(port.RemoteHost(), QStringLiteral("127.0.0.3"));
     QVERIFY(ticks > 0);
+}
+
+void TestIPPort::lookupEndedFromOutsideFails()
+{
+    TIPPort port;
+    port.SetLibraryName(ZT_FAKERESOLVER);
+    port.SetWinsockLoaded(true);
+    // The application quitting ends every event loop, the look-up's wait too.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCOMPARE(Caught([](TIPPort &p) { p.SetRemoteHost(QStringLiteral("slow.test")); }, port),
+             QStringLiteral("10004: [10004] Interrupted system call."));
+    QCOMPARE(port.RemoteHost(), QString());
+}
+
+void TestIPPort::handlerThatLetsEventsRunMissesNothing()
+{
+    // The handler outlasts the read slice and lets events run meanwhile, when
+    // the rest of the answer and the close are already waiting.
+    ScriptedServer server(QStringLiteral("S: one\nS: two\nW: 10\nS: three\nX:"));
+    TIPPort port;
+    Recorder seen;
+    seen.Attach(port);
+    const auto record = port.OnDataIn;
+    port.OnDataIn = [&](QObject *sender, const QByteArray &text, bool eol) {
+        record(sender, text, eol);
+        if (text == "one") {
+            QThread::msleep(60);
+            QCoreApplication::processEvents();
+        }
+    };
+    Open(port, server.Start());
+    QTRY_COMPARE(seen.disconnects, 1);
+    QCOMPARE(seen.events, (QStringList{"one+", "two+", "three+", "<disc 0>"}));
 }
 
 QTEST_GUILESS_MAIN(TestIPPort)

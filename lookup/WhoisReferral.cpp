@@ -50,14 +50,17 @@ std::optional<WhoisServer> hostAndPort(QStringView value, quint16 defaultPort)
 
 std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort)
 {
-    static const QLatin1String registrar("Registrar WHOIS Server:");
+    // Keys whose value is a bare server name; a URL there means a web page.
+    static const QLatin1String bareKeys[] = {QLatin1String("Registrar WHOIS Server:"), QLatin1String("refer:"),
+                                             QLatin1String("whois:")};
     static const QLatin1String referral("ReferralServer:");
     static const QLatin1String scheme("whois://");
 
     line = line.trimmed();
-    if (line.startsWith(registrar, Qt::CaseInsensitive)) {
-        const QStringView value = line.mid(registrar.size()).trimmed();
-        // A bare name: registrars that put a URL here mean their web page.
+    for (const QLatin1String &key : bareKeys) {
+        if (!line.startsWith(key, Qt::CaseInsensitive))
+            continue;
+        const QStringView value = line.mid(key.size()).trimmed();
         if (value.contains(QLatin1Char(':')))
             return std::nullopt;
         return hostAndPort(value, defaultPort);
@@ -70,4 +73,12 @@ std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort)
         return hostAndPort(value.mid(scheme.size()), defaultPort);
     }
     return std::nullopt;
+}
+
+WhoisServer whoisServer(const QString &setting, quint16 defaultPort)
+{
+    const QString text = setting.trimmed();
+    if (const std::optional<WhoisServer> server = hostAndPort(text, defaultPort))
+        return *server;
+    return {text, defaultPort};
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Where a WHOIS answer sends the asker next. A registry's thin record names
 // the registrar's server ("Registrar WHOIS Server: NAME"); an address
-// registry names its successor ("ReferralServer: whois://NAME[:PORT]").
+// registry names its successor ("ReferralServer: whois://NAME[:PORT]"); IANA
+// names a top-level domain's registry ("refer: NAME", "whois: NAME").
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -16,3 +17,7 @@ struct WhoisServer {
 // (`defaultPort` when the line gives none). The answer comes from a peer we
 // do not trust, so anything else is no referral.
 std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort);
+
+// The server a setting names: "NAME" or "NAME:PORT". Text that is neither is
+// kept whole as the host, so that its look-up reports what is wrong with it.
+WhoisServer whoisServer(const QString &setting, quint16 defaultPort);

@@ -1,0 +1,41 @@
+// WHOIS and Finger answer lines as the pages take them: shown as text, read
+// for a referral, and the name typed for a query. A referral names only a
+// host made of letters, digits, hyphens and dots and a port above 0; a query
+// is one line.
+#include "LookUpText.h"
+#include "WhoisReferral.h"
+
+#include <QList>
+
+namespace {
+
+bool plainHost(const QString &host)
+{
+    if (host.isEmpty() || host.size() > 254)
+        return false;
+    for (const QChar c : host)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const QByteArray &raw : bytes.split('\n')) {
+        const QString line = shownLine(raw);
+        if (const std::optional<WhoisServer> server = whoisReferral(line, 43))
+            if (!plainHost(server->host) || server->port == 0)
+                __builtin_trap();
+        whoisServer(line, 43);
+        for (const bool hostName : {true, false}) {
+            const QByteArray query = queryLine(line, hostName);
+            if (!query.endsWith("\r\n") || query.chopped(2).contains('\r') || query.chopped(2).contains('\n') ||
+                query.contains('\0'))
+                __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,53 @@
+#include "LookUpText.h"
+
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace {
+
+bool isAscii(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0x7f)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString shownLine(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(line);
+    return utf8.hasError() ? QString::fromLatin1(line) : text;
+}
+
+QString aceName(const QString &name)
+{
+    if (isAscii(name))
+        return name;
+    // Label by label, so that the ASCII ones go out exactly as typed.
+    QStringList labels = name.split(QLatin1Char('.'));
+    for (QString &label : labels) {
+        if (isAscii(label))
+            continue;
+        const QByteArray ace = QUrl::toAce(label);
+        if (ace.isEmpty())
+            return name;
+        label = QString::fromLatin1(ace);
+    }
+    return labels.join(QLatin1Char('.'));
+}
+
+QByteArray queryLine(const QString &typed, bool hostName)
+{
+    QString text = typed;
+    for (const QChar stop : {QChar(u'\r'), QChar(u'\n'), QChar(0)})
+        if (const qsizetype at = text.indexOf(stop); at >= 0)
+            text.truncate(at);
+    // A contact's name or handle goes out as typed, a domain or host name as the resolver knows it.
+    const bool name = hostName && text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char(' '));
+    return (name ? aceName(text) : text).toUtf8() + "\r\n";
+}

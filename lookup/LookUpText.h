@@ -1,0 +1,18 @@
+#pragma once
+// The bytes of a look-up as text and back. Servers answer in UTF-8 today and
+// in Latin-1 before; names go out as the `whois` client sends them.
+#include <QByteArray>
+#include <QString>
+
+// An answer line as shown: UTF-8 when it is valid UTF-8, otherwise Latin-1.
+// A CR before the line's end is dropped.
+QString shownLine(QByteArray line);
+
+// A host name as the resolver and the server take it: each label that is not
+// ASCII in its "xn--" form; the text as it is when it is no host name.
+QString aceName(const QString &name);
+
+// What a query sends for typed text: when `hostName` allows, a dotted name in
+// its "xn--" form, other text as UTF-8; one line, ended by CR LF at the first
+// CR, LF or NUL.
+QByteArray queryLine(const QString &typed, bool hostName);

@@ -1,0 +1,54 @@
+#pragma once
+// The WhoIs page: asks the WHOIS server for the typed name and follows up to
+// two referrals in the answers, never back to a server already asked.
+#include "PortLookUpPage.h"
+#include "WhoisReferral.h"
+
+#include <optional>
+
+class QPlainTextEdit;
+class TIPPort;
+
+class WhoisPage : public PortLookUpPage {
+    Q_OBJECT
+public:
+    static constexpr int MaxReferrals = 2;
+
+    WhoisPage(IPrompter &prompter, const LookUpOptions &options = {}, QWidget *parent = nullptr);
+
+    // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
+    void setServer(const QString &server);
+    QString server() const { return m_server; }
+
+    TIPPort *IPPort1 = nullptr;
+    QLineEdit *tDomain = nullptr;
+    QPushButton *bLookUp = nullptr;
+    QPlainTextEdit *mResponse = nullptr;
+
+    void bLookUpClick();
+    // Enter (13) clicks the page's button and is swallowed: `key` becomes 0.
+    void tDomainKeyPress(QObject *sender, char &key);
+    void IPPort1Connected(QObject *sender, int statusCode, const QString &description);
+    void IPPort1DataIn(QObject *sender, const QByteArray &text, bool eol);
+    void IPPort1Error(QObject *sender, int errorCode, const QString &description);
+    // An answer has ended: follows its referral, if any.
+    void IPPort1Disconnected(QObject *sender, int statusCode, const QString &description);
+
+protected:
+    void editKeyPress(char &key) override;
+    void connectTimedOut() override;
+    void showLines(const QStringList &lines) override;
+    void clearShown() override;
+
+private:
+    void followReferral(quint64 run, const WhoisServer &to);
+    void askReferral(quint64 run, const WhoisServer &to);
+
+    QString m_server;
+    // The running query: what was typed and is sent, the servers asked in
+    // order, and the referral the current answer names.
+    QString m_typed;
+    QByteArray m_query;
+    QList<WhoisServer> m_asked;
+    std::optional<WhoisServer> m_referral;
+};
