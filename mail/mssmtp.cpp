@@ -97,17 +97,14 @@ QString TmsSMTP::ReadReply(QStringList *lines)
     for (;;) {
         QString line;
         // A reply cut short by the server hanging up is a failure, never an answer.
-        if (!ReceiveLine(line))
+        if (!ReceiveLine(line, bound.remaining()))
             ConnectionLostError(ServerClosedText);
         if (lines)
             lines->append(line);
         if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
             return line;
-        if (!bound.add(LastLineWireBytes())) {
-            const QString msg = OfferError(ReplyBound::tooLongText());
-            Disconnect();
-            throw ESocketError(msg);
-        }
+        if (!bound.add(LastLineWireBytes()))
+            ReplyTooLongError();
     }
 }
 
