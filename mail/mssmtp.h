@@ -31,6 +31,9 @@ public:
     // Refuses (throws Exception) while a send is already running.
     void SendMail();
     bool Sending() const { return m_sending; }
+    // The server has accepted the end of the message text in the send that
+    // runs, or in the last one.
+    bool Delivered() const { return m_delivered; }
 
     // Security, user name and password ask for the extended opening (EHLO,
     // TLS, AUTH) and the "Date:" and "Message-ID:" headers. Choosing the
