@@ -208,7 +208,7 @@ void TmsSMTP::Send()
     TTempFileStream text; // deleted when it goes out of scope, also after a failure
     if (OnPrepare)
         OnPrepare(this);
-    const TSubmissionHeaders submission(*message, Extended(), LocalHost());
+    const TSubmissionHeaders submission(*message, Extended());
     message->EncodeMessage(text);
     SendEnvelope(*message);
     SendData(text);
