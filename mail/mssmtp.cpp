@@ -178,6 +178,9 @@ void TmsSMTP::SendMail()
         if (!unsafe.isEmpty())
             RaiseError(unsafe);
     }
+    const QString login = TSmtpNegotiation::LoginProblem(m_userName, m_password);
+    if (!login.isEmpty())
+        RaiseError(login);
 
     std::exception_ptr failure;
     try {
