@@ -60,15 +60,16 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     securityLabel->setProperty("helpContext", 1031);
     form->insertRow(4, securityLabel, SecurityCombo);
 
-    KeyringNote = new QLabel(QStringLiteral("No keyring answered, so the password is kept in the settings file, "
-                                            "readable only by you."),
-                             this);
+    KeyringNote = new QLabel(
+        QStringLiteral("No keyring answered: the password stays in the settings file, readable only by you."), this);
     KeyringNote->setObjectName(QStringLiteral("KeyringNote"));
     KeyringNote->setWordWrap(true);
+    // Two lines at the dialog's width; a fixed-size dialog would squeeze a wrapped label.
+    KeyringNote->setMinimumHeight(2 * KeyringNote->fontMetrics().lineSpacing() + 2);
     int passwordRow = 0;
     QFormLayout::ItemRole role;
     form->getWidgetPosition(PasswordEdit, &passwordRow, &role);
-    form->insertRow(passwordRow + 1, KeyringNote);
+    form->insertRow(passwordRow + 1, static_cast<QWidget *>(nullptr), KeyringNote);
     form->setRowVisible(KeyringNote, false);
     m_form = form;
 
@@ -92,5 +93,5 @@ TSetupDlg::TSetupDlg(QWidget *owner)
 void TSetupDlg::showKeyringNote(bool show)
 {
     m_form->setRowVisible(KeyringNote, show);
-    setClientSize(404, show ? 266 : 236);
+    setClientSize(404, show ? 278 : 236);
 }
