@@ -9,6 +9,7 @@
 #include "IPrompter.h"
 #include "IniFile.h"
 #include "Latin1Guard.h"
+#include "PasswordKeeper.h"
 #include "RecordStore.h"
 #include "SettingsLocation.h"
 #include "SmtpSecurity.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     buildWindow();
     m_review = std::make_unique<TReviewPages>(*this);
     m_mail = std::make_unique<TMailWorkflow>(*this);
+    m_passwords = std::make_unique<PasswordKeeper>(QFileInfo(m_settingsPath).absoluteFilePath());
     msMessage1 = m_mail->message();
     msSMTP1 = m_mail->smtp();
     connectRecordHandlers();
@@ -136,7 +138,9 @@ void TForm1::FormCreate()
     msMessage1->Sender()->SetName(settings.value(kSetup, QStringLiteral("Name")));
     msSMTP1->SetSecurity(SmtpSecurity::FromName(settings.value(kSetup, kSecurity)));
     msSMTP1->SetUserName(settings.value(kSetup, kUserName));
-    msSMTP1->SetPassword(settings.value(kSetup, kPassword));
+    // Only a login needs the password, so only then is the keyring asked.
+    const QString storedPassword = settings.value(kSetup, kPassword);
+    msSMTP1->SetPassword(msSMTP1->UserName().isEmpty() ? storedPassword : m_passwords->load(storedPassword));
     m_whoisServer = settings.value(kSetup, kWhoisServerKey).left(255);
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
@@ -155,15 +159,20 @@ void TForm1::FormClose()
     const bool inUse = msSMTP1->Security() != TSmtpSecurity::None || !msSMTP1->UserName().isEmpty() ||
                        !msSMTP1->Password().isEmpty();
     const IniDocument stored = IniDocument::load(m_settingsPath);
+    QString filePassword;
     if (inUse || stored.contains(kSetup, kSecurity) || stored.contains(kSetup, kUserName) ||
         stored.contains(kSetup, kPassword)) {
         values.emplace_back(kSecurity, SmtpSecurity::Name(msSMTP1->Security()));
         values.emplace_back(kUserName, msSMTP1->UserName());
-        values.emplace_back(kPassword, msSMTP1->Password());
+        // The keyring takes the password when one answers; otherwise the file keeps it, owner-only.
+        if (!msSMTP1->UserName().isEmpty() || !msSMTP1->Password().isEmpty())
+            filePassword = m_passwords->save(msSMTP1->Password());
+        values.emplace_back(kPassword, filePassword);
     }
     // Written last, so that files without it keep their old shape up to here.
     values.emplace_back(kWhoisServerKey, m_whoisServer);
-    IniFile(m_settingsPath).writeStrings(kSetup, values);
+    IniFile(m_settingsPath).writeStrings(kSetup, values,
+                                         filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -195,6 +204,7 @@ void TForm1::Setup2Click()
     dlg.SecurityCombo->setCurrentText(SmtpSecurity::Name(msSMTP1->Security()));
     dlg.LoginNameEdit->setText(msSMTP1->UserName());
     dlg.PasswordEdit->setText(msSMTP1->Password());
+    dlg.showKeyringNote(!m_passwords->keyringAnswers());
     dlg.WhoIsServerEdit->setText(m_whoisServer);
     if (dlg.exec() != Accepted)
         return;

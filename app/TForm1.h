@@ -14,6 +14,7 @@
 #include <memory>
 
 class IPrompter;
+class PasswordKeeper;
 class QComboBox;
 class QAction;
 class QTabWidget;
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TReviewPages> m_review;
     std::unique_ptr<TMailWorkflow> m_mail;
+    std::unique_ptr<PasswordKeeper> m_passwords;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
     FieldsUndo m_undo;

@@ -60,6 +60,19 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     securityLabel->setProperty("helpContext", 1031);
     form->insertRow(4, securityLabel, SecurityCombo);
 
+    KeyringNote = new QLabel(
+        QStringLiteral("No keyring answered: the password stays in the settings file, readable only by you."), this);
+    KeyringNote->setObjectName(QStringLiteral("KeyringNote"));
+    KeyringNote->setWordWrap(true);
+    // Two lines at the dialog's width; a fixed-size dialog would squeeze a wrapped label.
+    KeyringNote->setMinimumHeight(2 * KeyringNote->fontMetrics().lineSpacing() + 2);
+    int passwordRow = 0;
+    QFormLayout::ItemRole role;
+    form->getWidgetPosition(PasswordEdit, &passwordRow, &role);
+    form->insertRow(passwordRow + 1, static_cast<QWidget *>(nullptr), KeyringNote);
+    form->setRowVisible(KeyringNote, false);
+    m_form = form;
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
@@ -86,4 +99,10 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
     setClientSize(404, 236);
     centerOnScreen();
+}
+
+void TSetupDlg::showKeyringNote(bool show)
+{
+    m_form->setRowVisible(KeyringNote, show);
+    setClientSize(404, show ? 278 : 236);
 }

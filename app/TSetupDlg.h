@@ -2,6 +2,8 @@
 #include "TGradientForm.h"
 
 class QComboBox;
+class QFormLayout;
+class QLabel;
 class QLineEdit;
 
 // The "Setup" dialog: SMTP server, the user's address and name, the
@@ -20,6 +22,13 @@ public:
     QLineEdit *LoginNameEdit;
     QLineEdit *PasswordEdit;
     QLineEdit *WhoIsServerEdit;
+    // Under the password: no keyring answered, so the settings file keeps it.
+    QLabel *KeyringNote;
+
+    void showKeyringNote(bool show);
+
+private:
+    QFormLayout *m_form;
 
 signals:
     // F1 in the dialog: the topic of its fields.

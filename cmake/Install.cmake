@@ -44,7 +44,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries come from dpkg-shlibdeps; these are used at run time without being linked:
 # the fonts the memos and pages map to, the services file, the MIME database and
-# the certificates a TLS connection to the SMTP server is checked against.
+# the certificates a TLS connection to the SMTP server is checked against, and
+# libsecret, which QtKeychain loads to reach the desktop keyring.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, netbase, shared-mime-info, ca-certificates")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, netbase, shared-mime-info, ca-certificates, libsecret-1-0")
 include(CPack)

@@ -17,6 +17,9 @@ public:
         return m_lines <= InputLimits::MaxReplyLines && m_bytes <= InputLimits::MaxReplyBytes;
     }
 
+    // Bytes the rest of the reply may still take.
+    qint64 remaining() const { return InputLimits::MaxReplyBytes - m_bytes; }
+
     static QString tooLongText()
     {
         return QStringLiteral("The server's reply is longer than %1 lines or %2 bytes; the connection was closed.")

@@ -72,6 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(decoded.decodingStatus == QByteArray::Base64DecodingStatus::Ok);
         check(decoded.decoded == QByteArray(reinterpret_cast<const char *>(data + at), n));
     }
+    // Whole lines at once are the single lines, each with CR LF.
+    const size_t whole = size / LineCodecs::Base64LineBytes;
+    std::vector<char> lines(whole * (LineCodecs::Base64LineMax + 2) + 1);
+    const char *linesEnd = LineCodecs::EncodeBase64Lines(data, qsizetype(whole), lines.data());
+    QByteArray single;
+    for (size_t l = 0; l < whole; ++l) {
+        const char *e = LineCodecs::EncodeBase64Line(data + l * LineCodecs::Base64LineBytes, LineCodecs::Base64LineBytes,
+                                                     buf.data());
+        single += QByteArray(buf.data(), e - buf.data()) + "\r\n";
+    }
+    check(QByteArray(lines.data(), linesEnd - lines.data()) == single);
     for (size_t at = 0; at <= size; at += LineCodecs::UULineBytes) {
         const int n = int(std::min<size_t>(LineCodecs::UULineBytes, size - at));
         const char *end = LineCodecs::EncodeUULine(data + at, n, buf.data());

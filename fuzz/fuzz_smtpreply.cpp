@@ -50,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const bool within = lines <= InputLimits::MaxReplyLines && total <= InputLimits::MaxReplyBytes;
         if (bound.add(raw.size() + 2) != within)
             __builtin_trap();
+        if (bound.remaining() != InputLimits::MaxReplyBytes - total)
+            __builtin_trap();
     }
     return 0;
 }

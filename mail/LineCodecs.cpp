@@ -1,5 +1,7 @@
 #include "LineCodecs.h"
 
+#include <cstring>
+
 namespace LineCodecs {
 
 namespace {
@@ -8,10 +10,38 @@ constexpr char Base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrs
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
 // Six bits to a uuencode character: a backquote for 0, "!" to "_" for 1 to 63.
-inline char UUChar(unsigned v)
+constexpr char UUChar(unsigned v)
 {
     v &= 0x3F;
     return v == 0 ? '`' : static_cast<char>(32 + v);
+}
+
+// The two characters of every 12-bit group: one look-up per half of a
+// three-byte group instead of one per character.
+struct PairTable {
+    char pair[4096][2];
+};
+
+template <class Char> constexpr PairTable MakePairs(Char sixBits)
+{
+    PairTable t{};
+    for (unsigned v = 0; v < 4096; ++v) {
+        t.pair[v][0] = sixBits(v >> 6);
+        t.pair[v][1] = sixBits(v & 0x3F);
+    }
+    return t;
+}
+
+constexpr PairTable Base64Pairs = MakePairs([](unsigned v) { return Base64Alphabet[v]; });
+constexpr PairTable UUPairs = MakePairs([](unsigned v) { return UUChar(v); });
+
+// Three bytes to four characters.
+inline char *Group(const uchar *data, const PairTable &t, char *out)
+{
+    const unsigned v = (unsigned(data[0]) << 16) | (unsigned(data[1]) << 8) | data[2];
+    std::memcpy(out, t.pair[v >> 12], 2);
+    std::memcpy(out + 2, t.pair[v & 0xFFF], 2);
+    return out + 4;
 }
 
 } // namespace
@@ -19,25 +49,31 @@ inline char UUChar(unsigned v)
 char *EncodeBase64Line(const uchar *data, int n, char *out)
 {
     int i = 0;
-    for (; i + 3 <= n; i += 3) {
-        const unsigned v = (unsigned(data[i]) << 16) | (unsigned(data[i + 1]) << 8) | data[i + 2];
-        *out++ = Base64Alphabet[v >> 18];
-        *out++ = Base64Alphabet[(v >> 12) & 0x3F];
-        *out++ = Base64Alphabet[(v >> 6) & 0x3F];
-        *out++ = Base64Alphabet[v & 0x3F];
-    }
+    for (; i + 3 <= n; i += 3)
+        out = Group(data + i, Base64Pairs, out);
     if (n - i == 1) {
-        const unsigned v = unsigned(data[i]) << 16;
-        *out++ = Base64Alphabet[v >> 18];
-        *out++ = Base64Alphabet[(v >> 12) & 0x3F];
-        *out++ = '=';
-        *out++ = '=';
+        std::memcpy(out, Base64Pairs.pair[unsigned(data[i]) << 4], 2);
+        out[2] = '=';
+        out[3] = '=';
+        out += 4;
     } else if (n - i == 2) {
         const unsigned v = (unsigned(data[i]) << 16) | (unsigned(data[i + 1]) << 8);
-        *out++ = Base64Alphabet[v >> 18];
-        *out++ = Base64Alphabet[(v >> 12) & 0x3F];
-        *out++ = Base64Alphabet[(v >> 6) & 0x3F];
-        *out++ = '=';
+        std::memcpy(out, Base64Pairs.pair[v >> 12], 2);
+        out[2] = Base64Alphabet[(v >> 6) & 0x3F];
+        out[3] = '=';
+        out += 4;
+    }
+    return out;
+}
+
+char *EncodeBase64Lines(const uchar *data, qsizetype lines, char *out)
+{
+    for (qsizetype l = 0; l < lines; ++l, data += Base64LineBytes) {
+        for (int i = 0; i < Base64LineBytes; i += 3)
+            out = Group(data + i, Base64Pairs, out);
+        out[0] = '\r';
+        out[1] = '\n';
+        out += 2;
     }
     return out;
 }
@@ -47,13 +83,8 @@ char *EncodeUULine(const uchar *data, int n, char *out)
     *out++ = UUChar(static_cast<unsigned>(n));
     if (n == UULineBytes) {
         // A full line is fifteen whole groups: no padding to look after.
-        for (int i = 0; i < n; i += 3) {
-            const unsigned v = (unsigned(data[i]) << 16) | (unsigned(data[i + 1]) << 8) | data[i + 2];
-            *out++ = UUChar(v >> 18);
-            *out++ = UUChar(v >> 12);
-            *out++ = UUChar(v >> 6);
-            *out++ = UUChar(v);
-        }
+        for (int i = 0; i < n; i += 3)
+            out = Group(data + i, UUPairs, out);
         return out;
     }
     const int chars = (4 * n) / 3 + 1;

@@ -13,6 +13,8 @@ constexpr int UULineMax = 61;
 
 // Standard Base64 of 0 to 57 bytes, padded with "=".
 char *EncodeBase64Line(const uchar *data, int n, char *out);
+// `lines` whole lines of 57 bytes, each as 76 characters and CR LF.
+char *EncodeBase64Lines(const uchar *data, qsizetype lines, char *out);
 // Length character, then the data cut to 60 characters for 45 bytes and to
 // 4n/3 + 1 characters otherwise; 0 is written as a backquote.
 char *EncodeUULine(const uchar *data, int n, char *out);

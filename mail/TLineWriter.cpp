@@ -5,6 +5,9 @@
 
 #include <QIODevice>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 constexpr qsizetype BufferSize = 1 << 18;
@@ -19,7 +22,31 @@ TLineWriter::~TLineWriter() = default;
 
 void TLineWriter::WriteLine(const QString &text)
 {
-    WriteLine(text.toLatin1());
+    // Straight into the buffer, as toLatin1 would convert it (a character
+    // beyond ISO-8859-1 becomes "?"), then cut at the first NUL.
+    const qsizetype size = text.size();
+    char *at = Reserve(size + 2);
+    const char16_t *from = reinterpret_cast<const char16_t *>(text.constData());
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen characters at a time while all of them are Latin-1.
+    for (; i + 16 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i + 8));
+        const __m128i high = _mm_or_si128(_mm_srli_epi16(a, 8), _mm_srli_epi16(b, 8));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(high, _mm_setzero_si128())) != 0xFFFF)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i < size; ++i)
+        at[i] = from[i] < 0x100 ? static_cast<char>(from[i]) : '?';
+    qsizetype n = size;
+    if (const void *nul = std::memchr(at, '\0', static_cast<size_t>(size)))
+        n = static_cast<const char *>(nul) - at;
+    at[n] = '\r';
+    at[n + 1] = '\n';
+    Commit(n + 2);
 }
 
 void TLineWriter::WriteLine(const QByteArray &bytes)

@@ -8,6 +8,14 @@
 
 namespace {
 
+// Longest command line, CR LF included, that a server must take during AUTH (RFC 4954).
+constexpr qsizetype MaxAuthLine = 12288;
+
+QByteArray PlainResponse(const QByteArray &user, const QByteArray &password)
+{
+    return QByteArray(1, '\0') + user + '\0' + password;
+}
+
 QString Base64(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toBase64());
@@ -97,7 +105,7 @@ void TSmtpNegotiation::LogIn()
     const QByteArray user = m_smtp.UserName().toUtf8();
     const QByteArray password = m_smtp.Password().toUtf8();
     if (mechanisms.contains(QLatin1String("PLAIN"), Qt::CaseInsensitive)) {
-        m_smtp.SendLine(QStringLiteral("AUTH PLAIN ") + Base64(QByteArray(1, '\0') + user + '\0' + password));
+        m_smtp.SendLine(QStringLiteral("AUTH PLAIN ") + Base64(PlainResponse(user, password)));
         m_smtp.ReadReply();
         return;
     }
@@ -121,6 +129,18 @@ void TSmtpNegotiation::LogIn()
                ? QStringLiteral("The server %1 offers no login.").arg(PeerName())
                : QStringLiteral("The server %1 offers no login method that can be used here (PLAIN or LOGIN), only %2.")
                      .arg(PeerName(), mechanisms.join(QLatin1Char(' '))));
+}
+
+QString TSmtpNegotiation::LoginProblem(const QString &user, const QString &password)
+{
+    // "AUTH PLAIN" carries both in one line, the longest any mechanism sends.
+    const qsizetype longest =
+        QByteArrayLiteral("AUTH PLAIN ").size() + PlainResponse(user.toUtf8(), password.toUtf8()).toBase64().size() + 2;
+    if (user.isEmpty() || longest <= MaxAuthLine)
+        return QString();
+    return QStringLiteral("The user name and password are too long to log in: they make a line of %1 octets, and "
+                          "servers need take no more than 12,288. Nothing was sent.")
+        .arg(longest);
 }
 
 bool TSmtpNegotiation::Offers(const QString &keyword) const

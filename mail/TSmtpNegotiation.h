@@ -13,6 +13,8 @@ public:
     explicit TSmtpNegotiation(TmsSMTP &smtp) : m_smtp(smtp) {}
 
     void Run();
+    // Why the login cannot be sent at all, before any connection; empty when it can.
+    static QString LoginProblem(const QString &user, const QString &password);
 
 private:
     // EHLO; with fallBack a refused EHLO is followed by HELO, as nothing needs the extensions.

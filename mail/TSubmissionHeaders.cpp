@@ -18,17 +18,16 @@ bool HasHeader(const TmsHeaders &headers, const QString &name)
     return false;
 }
 
-// The sender's mail domain, else the local host name: something the ID's
-// right-hand side can be unique to.
-QString IdDomain(const TmsMessage &message, const QString &localHost)
+// The sender's mail domain when it is a dot-atom of non-empty labels, so the
+// ID stays a valid msg-id; otherwise a name that can never be anyone's.
+QString IdDomain(const TmsMessage &message)
 {
-    static const QRegularExpression domain(QStringLiteral("^[A-Za-z0-9.-]+$"));
+    static const QRegularExpression dotAtom(
+        QStringLiteral("^[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*$"));
     const QString address = message.Sender()->Address();
-    const QString right = address.section(QLatin1Char('@'), -1);
-    if (address.contains(QLatin1Char('@')) && domain.match(right).hasMatch())
-        return right;
-    if (domain.match(localHost).hasMatch())
-        return localHost;
+    const int at = address.lastIndexOf(QLatin1Char('@'));
+    if (at >= 0 && dotAtom.match(address.mid(at + 1)).hasMatch())
+        return address.mid(at + 1);
     return QStringLiteral("zandolet.invalid");
 }
 
@@ -54,7 +53,7 @@ QString MessageIdLine(const QDateTime &when, const QString &domain)
 
 } // namespace
 
-TSubmissionHeaders::TSubmissionHeaders(TmsMessage &message, bool add, const QString &localHost) : m_message(message)
+TSubmissionHeaders::TSubmissionHeaders(TmsMessage &message, bool add) : m_message(message)
 {
     if (!add)
         return;
@@ -64,7 +63,7 @@ TSubmissionHeaders::TSubmissionHeaders(TmsMessage &message, bool add, const QStr
         QString line;
     } lines[] = {
         {"Date", DateLine(now)},
-        {"Message-ID", MessageIdLine(now, IdDomain(message, localHost))},
+        {"Message-ID", MessageIdLine(now, IdDomain(message))},
     };
     for (const auto &l : lines) {
         if (HasHeader(message.Headers(), QLatin1String(l.name)))

@@ -10,7 +10,7 @@ class TmsMessage;
 class TSubmissionHeaders {
 public:
     // Adds nothing unless `add` is true.
-    TSubmissionHeaders(TmsMessage &message, bool add, const QString &localHost);
+    TSubmissionHeaders(TmsMessage &message, bool add);
     ~TSubmissionHeaders();
     TSubmissionHeaders(const TSubmissionHeaders &) = delete;
     TSubmissionHeaders &operator=(const TSubmissionHeaders &) = delete;

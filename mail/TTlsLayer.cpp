@@ -42,7 +42,8 @@ TTlsLayer::TTlsLayer(int fd, const QString &peerName) : m_peer(peerName)
         SSL_CTX_set_verify(m_ctx, SSL_VERIFY_PEER, nullptr);
         // A server that just hangs up after its last reply ends the stream; a
         // cut SMTP reply is still caught, as its line is incomplete.
-        SSL_CTX_set_options(m_ctx, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        // A renegotiation could change the peer after its certificate was checked.
+        SSL_CTX_set_options(m_ctx, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
         SSL_CTX_set_mode(m_ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
         ok = SSL_CTX_set_default_verify_paths(m_ctx) == 1;
     }
@@ -55,7 +56,8 @@ TTlsLayer::TTlsLayer(int fd, const QString &peerName) : m_peer(peerName)
         if (IsAddress(host)) {
             ok = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), host.constData()) == 1;
         } else {
-            SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+            // Names count only in subjectAltName, as RFC 6125 asks.
+            SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
             ok = SSL_set1_host(m_ssl, host.constData()) == 1 && SSL_set_tlsext_host_name(m_ssl, host.constData()) == 1;
         }
     }

@@ -278,9 +278,11 @@ void TmsMessageEncoder::EncodeBase64(const QByteArray &data)
         const qsizetype blockEnd = std::min(size, block + EncodeBlock);
         const qsizetype lines = (blockEnd - block + lineBytes - 1) / lineBytes;
         char *start = m_writer->Reserve(lines * (LineCodecs::Base64LineMax + 2));
-        char *out = start;
-        for (qsizetype at = block; at < blockEnd; at += lineBytes) {
-            out = LineCodecs::EncodeBase64Line(bytes + at, int(std::min<qsizetype>(lineBytes, blockEnd - at)), out);
+        const qsizetype whole = (blockEnd - block) / lineBytes;
+        char *out = LineCodecs::EncodeBase64Lines(bytes + block, whole, start);
+        const qsizetype at = block + whole * lineBytes;
+        if (at < blockEnd) {
+            out = LineCodecs::EncodeBase64Line(bytes + at, int(blockEnd - at), out);
             *out++ = '\r';
             *out++ = '\n';
         }

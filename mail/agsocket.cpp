@@ -4,6 +4,7 @@
 #include "ESocketError.h"
 #include "ETimedOutError.h"
 #include "MailErrorText.h"
+#include "ReplyBound.h"
 #include "TAsyncSelect.h"
 #include "TTlsLayer.h"
 #include "WinsockErrno.h"
@@ -13,7 +14,9 @@
 #include <QHostInfo>
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -23,6 +26,8 @@ namespace {
 
 // A received line, CR LF included, holds at most this many bytes.
 constexpr int LineBytes = 255;
+// Bytes asked for per receive: one TLS record.
+constexpr qsizetype ReadBlock = 16 * 1024;
 
 const QString TimedOutText = QStringLiteral("Operation timed out");
 const QString CanceledText = QStringLiteral("Operation has been canceled");
@@ -335,6 +340,8 @@ void TagSocket::EndOfWait()
 
 void TagSocket::CloseSilently()
 {
+    m_inbox.clear();
+    m_inboxPos = 0;
     m_tls.reset();
     m_select.reset();
     if (m_socket >= 0)
@@ -373,63 +380,38 @@ QString TagSocket::ReadLine()
     return line;
 }
 
-bool TagSocket::ReceiveLine(QString &line)
+bool TagSocket::ReceiveLine(QString &line, qint64 maxBytes)
 {
     line.clear();
-    StartCountdown();
-    // A close ends the wait too: a server that hangs up must not look like a slow one.
-    // Over TLS the rest of a reply may already be decrypted, with nothing left on the socket to signal it.
-    WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent ||
-                              (m_tls && m_tls->Pending()); });
-    StopCountdown();
-    EndOfWait();
-
-    StartCountdown();
-    m_readEvent = false;
-    LetEventsRun();
-    QByteArray buffer;
-    buffer.reserve(LineBytes);
-    bool complete = false;
     m_lineWireBytes = 0;
-    for (;;) {
-        LetEventsRun();
-        if (m_cancelled || m_timedOut)
-            break;
-        char byte;
-        int code = 0;
-        const ssize_t n = Receive(&byte, 1, code);
-        if (m_select)
-            m_select->ArmRead();
-        if (n == 1) {
-            ++m_lineWireBytes;
-            if (byte == '\n') {
-                complete = true;
-                break;
-            }
-            // Bytes beyond the buffer are dropped up to the line feed, so the
-            // tail of an over-long line is never taken for a further reply.
-            if (buffer.size() < LineBytes - 1)
-                buffer.append(byte);
-            continue;
-        }
-        if (n == 0) {
-            m_closeEvent = true;
-            break;
-        }
-        if (code != WinsockErrno::WouldBlock) {
-            if (m_cancelled)
-                break;
-            ConnectionLostError(code);
-        }
-        const quint64 seen = m_notifySeq;
-        WaitUntil([this, seen] { return m_notifySeq != seen || m_cancelled || m_timedOut; });
+    qsizetype scanned = m_inboxPos;
+    qsizetype lf = LineEnd(scanned);
+    if (lf < 0) {
+        StartCountdown();
+        // A close ends the wait too: a server that hangs up must not look like a slow one.
+        // Over TLS the rest of a reply may already be decrypted, with nothing left on the socket to signal it.
+        WaitUntil([this] { return m_readEvent || m_closeEvent || m_cancelled || m_timedOut || m_errorEvent ||
+                                  (m_tls && m_tls->Pending()); });
+        StopCountdown();
+        EndOfWait();
+        StartCountdown();
+        m_readEvent = false;
+        lf = ReceiveUntilLineEnd(scanned, maxBytes);
+        StopCountdown();
     }
-    StopCountdown();
 
-    if (complete) {
-        while (!buffer.isEmpty() && (buffer.endsWith('\r') || buffer.endsWith('\n')))
-            buffer.chop(1);
-        line = QString::fromLatin1(buffer);
+    if (lf >= 0) {
+        const qsizetype wire = lf + 1 - m_inboxPos;
+        if (wire > maxBytes)
+            ReplyTooLongError();
+        m_lineWireBytes = wire;
+        // Bytes beyond the line buffer are dropped up to the line feed, so the
+        // tail of an over-long line is never taken for a further reply.
+        QByteArray bytes(m_inbox.constData() + m_inboxPos, std::min<qsizetype>(wire - 1, LineBytes - 1));
+        m_inboxPos = lf + 1;
+        while (!bytes.isEmpty() && (bytes.endsWith('\r') || bytes.endsWith('\n')))
+            bytes.chop(1);
+        line = QString::fromLatin1(bytes);
         CheckReply(line);
         return true;
     }
@@ -438,6 +420,63 @@ bool TagSocket::ReceiveLine(QString &line)
     if (m_cancelled)
         CanceledError();
     return false;
+}
+
+qsizetype TagSocket::LineEnd(qsizetype &scanned) const
+{
+    const qsizetype size = m_inbox.size();
+    const void *lf = scanned < size ? std::memchr(m_inbox.constData() + scanned, '\n', size_t(size - scanned)) : nullptr;
+    scanned = size;
+    return lf ? static_cast<const char *>(lf) - m_inbox.constData() : -1;
+}
+
+qsizetype TagSocket::ReceiveUntilLineEnd(qsizetype &scanned, qint64 maxBytes)
+{
+    // Events run once per block, not per byte, and the bound counts bytes as
+    // they come: a line that never ends costs a few blocks, not the time-out.
+    for (;;) {
+        LetEventsRun();
+        if (m_cancelled || m_timedOut)
+            return -1;
+        if (m_inbox.size() - m_inboxPos > maxBytes)
+            ReplyTooLongError();
+        if (m_inboxPos > 0) {
+            m_inbox.remove(0, m_inboxPos);
+            scanned -= m_inboxPos;
+            m_inboxPos = 0;
+        }
+        const qsizetype had = m_inbox.size();
+        m_inbox.resize(had + ReadBlock);
+        int code = 0;
+        const ssize_t n = Receive(m_inbox.data() + had, ReadBlock, code);
+        m_inbox.resize(had + std::max<ssize_t>(n, 0));
+        if (m_select)
+            m_select->ArmRead();
+        if (n > 0) {
+            const qsizetype lf = LineEnd(scanned);
+            if (lf >= 0)
+                return lf;
+            continue;
+        }
+        if (n == 0) {
+            m_closeEvent = true;
+            return -1;
+        }
+        if (code != WinsockErrno::WouldBlock) {
+            if (m_cancelled)
+                return -1;
+            ConnectionLostError(code);
+        }
+        const quint64 seen = m_notifySeq;
+        WaitUntil([this, seen] { return m_notifySeq != seen || m_cancelled || m_timedOut; });
+    }
+}
+
+void TagSocket::ReplyTooLongError()
+{
+    const QString msg = OfferError(ReplyBound::tooLongText());
+    Disconnect();
+    throw ESocketError(msg);
 }
 
 void TagSocket::SendLine(const QString &text)
@@ -504,6 +543,10 @@ void TagSocket::StartTls(const QString &peerName)
 {
     if (m_cancelled)
         CanceledError();
+    // Plain bytes that came after the go-ahead must never pass for protected ones.
+    if (m_inboxPos < m_inbox.size())
+        ConnectionLostError(QStringLiteral("The server %1 sent unprotected data before TLS began; the connection was closed.")
+                                .arg(peerName));
     auto tls = std::make_unique<TTlsLayer>(m_socket, peerName);
     StartCountdown();
     for (;;) {

@@ -3,8 +3,10 @@
 // connection, built on asynchronous notifications. Every wait lets the event
 // loop run (without spinning) until a notification flag, the one-second
 // countdown against TimeOut, or Cancel ends it.
+#include "InputLimits.h"
 #include "MailEvents.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -82,7 +84,8 @@ protected:
     // every line goes through TLS.
     void StartTls(const QString &peerName);
     // Like ReadLine; false when the peer closed before a complete line (line empty, no check).
-    bool ReceiveLine(QString &line);
+    // A line longer than maxBytes, line end included, fails as a reply too long.
+    bool ReceiveLine(QString &line, qint64 maxBytes = InputLimits::MaxReplyBytes);
     // Bytes the last ReceiveLine took from the wire, the dropped tail of an
     // over-long line and the line end included.
     qint64 LastLineWireBytes() const { return m_lineWireBytes; }
@@ -109,9 +112,17 @@ protected:
     [[noreturn]] void ConnectionLostError(const QString &text);
     // After a wait: the cancel, time-out or error path, whichever ended it.
     void EndOfWait();
+    // A reply beyond its bound: OnError, Disconnect, ESocketError.
+    [[noreturn]] void ReplyTooLongError();
 
 private:
     void WaitUntil(const std::function<bool()> &done);
+    // Position of the next line feed in the inbox, searching from `scanned`
+    // (moved to the end of what was searched); -1 when there is none.
+    qsizetype LineEnd(qsizetype &scanned) const;
+    // Receives blocks into the inbox until a line feed arrives (its position),
+    // or a close, time-out or cancel ends it (-1).
+    qsizetype ReceiveUntilLineEnd(qsizetype &scanned, qint64 maxBytes);
     // Waits for the next notification after asking for readability or writability.
     void WaitForSocket(bool read);
     // recv and send, through TLS once it is on; -1 with a Winsock code in `code`.
@@ -133,6 +144,9 @@ private:
     int m_timeOut = 60;
 
     int m_socket = -1;
+    // Received and not yet taken as lines: m_inbox from m_inboxPos on.
+    QByteArray m_inbox;
+    qsizetype m_inboxPos = 0;
     std::unique_ptr<TAsyncSelect> m_select;
     std::unique_ptr<TTlsLayer> m_tls;
     QString m_serviceName;

@@ -12,6 +12,7 @@
 #include "TTempFileStream.h"
 #include "msmsg.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -97,17 +98,14 @@ QString TmsSMTP::ReadReply(QStringList *lines)
     for (;;) {
         QString line;
         // A reply cut short by the server hanging up is a failure, never an answer.
-        if (!ReceiveLine(line))
+        if (!ReceiveLine(line, bound.remaining()))
             ConnectionLostError(ServerClosedText);
         if (lines)
             lines->append(line);
         if (line.size() > 4 && line.at(3) != QLatin1Char('-'))
             return line;
-        if (!bound.add(LastLineWireBytes())) {
-            const QString msg = OfferError(ReplyBound::tooLongText());
-            Disconnect();
-            throw ESocketError(msg);
-        }
+        if (!bound.add(LastLineWireBytes()))
+            ReplyTooLongError();
     }
 }
 
@@ -181,6 +179,9 @@ void TmsSMTP::SendMail()
         if (!unsafe.isEmpty())
             RaiseError(unsafe);
     }
+    const QString login = TSmtpNegotiation::LoginProblem(m_userName, m_password);
+    if (!login.isEmpty())
+        RaiseError(login);
 
     std::exception_ptr failure;
     try {
@@ -211,7 +212,7 @@ void TmsSMTP::Send()
     TTempFileStream text; // deleted when it goes out of scope, also after a failure
     if (OnPrepare)
         OnPrepare(this);
-    const TSubmissionHeaders submission(*message, Extended(), LocalHost());
+    const TSubmissionHeaders submission(*message, Extended());
     message->EncodeMessage(text);
     SendEnvelope(*message);
     SendData(text);
@@ -241,22 +242,31 @@ void TmsSMTP::SendEnvelope(const TmsMessage &message)
 
 void TmsSMTP::SendData(QIODevice &text)
 {
+    // The text is read and stuffed a block of whole chunks at a time, so the
+    // socket gets up to GatherBytes per call; each 2,047-byte chunk still
+    // reports its progress once its bytes are out, as when it went alone.
+    // Stuffing makes a block at most half as long again.
+    constexpr qint64 BlockBytes = ChunkSize * (GatherBytes * 2 / 3 / ChunkSize);
     text.seek(0);
     const qint64 size = text.size();
     TDotStuffer stuffer;
-    QByteArray chunk(ChunkSize, '\0');
+    QByteArray block(BlockBytes, '\0');
     QByteArray wire;
     bool full = false;
     do {
-        const qint64 n = text.read(chunk.data(), ChunkSize);
+        const qint64 start = text.pos();
+        const qint64 n = text.read(block.data(), BlockBytes);
         if (n < 0)
             throw Exception(text.errorString());
-        stuffer.Stuff(chunk.constData(), n, wire);
+        stuffer.Stuff(block.constData(), n, wire);
         StartCountdown();
         SendBuffer(wire.constData(), wire.size(), true);
         StopCountdown();
-        Progress(Percent(text.pos(), size));
-        full = n == ChunkSize;
+        full = n == BlockBytes;
+        // The last chunk is the first short one, even when it is empty.
+        const qint64 chunks = full ? n / ChunkSize : n / ChunkSize + 1;
+        for (qint64 i = 1; i <= chunks && !TimedOut() && !Cancelled(); ++i)
+            Progress(Percent(start + std::min(i * ChunkSize, n), size));
     } while (full && !TimedOut() && !Cancelled());
     if (TimedOut())
         TimedOutError();

@@ -2,7 +2,8 @@
 // TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
 // exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT), or, when security or a
 // login is set, opened with TSmtpNegotiation instead of HELO. The message is
-// composed into a temporary file first and streamed in 2,047-byte chunks.
+// composed into a temporary file first and streamed in 2,047-byte chunks,
+// gathered into sends of up to 64 KB.
 #include "SmtpSecurity.h"
 #include "msmb.h"
 
@@ -15,6 +16,8 @@ class TmsSMTP : public TmsMailBase {
     Q_OBJECT
 public:
     static constexpr int ChunkSize = 2047;
+    // Most bytes of message text handed to the socket at once.
+    static constexpr qsizetype GatherBytes = 64 * 1024;
 
     explicit TmsSMTP(QObject *parent = nullptr);
 
@@ -31,6 +34,9 @@ public:
     // Refuses (throws Exception) while a send is already running.
     void SendMail();
     bool Sending() const { return m_sending; }
+    // The server has accepted the end of the message text in the send that
+    // runs, or in the last one.
+    bool Delivered() const { return m_delivered; }
 
     // Security, user name and password ask for the extended opening (EHLO,
     // TLS, AUTH) and the "Date:" and "Message-ID:" headers. Choosing the

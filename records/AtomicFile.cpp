@@ -114,7 +114,7 @@ int syncFolder(const QByteArray &folder)
 
 } // namespace
 
-void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
+void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, Access access)
 {
     ignoreFileSizeSignal();
     // A NUL would silently cut the name short at the system call.
@@ -158,8 +158,10 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync)
         p += n;
         left -= n;
     }
-    // mkstemp made it 0600, which a new file keeps.
-    if (!err && exists && ::fchmod(fd, old.st_mode & 07777) != 0)
+    // mkstemp made it 0600, which a new file keeps; an old file's group and
+    // others lose their bits when a password goes in.
+    const mode_t mode = access == Access::OwnerOnly ? (old.st_mode & 07700) : (old.st_mode & 07777);
+    if (!err && exists && ::fchmod(fd, mode) != 0)
         err = errno;
     // Data before the rename, so a crash leaves the old file or the new one.
     if (!err && sync == Sync::Flush && ::fdatasync(fd) != 0)

@@ -22,7 +22,11 @@ public:
     // the settings file and the name lists are flushed. Text copies are not:
     // each render rewrites them from the record, which is the real data.
     enum class Sync { Flush, NoFlush };
-    static void write(const QString &path, const QByteArray &bytes, Sync sync = Sync::Flush);
+    // OwnerOnly: the bytes hold a password, so the file ends owner-only
+    // whatever mode an old one had; Keep: an old file's mode stays.
+    enum class Access { Keep, OwnerOnly };
+    static void write(const QString &path, const QByteArray &bytes, Sync sync = Sync::Flush,
+                      Access access = Access::Keep);
 
     // How long a temporary file of ours must be untouched before it counts as
     // left behind by a crash.

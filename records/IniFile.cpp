@@ -401,7 +401,7 @@ QByteArray IniDocument::toBytes() const
     return out;
 }
 
-void IniDocument::save(const QString &path) const
+void IniDocument::save(const QString &path, AtomicFile::Access access) const
 {
     if (m_unreadable)
         throw EIniFileError(unableToWriteText(path));
@@ -412,7 +412,7 @@ void IniDocument::save(const QString &path) const
     // Not QSaveFile: it commits a cut-short file when a write stops part way
     // (disk full), which would replace a good file with half of the new one.
     try {
-        AtomicFile::write(path, toBytes());
+        AtomicFile::write(path, toBytes(), AtomicFile::Sync::Flush, access);
     } catch (const EInOutError &) {
         throw EIniFileError(unableToWriteText(path));
     }
@@ -428,7 +428,8 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     writeStrings(section, {{key, value}});
 }
 
-void IniFile::writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values) const
+void IniFile::writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values,
+                           AtomicFile::Access access) const
 {
     IniDocument doc;
     try {
@@ -438,5 +439,5 @@ void IniFile::writeStrings(const QString &section, const std::vector<std::pair<Q
     }
     for (const auto &[key, value] : values)
         doc.setValue(section, key, value);
-    doc.save(m_path);
+    doc.save(m_path, access);
 }

@@ -3,6 +3,7 @@
 // updated in place, missing keys appended to their section and missing
 // sections to the file, the file created on demand. Files are ISO-8859-1
 // with CR LF lines and are always replaced atomically.
+#include "AtomicFile.h"
 #include "OffsetTable.h"
 
 #include <QByteArray>
@@ -39,7 +40,7 @@ public:
 
     QByteArray toBytes() const;
     // Atomic replace; throws EIniFileError "Unable to write to <path>".
-    void save(const QString &path) const;
+    void save(const QString &path, AtomicFile::Access access = AtomicFile::Access::Keep) const;
 
 private:
     struct Span {
@@ -92,8 +93,10 @@ public:
 
     QString readString(const QString &section, const QString &key) const;
     void writeString(const QString &section, const QString &key, const QString &value) const;
-    // Several keys in the given order, in one atomic replace.
-    void writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values) const;
+    // Several keys in the given order, in one atomic replace. OwnerOnly when
+    // one of the values is a password.
+    void writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values,
+                      AtomicFile::Access access = AtomicFile::Access::Keep) const;
 
 private:
     QString m_path;

@@ -9,10 +9,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
   libssl-dev openssl ca-certificates
+  qtkeychain-qt6-dev libsecret-1-0
 )
 if [ "${1:-}" != program ]; then
   packages+=(
-    python3 python3-aiosmtpd poppler-utils sharutils curl socat
+    python3 python3-aiosmtpd poppler-utils sharutils curl socat postfix
+    dbus-daemon dbus-bin gnome-keyring
     whois fingerd finger
     xvfb xauth
     dpkg-dev desktop-file-utils lintian
@@ -28,5 +30,7 @@ if ((${#missing[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
+  # Only its smtp-sink is wanted: no mail system configured or started.
+  echo "postfix postfix/main_mailer_type select No configuration" | $sudo debconf-set-selections
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -8,7 +8,6 @@
 #include "msmsg.h"
 #include "mssmtp.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -84,9 +83,13 @@ void TMailWorkflow::connectEvents()
         const QString text = QLatin1String(e.text);
         const bool sent = e.event == &TmsSMTP::OnMailSent;
         m_smtp->*e.event = [this, progress, text, sent](QObject *) {
+            // The component reports the end of the exchange after a failure
+            // too; success is only shown for a message the server took.
+            if (sent && !m_smtp->Delivered())
+                return;
             setStatus(progress, text);
             if (sent)
-                QApplication::beep();
+                m_form.prompter().beep();
         };
     }
     // Only the domain and host pages show the cancel; their bars stay where they are.

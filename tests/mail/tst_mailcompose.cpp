@@ -180,9 +180,15 @@ void TestMailCompose::headerRemovalChangesMessage()
 void TestMailCompose::writeLineStopsAtNul()
 {
     TmsMessage message;
-    message.Body() = QStringList{QStringLiteral("before") + QChar(0) + QStringLiteral("after"), QStringLiteral("next")};
+    // Short lines and lines long enough for the converter's wide steps; a
+    // character beyond ISO-8859-1 becomes "?", as with toLatin1.
+    message.Body() = QStringList{QStringLiteral("before") + QChar(0) + QStringLiteral("after"),
+                                 QString(20, QLatin1Char('a')) + QChar(0) + QStringLiteral("tail"),
+                                 QString(25, QLatin1Char('b')) + QChar(0x20AC) + QString(14, QLatin1Char('c')),
+                                 QStringLiteral("next")};
     const QList<QByteArray> lines = Lines(Compose(message));
-    QCOMPARE(lines.mid(lines.size() - 2), (QList<QByteArray>{"before", "next"}));
+    QCOMPARE(lines.mid(lines.size() - 4), (QList<QByteArray>{"before", QByteArray(20, 'a'),
+                                                              QByteArray(25, 'b') + '?' + QByteArray(14, 'c'), "next"}));
 }
 
 void TestMailCompose::boundaryForm()

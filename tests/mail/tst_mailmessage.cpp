@@ -1,6 +1,7 @@
 // The message object: lists and their ownership, content type, file names,
 // validation and the stored "Items" lists.
 #include "MailNames.h"
+#include "TSubmissionHeaders.h"
 #include "msmsg.h"
 
 #include <QDataStream>
@@ -30,6 +31,8 @@ private slots:
     void corruptEncodingRefused();
     void loadedReadsFiles();
     void loadedReportsMissingFile();
+    void messageIdDomain_data();
+    void messageIdDomain();
 };
 
 void TestMailMessage::defaults()
@@ -380,6 +383,33 @@ void TestMailMessage::loadedReportsMissingFile()
     TmsMessage message;
     message.Attachments()->Add()->SetFileName(dir.filePath(QStringLiteral("missing.txt")));
     QVERIFY_THROWS_EXCEPTION(EInOutError, message.Loaded());
+}
+
+void TestMailMessage::messageIdDomain_data()
+{
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("domain") << "me@here.test" << "here.test";
+    QTest::newRow("one label") << "me@localhost" << "localhost";
+    QTest::newRow("empty label") << "me@here..test" << "zandolet.invalid";
+    QTest::newRow("leading dot") << "me@.here.test" << "zandolet.invalid";
+    QTest::newRow("trailing dot") << "me@here.test." << "zandolet.invalid";
+    QTest::newRow("nothing after @") << "me@" << "zandolet.invalid";
+    QTest::newRow("no @") << "me" << "zandolet.invalid";
+    QTest::newRow("blank inside") << "me@here test" << "zandolet.invalid";
+    QTest::newRow("literal") << "me@[127.0.0.1]" << "zandolet.invalid";
+}
+
+void TestMailMessage::messageIdDomain()
+{
+    QFETCH(QString, sender);
+    QFETCH(QString, domain);
+    TmsMessage message;
+    message.Sender()->SetAddress(sender);
+    const TSubmissionHeaders added(message, true);
+    const QStringList ids = message.Headers().filter(QRegularExpression(QStringLiteral("^Message-ID: ")));
+    QCOMPARE(ids.size(), 1);
+    QCOMPARE(ids.first().section(QLatin1Char('@'), -1), domain + QLatin1Char('>'));
 }
 
 QTEST_GUILESS_MAIN(TestMailMessage)

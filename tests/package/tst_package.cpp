@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(fields.exitCode, 0);
         QVERIFY(fields.out.contains(QLatin1String("Package: zandolet")));
         for (const char *dependency : {"libqt6widgets6", "libqt6printsupport6", "libqt6network6", "fonts-liberation",
-                                       "netbase", "shared-mime-info", "ca-certificates"})
+                                       "netbase", "shared-mime-info", "ca-certificates", "libqt6keychain1", "libsecret-1-0"})
             QVERIFY2(fields.out.contains(QLatin1String(dependency)), qPrintable(fields.out));
 
         const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), m_deb});

@@ -37,6 +37,10 @@ QString writeStoreFile(const QString &what, const QString &settings)
         store.saveDefaults(RecordKind::Domain);
         return settings;
     }
+    if (what == QLatin1String("settings password")) {
+        IniFile(settings).writeStrings("Setup", {{"Password", "secret"}}, AtomicFile::Access::OwnerOnly);
+        return settings;
+    }
     if (what == QLatin1String("text copy")) {
         RecordStore::ensureFolder(RecordKind::Domain);
         const QString path = RecordStore::textCopyPath(RecordKind::Domain, "ex.com");
@@ -80,6 +84,9 @@ private slots:
             QTest::addRow("new %s", qPrintable(w)) << w << 0 << 0600;
             QTest::addRow("existing %s", qPrintable(w)) << w << 0644 << 0644;
         }
+        // A password makes even an old file owner-only.
+        QTest::newRow("new settings password") << "settings password" << 0 << 0600;
+        QTest::newRow("existing settings password") << "settings password" << 0644 << 0600;
     }
 
     void newFilesAreOwnerOnlyExistingKeepTheirMode()

@@ -78,6 +78,7 @@ private slots:
     void rejectedRecipientStillQuits();
     void emptyMailboxesAreSentInOrder();
     void textOfOneFullChunk();
+    void progressOfEveryChunk();
     void transparencyAcrossChunks();
     void replyChecks_data();
     void replyChecks();
@@ -235,6 +236,23 @@ void TestSmtp::textOfOneFullChunk()
     QVERIFY2(out.type == QLatin1String("ok"), qPrintable(out.text + QLatin1Char('\n') + Report()));
     QCOMPARE(m_log.events.filter(QStringLiteral("Progress")),
              QStringList({"Progress:100", "Progress:100", "Progress:0", "Progress:0"}));
+    QVERIFY(m_server->WaitFinished());
+    QCOMPARE(m_server->Data(), text + "\r\n");
+}
+
+// Sends are gathered, but every 2,047-byte chunk still reports its progress.
+void TestSmtp::progressOfEveryChunk()
+{
+    SetBodyForTextSize(*m_message, 40 * TmsSMTP::ChunkSize + 100);
+    const QByteArray text = Composed(*m_message);
+    Prepare(Session());
+    const Outcome out = Run([&] { m_smtp->SendMail(); });
+    QVERIFY2(out.type == QLatin1String("ok"), qPrintable(out.text + QLatin1Char('\n') + Report()));
+    QStringList expected;
+    for (qint64 end = TmsSMTP::ChunkSize; end < text.size() + TmsSMTP::ChunkSize; end += TmsSMTP::ChunkSize)
+        expected << QStringLiteral("Progress:%1").arg(TmsSMTP::Percent(std::min<qint64>(end, text.size()), text.size()));
+    expected << "Progress:0" << "Progress:0";
+    QCOMPARE(m_log.events.filter(QStringLiteral("Progress")), expected);
     QVERIFY(m_server->WaitFinished());
     QCOMPARE(m_server->Data(), text + "\r\n");
 }

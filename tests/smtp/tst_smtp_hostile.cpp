@@ -62,6 +62,9 @@ private slots:
         QTest::newRow("60 KB in long lines") << Greeting(120, 500) << true;
         QTest::newRow("1500 short lines") << Greeting(1500, 10) << false;
         QTest::newRow("100 KB in long lines") << Greeting(200, 500) << false;
+        // One line is bounded as its bytes arrive, whether it ends or not.
+        QTest::newRow("one line of 10 MB") << "220 " + QByteArray(10 << 20, 'g') + "\r\n" << false;
+        QTest::newRow("a line that never ends") << "220 " + QByteArray(1 << 20, 'g') << false;
     }
 
     void endlessReplyFailsTheSend()

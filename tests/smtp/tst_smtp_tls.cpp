@@ -43,6 +43,8 @@ private slots:
     void handshakeEndsOnCancelOrTimeOut_data();
     void handshakeEndsOnCancelOrTimeOut();
     void largeMessageOverStartTls();
+    void overlongLoginRefusedBeforeConnecting_data();
+    void overlongLoginRefusedBeforeConnecting();
 
 private:
     // Makes a self-signed certificate and key for the names; returns false on failure.
@@ -60,10 +62,13 @@ private:
 bool TestSmtpTls::MakeCertificate(const QString &base, const QString &commonName, const QString &altNames)
 {
     QProcess openssl;
+    // Without alternative names the host stands only in the subject's common name.
+    const QStringList names = altNames.isEmpty() ? QStringList() : QStringList{"-addext", "subjectAltName=" + altNames};
     openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2",
-                   "-subj", "/CN=" + commonName, "-addext", "subjectAltName=" + altNames, "-keyout",
-                   m_dir.filePath(base + ".key"), "-out", m_dir.filePath(base + ".pem")});
+                  QStringList{"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-days", "2", "-subj", "/CN=" + commonName, "-keyout", m_dir.filePath(base + ".key"),
+                              "-out", m_dir.filePath(base + ".pem")} +
+                      names);
     if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
         qWarning("openssl: %s", openssl.readAllStandardError().constData());
         return false;
@@ -90,9 +95,10 @@ void TestSmtpTls::initTestCase()
     QVERIFY(m_dir.isValid());
     QVERIFY(MakeCertificate("good", "localhost", "DNS:localhost,IP:127.0.0.1"));
     QVERIFY(MakeCertificate("other", "other.test", "DNS:other.test"));
+    QVERIFY(MakeCertificate("subject", "localhost", ""));
     QFile trusted(m_dir.filePath("trusted.pem"));
     QVERIFY(trusted.open(QIODevice::WriteOnly));
-    for (const char *name : {"good.pem", "other.pem"}) {
+    for (const char *name : {"good.pem", "other.pem", "subject.pem"}) {
         QFile cert(m_dir.filePath(name));
         QVERIFY(cert.open(QIODevice::ReadOnly));
         trusted.write(cert.readAll());
@@ -158,6 +164,10 @@ void TestSmtpTls::sendToRealServer_data()
                                                   << "pat" << "s3cret"
                                                   << "The certificate of localhost was refused: hostname mismatch"
                                                   << QStringList{};
+    QTest::newRow("name only in the certificate's subject") << "starttls" << "subject" << true << login << starttls
+                                                            << "localhost" << "pat" << "s3cret"
+                                                            << "The certificate of localhost was refused: hostname mismatch"
+                                                            << QStringList{};
     QTest::newRow("certificate nobody vouches for") << "implicit" << "good" << false << login << tls << "localhost"
                                                     << "pat" << "s3cret"
                                                     << "The certificate of localhost was refused: self-signed certificate"
@@ -215,6 +225,40 @@ void TestSmtpTls::sendToRealServer()
                 .match(HeaderLine(got.data, "Message-ID"))
                 .hasMatch());
     QCOMPARE(m_message->Headers(), TmsHeaders());
+}
+
+void TestSmtpTls::overlongLoginRefusedBeforeConnecting_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<int>("passwordLength");
+    QTest::addColumn<int>("lineLength"); // of "AUTH PLAIN ...", CR LF included; 0 when it may be sent
+    QTest::newRow("12,285 octets") << "pat" << 9199 << 0;
+    QTest::newRow("12,289 octets") << "pat" << 9200 << 12289;
+    QTest::newRow("long user name") << QString(9300, QLatin1Char('u')) << 1 << 12417;
+}
+
+void TestSmtpTls::overlongLoginRefusedBeforeConnecting()
+{
+    QFETCH(QString, user);
+    QFETCH(int, passwordLength);
+    QFETCH(int, lineLength);
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    m_smtp->SetServer(QStringLiteral("127.0.0.1:%1").arg(port));
+    m_smtp->SetUserName(user);
+    m_smtp->SetPassword(QString(passwordLength, QLatin1Char('p')));
+    const Outcome out = Run([&] { m_smtp->SendMail(); });
+    QCOMPARE(out.type, QStringLiteral("ESocketError"));
+    if (lineLength == 0) {
+        QCOMPARE(out.text, QStringLiteral("[10061] Connection refused")); // it got as far as connecting
+        return;
+    }
+    QCOMPARE(out.text, QStringLiteral("The user name and password are too long to log in: they make a line of %1 "
+                                      "octets, and servers need take no more than 12,288. Nothing was sent.")
+                           .arg(lineLength));
+    QCOMPARE(m_log.events, QStringList{"Error:" + out.text});
 }
 
 void TestSmtpTls::defaultPortFollowsSecurity_data()

@@ -171,6 +171,7 @@ private slots:
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
+        QCOMPARE(m_prompter.beeps, 1);
         QCOMPARE(listDuringSend, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{name});
         QCOMPARE(readBytes(m_dir->filePath(k.listFile)), name.toLatin1() + "\r\n");
@@ -265,6 +266,9 @@ private slots:
         QVERIFY(QFile::exists(m_dir->filePath("contacts/Doe, Jane.txt")));
         QVERIFY(m_statusLog.join('|').contains("Cstatus:0:Connection closed|"));
         QVERIFY(m_statusLog.endsWith("Cstatus:0:550 No such user here"));
+        // A refused message is never shown or sounded as sent.
+        QVERIFY2(!m_statusLog.join('|').contains("Message has been sent"), qPrintable(m_statusLog.join('|')));
+        QCOMPARE(m_prompter.beeps, 0);
     }
 
     void missingSettingsOpenNoConnection_data()
