@@ -151,6 +151,11 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    writeSetup();
+}
+
+void TForm1::writeSetup()
+{
     std::vector<std::pair<QString, QString>> values = {{QStringLiteral("Server"), smtpServer()},
                                                        {QStringLiteral("EMail Address"), senderAddress()},
                                                        {QStringLiteral("Name"), senderName()},
@@ -221,6 +226,8 @@ void TForm1::Setup2Click()
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
     m_whoisPage->setServer(m_whoisServer);
+    // A crash before the window closes must not lose an accepted setup.
+    writeSetup();
 }
 
 void TForm1::Exit1Click()
