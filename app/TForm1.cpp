@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AppResources.h"
+#include "CloseQuestion.h"
 #include "FingerPage.h"
 #include "Exception.h"
 #include "Fonts.h"
@@ -182,6 +183,11 @@ void TForm1::writeSetup()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Records typed but never stored are offered once; Cancel keeps the window open.
+    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter)) {
+        event->ignore();
+        return;
+    }
     // Closing the window ends a send in progress rather than leave it running unseen.
     m_mail->stop();
     // The settings are written once; a failure is shown and the window still closes.
