@@ -49,7 +49,7 @@ const QString kWhoisServerKey = QStringLiteral("WhoIs Server");
 
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                                Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_settingsPath(std::move(settingsPath)), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("Form1"));

@@ -93,6 +93,8 @@ private:
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
     QWidget *buildReviewPage(RecordKind kind);
+    // How far the pages are beyond their default size.
+    QSize windowGrowth() const;
     void connectRecordHandlers();
     void buildMenus(QVBoxLayout *outer);
     // Runs a button's change of the kind's fields so that Edit > Undo can take it back.
