@@ -1,10 +1,12 @@
 #pragma once
 // The main window: five pages of record fields and look-ups, built from the
-// field catalogue. Each subsystem's handlers live in that subsystem's folder.
+// field catalogue. It runs the menus, the record pages' editing rules and the
+// settings; the review pages and the mail workflow are units of their own,
+// handed what they need.
 #include "ControlFields.h"
 #include "RecordKind.h"
-#include "RenderResult.h"
 #include "ReplyLimit.h"
+#include "SetupSettings.h"
 #include "WhoisReferral.h"
 #include "TGradientForm.h"
 
@@ -21,8 +23,6 @@ class HelpWindow;
 class TMailWorkflow;
 class TIPPort;
 class TReviewPages;
-class TmsMessage;
-class TmsSMTP;
 
 class TForm1 : public TGradientForm, public ControlFields {
     Q_OBJECT
@@ -34,22 +34,8 @@ public:
     // The settings file path of the running program (see SettingsLocation).
     static QString defaultSettingsPath();
 
-    const QString &settingsPath() const { return m_settingsPath; }
-    IPrompter &prompter() const { return *m_prompter; }
-    RecordStore &store() const { return *m_store; }
-
-    // Settings of the "Setup" section, held by the mail components.
-    QString smtpServer() const;
-    QString senderAddress() const;
-    QString senderName() const;
-    QString mailto() const { return m_mailto; }
-    // The server the WhoIs page asks ("Setup"/"WhoIs Server").
-    QString whoisServer() const { return m_whoisServer; }
+    // Defined with the look-up pages; the settings keep the server in use.
     static QString defaultWhoisServer();
-
-    // The mail components, owned by the mail workflow: the message and the SMTP client that sends it.
-    TmsMessage *msMessage1 = nullptr;
-    TmsSMTP *msSMTP1 = nullptr;
 
     // The fields' enabled states, not the window's.
     using ControlFields::isEnabled;
@@ -66,14 +52,6 @@ public:
     // Opens the help topic of a context number (0: contents); `over`: the
     // modal window it was asked from, if any.
     void showHelp(int context, QWidget *over = nullptr);
-
-    // The review pages' Show Form and Print, and their mail buttons.
-    TReviewPages &reviewPages() const { return *m_review; }
-    TMailWorkflow &mailWorkflow() const { return *m_mail; }
-    // The files the kind's last render wrote.
-    RenderResult renderedFiles(RecordKind kind) const;
-    // The kind's memo, one entry a line.
-    QStringList memoLines(RecordKind kind) const;
 
     // The look-up pages: WHOIS through IPPort1, Finger through IPPort2.
     TIPPort *IPPort1 = nullptr;
@@ -115,7 +93,6 @@ private:
     void buildWindow();
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
-    QWidget *buildReviewPage(RecordKind kind);
     QWidget *buildLookUpPage(bool whois);
     void connectRecordHandlers();
     void createLookUpComponents();
@@ -143,13 +120,14 @@ private:
 
     QString m_settingsPath;
     IPrompter *m_prompter;
+    SetupSettings m_setup;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TReviewPages> m_review;
     std::unique_ptr<TMailWorkflow> m_mail;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
 
-    QString m_mailto;
+    // The WhoIs page's copy of the server, following the settings.
     QString m_whoisServer;
 
     LookUpRun m_whoisRun;
