@@ -3,8 +3,6 @@
 #include "FormHarness.h"
 #include "SettingsLocation.h"
 #include "TSetupDlg.h"
-#include "msmsg.h"
-#include "mssmtp.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -33,6 +31,14 @@ void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
     QVERIFY(shown);
 }
 
+// The settings as the setup dialog shows them; closed with Cancel.
+SetupValues shownSettings(TForm1 &form)
+{
+    SetupValues shown;
+    runSetup(form, [&](TSetupDlg *d) { shown = d->values(); }, QDialog::Rejected);
+    return shown;
+}
+
 } // namespace
 
 class TestSettings : public QObject {
@@ -53,10 +59,11 @@ private slots:
     {
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->smtpServer(), QString());
-        QCOMPARE(form->senderAddress(), QString());
-        QCOMPARE(form->senderName(), QString());
-        QCOMPARE(form->mailto(), QString());
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QString());
+        QCOMPARE(shown.senderAddress, QString());
+        QCOMPARE(shown.senderName, QString());
+        QCOMPARE(shown.mailto, QString());
         for (const char *combo : {"AuthScheme", "HostAuthScheme", "ContactAuthorizationType",
                                   "ContactAuthenticationType", "ContactNotifyUpdates", "ContactNotifyUse"})
             QCOMPARE(form->text(QLatin1String(combo)), QString());
@@ -70,8 +77,9 @@ private slots:
                                  "Name=Pat\r\nMailto=hostmaster@example.net\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->smtpServer(), QStringLiteral("mail.example.com"));
-        QCOMPARE(form->senderAddress(), QStringLiteral("me@example.com"));
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QStringLiteral("mail.example.com"));
+        QCOMPARE(shown.senderAddress, QStringLiteral("me@example.com"));
 
         const QString longName(300, QLatin1Char('n'));
         const QString longMailbox(300, QLatin1Char('m'));
@@ -86,9 +94,10 @@ private slots:
             d->UserNameEdit->setText(longName);
             d->mailto->setText(longMailbox);
         }, QDialog::Accepted);
-        QCOMPARE(form->smtpServer(), QStringLiteral("smtp.example.org:2525"));
-        QCOMPARE(form->senderName(), longName.left(255));
-        QCOMPARE(form->mailto(), longMailbox);
+        const MailSettings taken = shownSettings(*form).mail;
+        QCOMPARE(taken.server, QStringLiteral("smtp.example.org:2525"));
+        QCOMPARE(taken.senderName, longName.left(255));
+        QCOMPARE(taken.mailto, longMailbox);
 
         // Nothing reaches the file before the window closes.
         QVERIFY(!readBytes(settingsPath()).contains("smtp.example.org"));
@@ -111,10 +120,11 @@ private slots:
             d->UserNameEdit->setText("x");
             d->mailto->setText("x");
         }, QDialog::Rejected);
-        QCOMPARE(form->smtpServer(), QStringLiteral("a"));
-        QCOMPARE(form->senderAddress(), QStringLiteral("b"));
-        QCOMPARE(form->senderName(), QStringLiteral("c"));
-        QCOMPARE(form->mailto(), QStringLiteral("d"));
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QStringLiteral("a"));
+        QCOMPARE(shown.senderAddress, QStringLiteral("b"));
+        QCOMPARE(shown.senderName, QStringLiteral("c"));
+        QCOMPARE(shown.mailto, QStringLiteral("d"));
     }
 
     void closeKeepsOtherSectionsAndUpdatesInPlace()
@@ -123,7 +133,7 @@ private slots:
                                  "Extra=kept\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->mailto(), QStringLiteral("old@example.net"));
+        QCOMPARE(shownSettings(*form).mail.mailto, QStringLiteral("old@example.net"));
         QCOMPARE(form->text("OOrgNameEdit"), QStringLiteral("Example Inc"));
         form->close();
         QCOMPARE(readBytes(settingsPath()),
@@ -140,7 +150,7 @@ private slots:
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         const auto hint = [&] { return form->control("bLookUp")->toolTip(); };
-        QCOMPARE(form->whoisServer(), QStringLiteral("whois.internic.net"));
+        QCOMPARE(shownSettings(*form).whoisServer, QStringLiteral("whois.internic.net"));
         QCOMPARE(hint(), QStringLiteral("Searches whois.internic.net for the name you entered to the left."));
 
         const QString longName = "whois." + QString(300, 'w') + ".net";
@@ -149,17 +159,17 @@ private slots:
             QCOMPARE(d->WhoIsServerEdit->property("helpContext").toInt(), 1031);
             d->WhoIsServerEdit->setText(longName);
         }, QDialog::Accepted);
-        QCOMPARE(form->whoisServer(), longName.left(255));
+        QCOMPARE(shownSettings(*form).whoisServer, longName.left(255));
         runSetup(*form, [](TSetupDlg *d) { d->WhoIsServerEdit->setText("whois.example.net"); }, QDialog::Accepted);
         QCOMPARE(hint(), QStringLiteral("Searches whois.example.net for the name you entered to the left."));
         form->close();
         QCOMPARE(readBytes(settingsPath()), old + "WhoIs Server=whois.example.net\r\n");
 
         auto again = makeForm(settingsPath(), prompter);
-        QCOMPARE(again->whoisServer(), QStringLiteral("whois.example.net"));
+        QCOMPARE(shownSettings(*again).whoisServer, QStringLiteral("whois.example.net"));
         // An emptied field gives the default back rather than a page with nothing to ask.
         runSetup(*again, [](TSetupDlg *d) { d->WhoIsServerEdit->clear(); }, QDialog::Accepted);
-        QCOMPARE(again->whoisServer(), QStringLiteral("whois.internic.net"));
+        QCOMPARE(shownSettings(*again).whoisServer, QStringLiteral("whois.internic.net"));
         QVERIFY(prompter.log.isEmpty());
     }
 
@@ -176,7 +186,7 @@ private slots:
             d->LoginNameEdit->setText("pat@example.com");
             d->PasswordEdit->setText("pa ss=word");
         }, QDialog::Accepted);
-        QCOMPARE(form->msSMTP1->DefaultPort(), quint16(587));
+        QCOMPARE(shownSettings(*form).mail.security, TSmtpSecurity::StartTls);
         form->close();
         const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
                                    "Mailto=hostmaster@example.net\r\nSecurity=STARTTLS\r\nUser Name=pat@example.com\r\n"
@@ -194,7 +204,8 @@ private slots:
             d->LoginNameEdit->clear();
             d->PasswordEdit->clear();
         }, QDialog::Accepted);
-        QVERIFY(!next->msSMTP1->Extended());
+        const MailSettings none = shownSettings(*next).mail;
+        QVERIFY(none.security == TSmtpSecurity::None && none.userName.isEmpty() && none.password.isEmpty());
         next->close();
         QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
                                                        "Name=Pat\r\nMailto=hostmaster@example.net\r\nSecurity=None\r\n"
@@ -251,7 +262,7 @@ private slots:
         });
         form->Setup2Click();
         QVERIFY(shown);
-        QCOMPARE(form->smtpServer(), server);
+        QCOMPARE(shownSettings(*form).mail.server, server);
     }
 
     // A pasted line break must not reach the settings file, where it would
@@ -274,8 +285,8 @@ private slots:
         QVERIFY(!readBytes(settingsPath()).contains("[Other]"));
         ScriptedPrompter prompter;
         auto again = makeForm(settingsPath(), prompter);
-        QCOMPARE(again->smtpServer(), QStringLiteral("smtp.example.net"));
-        QCOMPARE(again->senderName(), QString());
+        QCOMPARE(shownSettings(*again).mail.server, QStringLiteral("smtp.example.net"));
+        QCOMPARE(shownSettings(*again).mail.senderName, QString());
     }
 
     void settingsFileLocation_data()
@@ -338,7 +349,7 @@ private slots:
                                                                       QFileDevice::ExeOwner);
             ScriptedPrompter prompter;
             auto form = makeForm(path, prompter);
-            QCOMPARE(form->smtpServer(), QStringLiteral("configured"));
+            QCOMPARE(shownSettings(*form).mail.server, QStringLiteral("configured"));
             // A first start: the folder is made owner-only, and closing writes the file there.
             QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
             QVERIFY(SettingsLocation::makeFolder(path));

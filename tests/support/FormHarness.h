@@ -14,12 +14,15 @@
 // Modal dialogs (setup, about) run their own loop; answer them with
 // `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->accept(); })`
 // before the click that opens them.
+#include "FieldCatalogue.h"
 #include "IPrompter.h"
+#include "Latin1Guard.h"
 #include "TForm1.h"
 #include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
@@ -73,6 +76,13 @@ inline void pickEntry(TForm1 &form, const QString &combo, int index)
     auto *c = form.control<QComboBox>(combo);
     c->setCurrentIndex(index);
     emit c->activated(index);
+}
+
+// The kind's review memo as shown, one entry a line.
+inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
+{
+    const QString text = memoText(controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
 inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
