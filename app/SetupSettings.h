@@ -18,8 +18,6 @@ class SetupSettings : public QObject {
     Q_OBJECT
 public:
     const SetupValues &values() const { return m_values; }
-    const MailSettings &mail() const { return m_values.mail; }
-    const QString &whoisServer() const { return m_values.whoisServer; }
     static QString defaultWhoisServer();
 
     // Start-up: the section as stored, a missing key empty.

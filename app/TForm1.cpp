@@ -34,9 +34,9 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
     m_mail = std::make_unique<TMailWorkflow>(
-        TMailWorkflow::Parts{*this, *this, *m_prompter, *m_store, *m_review, m_setup.mail(), *smtp});
+        TMailWorkflow::Parts{*this, *this, *m_prompter, *m_store, *m_review, m_setup.values().mail, *smtp});
     connect(&m_setup, &SetupSettings::changed, this, [this] {
-        m_whoisServer = m_setup.whoisServer();
+        m_whoisServer = m_setup.values().whoisServer;
         updateLookUpHint();
     });
     connectRecordHandlers();

@@ -87,7 +87,6 @@ private:
 class IniFile {
 public:
     explicit IniFile(QString path) : m_path(std::move(path)) {}
-    const QString &path() const { return m_path; }
 
     // Several keys in the given order, in one atomic replace.
     void writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values) const;
