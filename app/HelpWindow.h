@@ -20,7 +20,6 @@ public:
     void showTopic(int context, QWidget *over = nullptr);
     // The resource that holds the topic of `context`.
     static QString topicUrl(int context);
-    QTextBrowser *browser() const { return m_browser; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -147,10 +147,10 @@ int runZandolet(int &argc, char **argv)
     QApplication::processEvents();
 
     QtPrompter prompter;
+    const QString settings = TForm1::defaultSettingsPath();
     auto form = step(3, [&] {
         QApplication::setApplicationName(QStringLiteral("Zandolet"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
-        const QString settings = TForm1::defaultSettingsPath();
         SettingsLocation::makeFolder(settings);
         return std::make_unique<TForm1>(settings, &prompter);
     });
@@ -161,7 +161,7 @@ int runZandolet(int &argc, char **argv)
     splash.reset();
 
     // Where the window was when it last closed, or the middle of the screen.
-    (new WindowState(*form, WindowState::pathBeside(form->settingsPath())))->show();
+    (new WindowState(*form, WindowState::pathBeside(settings)))->show();
     QObject::connect(form.get(), &QObject::destroyed, qApp, &QCoreApplication::quit);
     QApplication::setQuitOnLastWindowClosed(true);
     return app->exec();

@@ -3,17 +3,14 @@
 #include "AppResources.h"
 #include "CloseQuestion.h"
 #include "FingerPage.h"
-#include "Exception.h"
 #include "Fonts.h"
 #include "FormRules.h"
+#include "Guarded.h"
 #include "HelpWindow.h"
 #include "IPrompter.h"
 #include "IniFile.h"
-#include "Latin1Guard.h"
-#include "PasswordKeeper.h"
 #include "RecordStore.h"
 #include "SettingsLocation.h"
-#include "SmtpSecurity.h"
 #include "TAboutBox.h"
 #include "TMailWorkflow.h"
 #include "TReviewPages.h"
@@ -22,46 +19,26 @@
 #include "msmsg.h"
 #include "mssmtp.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QShortcut>
-#include <QSignalBlocker>
-#include <QTabWidget>
-
-namespace {
-
-const QString kSetup = QStringLiteral("Setup");
-// The connection keys come after the original four, and only once in use.
-const QString kSecurity = QStringLiteral("Security");
-const QString kUserName = QStringLiteral("User Name");
-const QString kPassword = QStringLiteral("Password");
-const QString kWhoisServerKey = QStringLiteral("WhoIs Server");
-
-} // namespace
 
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_settingsPath(std::move(settingsPath)), m_prompter(prompter)
+      m_settingsPath(std::move(settingsPath)), m_prompter(prompter), m_setup(m_settingsPath)
 {
     setObjectName(QStringLiteral("Form1"));
     installFontSubstitutions();
     initAppResources();
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
     buildWindow();
-    m_review = std::make_unique<TReviewPages>(*this);
-    m_mail = std::make_unique<TMailWorkflow>(*this);
-    m_passwords = std::make_unique<PasswordKeeper>(QFileInfo(m_settingsPath).absoluteFilePath());
-    msMessage1 = m_mail->message();
-    msSMTP1 = m_mail->smtp();
+    m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
+    auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
+    m_mail = std::make_unique<TMailWorkflow>(
+        TMailWorkflow::Parts{*this, *this, *m_prompter, *m_store, *m_review, m_setup.values().mail, *smtp});
+    connect(&m_setup, &SetupSettings::changed, this, [this] { m_whoisPage->setServer(m_setup.values().whoisServer); });
     connectRecordHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
@@ -79,11 +56,6 @@ TForm1::~TForm1()
         child->disconnect(this);
 }
 
-QString TForm1::defaultWhoisServer()
-{
-    return QStringLiteral("whois.internic.net");
-}
-
 QString TForm1::defaultSettingsPath()
 {
     return SettingsLocation::forProgram(QCoreApplication::applicationFilePath());
@@ -91,38 +63,7 @@ QString TForm1::defaultSettingsPath()
 
 void TForm1::guarded(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const Exception &e) {
-        m_prompter->error(e.Message());
-    } catch (const std::exception &e) {
-        m_prompter->error(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-RenderResult TForm1::renderedFiles(RecordKind kind) const
-{
-    return m_review->renderedFiles(kind);
-}
-
-QStringList TForm1::memoLines(RecordKind kind) const
-{
-    return m_review->memoLines(kind);
-}
-
-QString TForm1::smtpServer() const
-{
-    return msSMTP1->Server();
-}
-
-QString TForm1::senderAddress() const
-{
-    return msMessage1->Sender()->Address();
-}
-
-QString TForm1::senderName() const
-{
-    return msMessage1->Sender()->Name();
+    ::guarded(*m_prompter, handler);
 }
 
 // ---- start-up and close ----
@@ -133,19 +74,7 @@ void TForm1::FormCreate()
     // is shown and the window starts without it.
     IniDocument settings;
     guarded([&] { settings = IniDocument::load(m_settingsPath); });
-    m_mailto = settings.value(kSetup, QStringLiteral("Mailto"));
-    msSMTP1->SetServer(settings.value(kSetup, QStringLiteral("Server")));
-    msMessage1->Sender()->SetAddress(settings.value(kSetup, QStringLiteral("EMail Address")));
-    msMessage1->Sender()->SetName(settings.value(kSetup, QStringLiteral("Name")));
-    msSMTP1->SetSecurity(SmtpSecurity::FromName(settings.value(kSetup, kSecurity)));
-    msSMTP1->SetUserName(settings.value(kSetup, kUserName));
-    // Only a login needs the password, so only then is the keyring asked.
-    const QString storedPassword = settings.value(kSetup, kPassword);
-    msSMTP1->SetPassword(msSMTP1->UserName().isEmpty() ? storedPassword : m_passwords->load(storedPassword));
-    m_whoisServer = settings.value(kSetup, kWhoisServerKey).left(255);
-    if (m_whoisServer.isEmpty())
-        m_whoisServer = defaultWhoisServer();
-    m_whoisPage->setServer(m_whoisServer);
+    m_setup.read(settings);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }
@@ -157,28 +86,7 @@ void TForm1::FormClose()
 
 void TForm1::writeSetup()
 {
-    std::vector<std::pair<QString, QString>> values = {{QStringLiteral("Server"), smtpServer()},
-                                                       {QStringLiteral("EMail Address"), senderAddress()},
-                                                       {QStringLiteral("Name"), senderName()},
-                                                       {QStringLiteral("Mailto"), m_mailto}};
-    // A file that never used them keeps its old shape; one that did is updated, also back to none.
-    const bool inUse = msSMTP1->Security() != TSmtpSecurity::None || !msSMTP1->UserName().isEmpty() ||
-                       !msSMTP1->Password().isEmpty();
-    const IniDocument stored = IniDocument::load(m_settingsPath);
-    QString filePassword;
-    if (inUse || stored.contains(kSetup, kSecurity) || stored.contains(kSetup, kUserName) ||
-        stored.contains(kSetup, kPassword)) {
-        values.emplace_back(kSecurity, SmtpSecurity::Name(msSMTP1->Security()));
-        values.emplace_back(kUserName, msSMTP1->UserName());
-        // The keyring takes the password when one answers; otherwise the file keeps it, owner-only.
-        if (!msSMTP1->UserName().isEmpty() || !msSMTP1->Password().isEmpty())
-            filePassword = m_passwords->save(msSMTP1->Password());
-        values.emplace_back(kPassword, filePassword);
-    }
-    // Written last, so that files without it keep their old shape up to here.
-    values.emplace_back(kWhoisServerKey, m_whoisServer);
-    IniFile(m_settingsPath).writeStrings(kSetup, values,
-                                         filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
+    m_setup.write();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -208,30 +116,11 @@ void TForm1::Setup2Click()
 {
     TSetupDlg dlg(this);
     connect(&dlg, &TSetupDlg::helpRequested, this, [this, &dlg](int context) { showHelp(context, &dlg); });
-    dlg.ServerEdit->setText(smtpServer());
-    dlg.UserAddressEdit->setText(senderAddress());
-    dlg.UserNameEdit->setText(senderName());
-    dlg.mailto->setText(m_mailto);
-    dlg.SecurityCombo->setCurrentText(SmtpSecurity::Name(msSMTP1->Security()));
-    dlg.LoginNameEdit->setText(msSMTP1->UserName());
-    dlg.PasswordEdit->setText(msSMTP1->Password());
-    dlg.showKeyringNote(!m_passwords->keyringAnswers());
-    dlg.WhoIsServerEdit->setText(m_whoisServer);
+    dlg.setValues(m_setup.values());
+    dlg.showKeyringNote(!m_setup.keyringAnswers());
     if (dlg.exec() != Accepted)
         return;
-    // The sender's address and name are cut to 255 by the message itself.
-    msSMTP1->SetServer(dlg.ServerEdit->text().left(255));
-    msMessage1->Sender()->SetAddress(dlg.UserAddressEdit->text());
-    msMessage1->Sender()->SetName(dlg.UserNameEdit->text());
-    m_mailto = dlg.mailto->text();
-    msSMTP1->SetSecurity(SmtpSecurity::FromName(dlg.SecurityCombo->currentText()));
-    msSMTP1->SetUserName(dlg.LoginNameEdit->text());
-    msSMTP1->SetPassword(dlg.PasswordEdit->text());
-    // The page needs a server to ask: an emptied field means the default one.
-    m_whoisServer = dlg.WhoIsServerEdit->text().trimmed().left(255);
-    if (m_whoisServer.isEmpty())
-        m_whoisServer = defaultWhoisServer();
-    m_whoisPage->setServer(m_whoisServer);
+    m_setup.change(dlg.values());
     // A crash before the window closes must not lose an accepted setup.
     writeSetup();
 }

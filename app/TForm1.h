@@ -1,11 +1,12 @@
 #pragma once
 // The main window: the pages of record fields, built from the field
-// catalogue, and the look-up pages. Each subsystem's handlers live in that
-// subsystem's folder.
+// catalogue, and the look-up pages. It runs the menus, the record pages'
+// editing rules and the settings; the review pages, the mail workflow and the
+// look-up pages are units of their own, handed what they need.
 #include "ControlFields.h"
 #include "FieldsUndo.h"
 #include "RecordKind.h"
-#include "RenderResult.h"
+#include "SetupSettings.h"
 #include "TGradientForm.h"
 
 #include <QHash>
@@ -14,7 +15,6 @@
 #include <memory>
 
 class IPrompter;
-class PasswordKeeper;
 class QComboBox;
 class QAction;
 class QTabWidget;
@@ -23,8 +23,6 @@ class RecordStore;
 class HelpWindow;
 class TMailWorkflow;
 class TReviewPages;
-class TmsMessage;
-class TmsSMTP;
 class FingerPage;
 class WhoisPage;
 
@@ -37,23 +35,6 @@ public:
 
     // The settings file path of the running program (see SettingsLocation).
     static QString defaultSettingsPath();
-
-    const QString &settingsPath() const { return m_settingsPath; }
-    IPrompter &prompter() const { return *m_prompter; }
-    RecordStore &store() const { return *m_store; }
-
-    // Settings of the "Setup" section, held by the mail components.
-    QString smtpServer() const;
-    QString senderAddress() const;
-    QString senderName() const;
-    QString mailto() const { return m_mailto; }
-    // The server the WhoIs page asks ("Setup"/"WhoIs Server").
-    QString whoisServer() const { return m_whoisServer; }
-    static QString defaultWhoisServer();
-
-    // The mail components, owned by the mail workflow: the message and the SMTP client that sends it.
-    TmsMessage *msMessage1 = nullptr;
-    TmsSMTP *msSMTP1 = nullptr;
 
     // The fields' enabled states, not the window's.
     using ControlFields::isEnabled;
@@ -73,14 +54,6 @@ public:
     // modal window it was asked from, if any.
     void showHelp(int context, QWidget *over = nullptr);
 
-    // The review pages' Show Form and Print, and their mail buttons.
-    TReviewPages &reviewPages() const { return *m_review; }
-    TMailWorkflow &mailWorkflow() const { return *m_mail; }
-    // The files the kind's last render wrote.
-    RenderResult renderedFiles(RecordKind kind) const;
-    // The kind's memo, one entry a line.
-    QStringList memoLines(RecordKind kind) const;
-
     // Start-up load and close.
     void FormCreate();
     void FormClose();
@@ -92,7 +65,6 @@ private:
     void buildWindow();
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
-    QWidget *buildReviewPage(RecordKind kind);
     // How far the pages are beyond their default size.
     QSize windowGrowth() const;
     void connectRecordHandlers();
@@ -107,17 +79,15 @@ private:
 
     QString m_settingsPath;
     IPrompter *m_prompter;
+    SetupSettings m_setup;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TReviewPages> m_review;
     std::unique_ptr<TMailWorkflow> m_mail;
-    std::unique_ptr<PasswordKeeper> m_passwords;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
     FieldsUndo m_undo;
     QAction *m_undoAction = nullptr;
 
-    QString m_mailto;
-    QString m_whoisServer;
     WhoisPage *m_whoisPage = nullptr;
     FingerPage *m_fingerPage = nullptr;
 

@@ -4,8 +4,9 @@
 #include "FingerPage.h"
 #include "FormRules.h"
 #include "Latin1Guard.h"
+#include "PageLayout.h"
+#include "ReviewPage.h"
 #include "TForm1.h"
-#include "TextPrinter.h"
 #include "UndoShortcut.h"
 #include "WhoisPage.h"
 
@@ -18,11 +19,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,12 +33,6 @@ constexpr int kClientHeight = 383;
 // Help topics of the look-up pages.
 constexpr int kWhoIsHelp = 1032;
 constexpr int kFingerHelp = 1033;
-
-void compact(QLayout *l)
-{
-    l->setContentsMargins(6, 4, 6, 4);
-    l->setSpacing(2);
-}
 
 // A grid of labels and their fields: the label keeps a visible gap to its field.
 QGridLayout *fieldGrid(QWidget *parent)
@@ -159,9 +152,9 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
     for (const PageSpec &p : innerPages()) {
         if (p.kind != kind)
             continue;
-        QWidget *page = p.caption == QLatin1String(kReviewPage)
-                            ? buildReviewPage(kind)
-                            : new AnchoredBox(buildInnerPage(kind, p.caption), [this] { return windowGrowth(); });
+        const auto growth = [this] { return windowGrowth(); };
+        QWidget *page = p.caption == QLatin1String(kReviewPage) ? ::buildReviewPage(kind, *this, growth)
+                                                                : new AnchoredBox(buildInnerPage(kind, p.caption), growth);
         page->setToolTip(p.hint);
         // Qt reads "&&" as one ampersand, as the captions are written.
         inner->addTab(page, p.caption);
@@ -286,86 +279,5 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
             guarded([this, name] { undoable(RecordKind::Domain, [this, name] { runCopyButton(*this, name); }); });
         });
     }
-    return page;
-}
-
-QWidget *TForm1::buildReviewPage(RecordKind kind)
-{
-    const KindInfo &k = kindInfo(kind);
-    auto *page = new QWidget;
-    auto *col = new QVBoxLayout(page);
-    compact(col);
-
-    auto *memo = new QPlainTextEdit;
-    registerControl(memo, QLatin1String(k.memo));
-    memo->setReadOnly(true);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setFont(TextPrinter::memoFont(kind));
-    QPalette pal = memo->palette();
-    pal.setColor(QPalette::Text, Qt::black);
-    memo->setPalette(pal);
-    col->addWidget(memo, 1);
-
-    // The rows below the memo keep their default width as the memo grows.
-    auto *rows = new QWidget;
-    auto *rowsLayout = new QVBoxLayout(rows);
-    rowsLayout->setContentsMargins(0, 0, 0, 0);
-    rowsLayout->setSpacing(col->spacing());
-    col->addWidget(new AnchoredBox(rows, [this] { return windowGrowth(); }, Qt::Horizontal));
-
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(4);
-    const struct {
-        const char *name;
-        const char *caption;
-        const char *hint;
-    } defs[] = {
-        {k.showButton, "Show Form", k.showHint},
-        {k.mailButton, k.mailCaption, k.mailHint},
-        {k.printButton, "Print", ""},
-        {k.defaultButton, "Save as Default", k.defaultHint},
-    };
-    for (const auto &d : defs) {
-        auto *b = new QPushButton(QLatin1String(d.caption));
-        b->setAutoDefault(false);
-        b->setToolTip(QLatin1String(d.hint));
-        registerControl(b, QLatin1String(d.name));
-        buttons->addWidget(b);
-    }
-    for (const ClearAllButtonSpec &c : clearAllButtons()) {
-        if (c.kind != kind)
-            continue;
-        auto *b = new QPushButton(c.caption);
-        b->setAutoDefault(false);
-        b->setToolTip(c.hint);
-        registerControl(b, c.name);
-        buttons->addWidget(b);
-    }
-    rowsLayout->addLayout(buttons);
-
-    auto *statusRow = new QHBoxLayout;
-    auto *status = new QLineEdit(QStringLiteral("status..."));
-    registerControl(status, QLatin1String(k.status));
-    status->setReadOnly(true);
-    QFont small = status->font();
-    small.setPointSize(7);
-    status->setFont(small);
-    auto *progress = new QProgressBar;
-    registerControl(progress, QLatin1String(k.progress));
-    progress->setRange(0, 100);
-    progress->setValue(0);
-    progress->setTextVisible(false);
-    statusRow->addWidget(status, 1);
-    statusRow->addWidget(progress, 1);
-    // Stops the send in progress; only enabled while one runs.
-    auto *cancelSend = new QPushButton(QStringLiteral("Stop"));
-    registerControl(cancelSend, QLatin1String(k.stopButton));
-    cancelSend->setToolTip(QStringLiteral("Stops the mailing in progress."));
-    cancelSend->setAutoDefault(false);
-    cancelSend->setEnabled(false);
-    statusRow->addWidget(cancelSend);
-    rowsLayout->addLayout(statusRow);
     return page;
 }

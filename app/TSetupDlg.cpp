@@ -106,3 +106,31 @@ void TSetupDlg::showKeyringNote(bool show)
     m_form->setRowVisible(KeyringNote, show);
     setClientSize(404, show ? 278 : 236);
 }
+
+void TSetupDlg::setValues(const SetupValues &values)
+{
+    const MailSettings &mail = values.mail;
+    ServerEdit->setText(mail.server);
+    UserAddressEdit->setText(mail.senderAddress);
+    UserNameEdit->setText(mail.senderName);
+    mailto->setText(mail.mailto);
+    SecurityCombo->setCurrentText(SmtpSecurity::Name(mail.security));
+    LoginNameEdit->setText(mail.userName);
+    PasswordEdit->setText(mail.password);
+    WhoIsServerEdit->setText(values.whoisServer);
+}
+
+SetupValues TSetupDlg::values() const
+{
+    SetupValues values;
+    MailSettings &mail = values.mail;
+    mail.server = ServerEdit->text();
+    mail.senderAddress = UserAddressEdit->text();
+    mail.senderName = UserNameEdit->text();
+    mail.mailto = mailto->text();
+    mail.security = SmtpSecurity::FromName(SecurityCombo->currentText());
+    mail.userName = LoginNameEdit->text();
+    mail.password = PasswordEdit->text();
+    values.whoisServer = WhoIsServerEdit->text();
+    return values;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include "SetupSettings.h"
 #include "TGradientForm.h"
 
 class QComboBox;
@@ -13,6 +14,10 @@ class TSetupDlg : public TGradientForm {
     Q_OBJECT
 public:
     explicit TSetupDlg(QWidget *owner);
+
+    // Fills the fields; values() is what they hold.
+    void setValues(const SetupValues &values);
+    SetupValues values() const;
 
     QLineEdit *ServerEdit;
     QLineEdit *UserAddressEdit;

@@ -9,7 +9,6 @@ class Exception : public std::exception {
 public:
     explicit Exception(QString message) : m_message(std::move(message)), m_what(m_message.toUtf8()) {}
     const QString &Message() const { return m_message; }
-    void SetMessage(const QString &message) { m_message = message; m_what = message.toUtf8(); }
     const char *what() const noexcept override { return m_what.constData(); }
 
 private:

@@ -28,13 +28,6 @@ constexpr Pair ErrnoTable[] = {
     {EDQUOT, 10069},       {ESTALE, 10070},          {EREMOTE, 10071},
 };
 
-constexpr Pair HostErrorTable[] = {
-    {HOST_NOT_FOUND, 11001},
-    {TRY_AGAIN, 11002},
-    {NO_RECOVERY, 11003},
-    {NO_DATA, 11004},
-};
-
 constexpr Pair AddrInfoTable[] = {
     {EAI_NONAME, 11001},  {EAI_AGAIN, 11002},   {EAI_FAIL, 11003},   {EAI_NODATA, 11004},
     {EAI_FAMILY, 10047},  {EAI_SOCKTYPE, 10044}, {EAI_SERVICE, 10043}, {EAI_MEMORY, 10055},
@@ -56,11 +49,6 @@ int Lookup(const Pair (&table)[N], int value, int fallback)
 int FromErrno(int err)
 {
     return err == 0 ? 0 : Lookup(ErrnoTable, err, Unknown);
-}
-
-int FromHostError(int herr)
-{
-    return herr == 0 ? 0 : Lookup(HostErrorTable, herr, 11003);
 }
 
 int FromAddrInfo(int eai, int err)

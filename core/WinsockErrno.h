@@ -12,9 +12,6 @@ constexpr int Unknown = 10022;
 // errno after socket, connect, send, recv, getsockopt(SO_ERROR) etc.
 int FromErrno(int err);
 
-// h_errno of the gethostbyname family (HOST_NOT_FOUND, TRY_AGAIN, ...).
-int FromHostError(int herr);
-
 // Return value of getaddrinfo (EAI_NONAME, EAI_AGAIN, ...); EAI_SYSTEM maps errno.
 int FromAddrInfo(int eai, int err = 0);
 

@@ -2,6 +2,7 @@
 
 #include "ECanceledError.h"
 #include "ESocketError.h"
+#include "ServerSetting.h"
 #include "ETimedOutError.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -166,7 +167,7 @@ QStringList TSmtpNegotiation::Parameters(const QString &keyword) const
 
 QString TSmtpNegotiation::PeerName() const
 {
-    return m_smtp.Server().section(QLatin1Char(':'), 0, 0);
+    return ServerSetting::parse(m_smtp.Server()).host;
 }
 
 bool TSmtpNegotiation::OnLoopback() const

@@ -20,7 +20,6 @@ public:
     ~TmsMessage() override;
 
     TmsMailAddress *Sender() const { return m_sender.get(); }
-    void SetSender(const TmsMailAddress &sender) { m_sender->Assign(sender); }
     TmsAddressList *Recipients() const { return m_recipients.get(); }
     void SetRecipients(const TmsAddressList &list) { m_recipients->Assign(list); }
     TmsAddressList *CC() const { return m_cc.get(); }

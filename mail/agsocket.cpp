@@ -5,6 +5,7 @@
 #include "ETimedOutError.h"
 #include "MailErrorText.h"
 #include "ReplyBound.h"
+#include "ServerSetting.h"
 #include "TAsyncSelect.h"
 #include "TTlsLayer.h"
 #include "WinsockErrno.h"
@@ -191,10 +192,10 @@ void TagSocket::SocketEvent(int event, int error)
     m_errorEvent = error != 0;
     if (error == 0) {
         switch (event) {
-        case TAsyncSelect::FdRead: m_readEvent = true; break;
-        case TAsyncSelect::FdWrite: m_writeEvent = true; break;
-        case TAsyncSelect::FdConnect: m_connectEvent = true; break;
-        case TAsyncSelect::FdClose: m_closeEvent = true; break;
+        case FdRead: m_readEvent = true; break;
+        case FdWrite: m_writeEvent = true; break;
+        case FdConnect: m_connectEvent = true; break;
+        case FdClose: m_closeEvent = true; break;
         default: break;
         }
     }
@@ -203,25 +204,18 @@ void TagSocket::SocketEvent(int event, int error)
 
 // ---- connection ------------------------------------------------------------
 
-QString TagSocket::HostPart() const
-{
-    const int colon = m_server.indexOf(QLatin1Char(':'));
-    return colon < 0 ? m_server : m_server.left(colon);
-}
-
 void TagSocket::Connect()
 {
     if (OnOpen)
         OnOpen(this);
     if (m_server.isEmpty())
         SocketError(MailError::ServerRequired);
-    ++m_startupCount; // the socket library needs no start-up here; the count is kept for callers
 
     char name[512] = {};
     if (::gethostname(name, sizeof name - 1) == 0 && name[0] != '\0')
         m_localHost = QString::fromLatin1(name);
     else
-        m_localHost = HostPart();
+        m_localHost = ServerSetting::parse(m_server).host;
 
     ResolveHost();
     ResolvePort();
@@ -235,7 +229,7 @@ void TagSocket::Connect()
 
 void TagSocket::ResolveHost()
 {
-    const QString host = HostPart();
+    const QString host = ServerSetting::parse(m_server).host;
     const QByteArray latin = host.toLatin1();
     in_addr direct{};
     if (!host.isEmpty() && ::inet_aton(latin.constData(), &direct) != 0) {
@@ -269,14 +263,9 @@ void TagSocket::ResolveHost()
 
 void TagSocket::ResolvePort()
 {
-    const int colon = m_server.indexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        bool ok = false;
-        const int number = m_server.mid(colon + 1).toInt(&ok);
-        if (ok && (number & 0xFFFF) != 0) {
-            m_port = static_cast<quint16>(number & 0xFFFF);
-            return;
-        }
+    if (const quint16 port = ServerSetting::parse(m_server).port) {
+        m_port = port;
+        return;
     }
     if (m_serviceName.isEmpty())
         SocketError(MailError::ServiceRequired);
@@ -372,13 +361,6 @@ void TagSocket::Cancel()
 }
 
 // ---- lines -----------------------------------------------------------------
-
-QString TagSocket::ReadLine()
-{
-    QString line;
-    ReceiveLine(line);
-    return line;
-}
 
 bool TagSocket::ReceiveLine(QString &line, qint64 maxBytes)
 {

@@ -27,24 +27,12 @@ public:
     // True once a TLS handshake on the open connection has succeeded.
     bool Encrypted() const { return m_tls != nullptr; }
 
-    // Working state, readable for callers and tests.
-    QString ServiceName() const { return m_serviceName; }
+    // The service asked for when the server setting names no port.
     void SetServiceName(const QString &name) { m_serviceName = name; }
+    // This machine's name and the server's address, once connecting.
     QString LocalHost() const { return m_localHost; }
     QString RemoteAddress() const { return m_remoteAddress; }
     quint16 Port() const { return m_port; }
-    int Countdown() const { return m_countdown; }
-    int StartupCount() const { return m_startupCount; }
-    bool TimedOut() const { return m_timedOut; }
-    bool Cancelled() const { return m_cancelled; }
-    bool HostResolved() const { return m_hostResolved; }
-    bool ServiceResolved() const { return m_serviceResolved; }
-    bool ConnectEvent() const { return m_connectEvent; }
-    bool ReadEvent() const { return m_readEvent; }
-    bool WriteEvent() const { return m_writeEvent; }
-    bool CloseEvent() const { return m_closeEvent; }
-    bool ErrorEvent() const { return m_errorEvent; }
-    int ErrorCode() const { return m_errorCode; }
 
     virtual void ResetState();
     // OnOpen, resolve host and port, create the socket.
@@ -54,12 +42,16 @@ public:
     // Ends every wait in progress with ECanceledError and closes the socket.
     virtual void Cancel();
 
-    // Waits for one line and returns it without its line end; CheckReply runs on it.
-    QString ReadLine();
     // Sends the text (ISO-8859-1) and CR LF.
     void SendLine(const QString &text);
 
 protected:
+    // How the last wait ended.
+    bool TimedOut() const { return m_timedOut; }
+    bool Cancelled() const { return m_cancelled; }
+    bool HostResolved() const { return m_hostResolved; }
+    bool CloseEvent() const { return m_closeEvent; }
+
     // Settings; TmsMailBase publishes them.
     QString Server() const { return m_server; }
     void SetServer(const QString &server) { m_server = server; }
@@ -83,7 +75,8 @@ protected:
     // other step; the certificate must be valid for peerName. From then on
     // every line goes through TLS.
     void StartTls(const QString &peerName);
-    // Like ReadLine; false when the peer closed before a complete line (line empty, no check).
+    // Waits for one line and gives it without its line end; CheckReply runs on
+    // it. False when the peer closed before a complete line (line empty, no check).
     // A line longer than maxBytes, line end included, fails as a reply too long.
     bool ReceiveLine(QString &line, qint64 maxBytes = InputLimits::MaxReplyBytes);
     // Bytes the last ReceiveLine took from the wire, the dropped tail of an
@@ -129,7 +122,6 @@ private:
     ssize_t Receive(char *data, size_t size, int &code);
     ssize_t Transmit(const char *data, size_t size, int &code, bool &wantRead);
     [[noreturn]] void LostWith(const QString &text);
-    QString HostPart() const;
     void ResolveHost();
     void ResolvePort();
     void HostLookupDone(int seq, const QHostInfo &info);
@@ -160,7 +152,6 @@ private:
     int m_requestHandle = -1;
     int m_lookupSeq = 0;
     int m_activeLookup = 0;
-    int m_startupCount = 0;
     quint64 m_notifySeq = 0;
 
     bool m_timedOut = false;

@@ -5,6 +5,7 @@
 // component's events.
 #include "CWinsock.h"
 #include "LineFIFO.h"
+#include "SocketEvents.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,9 +15,8 @@ class QObject;
 class CIPPort : public CWinsock {
     Q_OBJECT
 public:
-    // Readiness events in the low 16 bits of a socket message.
-    enum : int { FdRead = 1, FdWrite = 2, FdConnect = 16, FdClose = 32 };
-    // Number of the socket message and the events the component asks for.
+    // Number of the socket message and the events (SocketEvent, in its low
+    // 16 bits) the component asks for.
     static constexpr int SocketMessage = 1125;
     static constexpr int EventMask = FdRead | FdWrite | FdConnect | FdClose;
 

@@ -153,14 +153,6 @@ const std::vector<CopyButtonSpec> &copyButtons()
     return specs;
 }
 
-const CopyButtonSpec *findCopyButton(const QString &buttonName)
-{
-    for (const CopyButtonSpec &s : copyButtons())
-        if (s.name == buttonName)
-            return &s;
-    return nullptr;
-}
-
 void runCopyButton(IFields &fields, const QString &buttonName)
 {
     if (const ButtonRow *r = findRow(buttonName))

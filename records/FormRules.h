@@ -23,7 +23,6 @@ struct CopyButtonSpec {
 
 // In page order, each page's buttons in panel order.
 const std::vector<CopyButtonSpec> &copyButtons();
-const CopyButtonSpec *findCopyButton(const QString &buttonName);
 // Runs the button's effect; an unknown name does nothing.
 void runCopyButton(IFields &fields, const QString &buttonName);
 

@@ -418,16 +418,6 @@ void IniDocument::save(const QString &path, AtomicFile::Access access) const
     }
 }
 
-QString IniFile::readString(const QString &section, const QString &key) const
-{
-    return IniDocument::load(m_path).value(section, key);
-}
-
-void IniFile::writeString(const QString &section, const QString &key, const QString &value) const
-{
-    writeStrings(section, {{key, value}});
-}
-
 void IniFile::writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values,
                            AtomicFile::Access access) const
 {

@@ -84,15 +84,11 @@ private:
     bool m_unreadable = false; // exists but could not be read: never overwrite it
 };
 
-// Single-key access in the private-profile manner: every call reads, and every
-// write rewrites, the file.
+// Writes in the private-profile manner: every write rewrites the file.
 class IniFile {
 public:
     explicit IniFile(QString path) : m_path(std::move(path)) {}
-    const QString &path() const { return m_path; }
 
-    QString readString(const QString &section, const QString &key) const;
-    void writeString(const QString &section, const QString &key, const QString &value) const;
     // Several keys in the given order, in one atomic replace. OwnerOnly when
     // one of the values is a password.
     void writeStrings(const QString &section, const std::vector<std::pair<QString, QString>> &values,

@@ -14,7 +14,6 @@ class RecordStore {
 public:
     RecordStore(IFields &fields, QString settingsPath);
 
-    const QString &settingsPath() const { return m_settingsPath; }
 
     // Absolute path of the kind's folder under the current directory.
     static QString recordFolder(RecordKind kind);

@@ -1,10 +1,11 @@
 #include "TReviewPages.h"
 
+#include "ControlFields.h"
 #include "FieldCatalogue.h"
+#include "Guarded.h"
 #include "IPrompter.h"
 #include "Latin1Guard.h"
 #include "RecordStore.h"
-#include "TForm1.h"
 #include "TemplateRenderer.h"
 #include "TextCopy.h"
 #include "TextPrinter.h"
@@ -65,14 +66,14 @@ QString printedText(int pages, const QPrinter &printer)
 
 } // namespace
 
-TReviewPages::TReviewPages(TForm1 &form) : m_form(form)
+TReviewPages::TReviewPages(const Parts &parts) : m_parts(parts)
 {
     for (const KindInfo &k : recordKinds()) {
         const RecordKind kind = k.kind;
-        connect(m_form.control<QPushButton>(QLatin1String(k.showButton)), &QPushButton::clicked, this,
-                [this, kind] { m_form.guarded([this, kind] { showForm(kind); }); });
-        connect(m_form.control<QPushButton>(QLatin1String(k.printButton)), &QPushButton::clicked, this,
-                [this, kind] { m_form.guarded([this, kind] { print(kind); }); });
+        connect(m_parts.controls.control<QPushButton>(QLatin1String(k.showButton)), &QPushButton::clicked, this,
+                [this, kind] { guarded(m_parts.prompter, [this, kind] { showForm(kind); }); });
+        connect(m_parts.controls.control<QPushButton>(QLatin1String(k.printButton)), &QPushButton::clicked, this,
+                [this, kind] { guarded(m_parts.prompter, [this, kind] { print(kind); }); });
     }
 }
 
@@ -80,14 +81,14 @@ TReviewPages::~TReviewPages() = default;
 
 bool TReviewPages::refuseRecordName(RecordKind kind)
 {
-    const QString name = m_form.text(QLatin1String(kindInfo(kind).nameField));
+    const QString name = m_parts.fields.text(QLatin1String(kindInfo(kind).nameField));
     if (name.isEmpty()) {
-        m_form.prompter().information(emptyNameText(kind));
+        m_parts.prompter.information(emptyNameText(kind));
         return true;
     }
     const QString problem = RecordStore::recordNameProblem(name);
     if (!problem.isEmpty()) {
-        m_form.prompter().information(problem);
+        m_parts.prompter.information(problem);
         return true;
     }
     return false;
@@ -95,15 +96,14 @@ bool TReviewPages::refuseRecordName(RecordKind kind)
 
 void TReviewPages::renderIntoMemo(RecordKind kind)
 {
-    RenderResult &rendered = m_rendered[static_cast<size_t>(kind)];
-    rendered = renderRecord(kind, m_form, m_form.store(), QDateTime::currentDateTime());
+    const RenderResult rendered = renderRecord(kind, m_parts.fields, m_parts.store, QDateTime::currentDateTime());
     const QStringList lines = TextCopy::read(rendered.textPath);
-    m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo))->setPlainText(lines.join(QLatin1Char('\n')));
+    m_parts.controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo))->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 QStringList TReviewPages::memoLines(RecordKind kind) const
 {
-    const QString text = memoText(m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
+    const QString text = memoText(m_parts.controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
@@ -112,13 +112,13 @@ void TReviewPages::showForm(RecordKind kind)
     if (refuseRecordName(kind))
         return;
     renderIntoMemo(kind);
-    m_form.store().updateNameList(kind);
+    m_parts.store.updateNameList(kind);
 }
 
 void TReviewPages::print(RecordKind kind)
 {
-    if (m_form.text(QLatin1String(kindInfo(kind).nameField)).isEmpty()) {
-        m_form.prompter().information(emptyNameText(kind));
+    if (m_parts.fields.text(QLatin1String(kindInfo(kind).nameField)).isEmpty()) {
+        m_parts.prompter.information(emptyNameText(kind));
         return;
     }
     if (!m_printer) {
@@ -126,10 +126,10 @@ void TReviewPages::print(RecordKind kind)
         m_printer->setPageMargins(platformPageMargins(), QPageLayout::Point);
     }
     // The job's title: what a PDF shows as its title and a print queue as the job.
-    m_printer->setDocName(documentTitle(kind, m_form.text(QLatin1String(kindInfo(kind).nameField))));
-    if (!m_form.prompter().choosePrinter(m_printer.get()))
+    m_printer->setDocName(documentTitle(kind, m_parts.fields.text(QLatin1String(kindInfo(kind).nameField))));
+    if (!m_parts.prompter.choosePrinter(m_printer.get()))
         return;
-    const auto *memo = m_form.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo));
+    const auto *memo = m_parts.controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo));
     const int pages = printLines(memoLines(kind), memo->font(), *m_printer);
-    m_form.control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(printedText(pages, *m_printer));
+    m_parts.controls.control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(printedText(pages, *m_printer));
 }

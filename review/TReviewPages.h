@@ -2,20 +2,28 @@
 // Show Form and Print of the three review pages: the record rendered into the
 // page's memo, and the memo on paper.
 #include "RecordKind.h"
-#include "RenderResult.h"
 
 #include <QObject>
 #include <QStringList>
-#include <array>
 #include <memory>
 
+class ControlFields;
+class IFields;
+class IPrompter;
 class QPrinter;
-class TForm1;
+class RecordStore;
 
 class TReviewPages : public QObject {
     Q_OBJECT
 public:
-    explicit TReviewPages(TForm1 &form);
+    // What the pages work with; none of it is owned.
+    struct Parts {
+        IFields &fields;               // the record's fields
+        const ControlFields &controls; // the review pages' memos and buttons
+        IPrompter &prompter;
+        RecordStore &store;
+    };
+    explicit TReviewPages(const Parts &parts);
     ~TReviewPages() override;
 
     // The kind's Show Form button: render, then the name list.
@@ -23,8 +31,6 @@ public:
     // The kind's Print button: the print dialog, then the memo's lines.
     void print(RecordKind kind);
 
-    // The files the kind's last render wrote.
-    RenderResult renderedFiles(RecordKind kind) const { return m_rendered[static_cast<size_t>(kind)]; }
     // The kind's memo, one entry a line.
     QStringList memoLines(RecordKind kind) const;
     // Shows why the kind's name cannot be used; true when refused.
@@ -33,8 +39,7 @@ public:
     void renderIntoMemo(RecordKind kind);
 
 private:
-    TForm1 &m_form;
-    std::array<RenderResult, 3> m_rendered;
+    Parts m_parts;
     // One printer for the window's life, so the print dialog offers the last choices again.
     std::unique_ptr<QPrinter> m_printer;
 };

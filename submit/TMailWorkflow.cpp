@@ -1,9 +1,10 @@
 #include "TMailWorkflow.h"
 
+#include "ControlFields.h"
 #include "Exception.h"
+#include "Guarded.h"
 #include "IPrompter.h"
 #include "RecordStore.h"
-#include "TForm1.h"
 #include "TReviewPages.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -61,15 +62,15 @@ const EventStatus kEventStatus[] = {
 
 } // namespace
 
-TMailWorkflow::TMailWorkflow(TForm1 &form)
-    : m_form(form), m_message(new TmsMessage(this)), m_smtp(new TmsSMTP(this))
+TMailWorkflow::TMailWorkflow(const Parts &parts)
+    : m_parts(parts), m_smtp(parts.smtp), m_message(new TmsMessage(this))
 {
     m_message->setObjectName(QStringLiteral("msMessage1"));
     m_message->SetContentType(QStringLiteral("text/plain"));
     m_message->SetReturnReceipt(false);
-    m_smtp->setObjectName(QStringLiteral("msSMTP1"));
-    m_smtp->SetDefaultPort(25);
-    m_smtp->SetMailMessage(m_message);
+    m_smtp.setObjectName(QStringLiteral("msSMTP1"));
+    m_smtp.SetDefaultPort(25);
+    m_smtp.SetMailMessage(m_message);
     connectEvents();
     connectButtons();
 }
@@ -82,27 +83,27 @@ void TMailWorkflow::connectEvents()
         const int progress = e.progress;
         const QString text = QLatin1String(e.text);
         const bool sent = e.event == &TmsSMTP::OnMailSent;
-        m_smtp->*e.event = [this, progress, text, sent](QObject *) {
+        m_smtp.*e.event = [this, progress, text, sent](QObject *) {
             // The component reports the end of the exchange after a failure
             // too; success is only shown for a message the server took.
-            if (sent && !m_smtp->Delivered())
+            if (sent && !m_smtp.Delivered())
                 return;
             setStatus(progress, text);
             if (sent)
-                m_form.prompter().beep();
+                m_parts.prompter.beep();
         };
     }
     // Only the domain and host pages show the cancel; their bars stay where they are.
-    m_smtp->OnCancel = [this](QObject *) { setStatus(-1, QLatin1String(kCanceled), false); };
+    m_smtp.OnCancel = [this](QObject *) { setStatus(-1, QLatin1String(kCanceled), false); };
 }
 
 void TMailWorkflow::connectButtons()
 {
     for (const KindInfo &k : recordKinds()) {
         const RecordKind kind = k.kind;
-        connect(m_form.control<QPushButton>(QLatin1String(k.mailButton)), &QPushButton::clicked, this,
-                [this, kind] { m_form.guarded([this, kind] { mail(kind); }); });
-        if (auto *stop = m_form.control<QPushButton>(QLatin1String(k.stopButton)))
+        connect(m_parts.controls.control<QPushButton>(QLatin1String(k.mailButton)), &QPushButton::clicked, this,
+                [this, kind] { guarded(m_parts.prompter, [this, kind] { mail(kind); }); });
+        if (auto *stop = m_parts.controls.control<QPushButton>(QLatin1String(k.stopButton)))
             connect(stop, &QPushButton::clicked, this, [this] { this->stop(); });
     }
 }
@@ -112,30 +113,36 @@ void TMailWorkflow::mail(RecordKind kind)
     // The mail buttons are disabled during a send; one component never runs twice.
     if (sending())
         return;
-    if (m_form.reviewPages().refuseRecordName(kind))
+    if (m_parts.review.refuseRecordName(kind))
         return;
-    IPrompter &prompter = m_form.prompter();
+    IPrompter &prompter = m_parts.prompter;
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
-    m_form.reviewPages().renderIntoMemo(kind);
+    m_parts.review.renderIntoMemo(kind);
 
     const MailSpec &spec = mailSpec(kind);
-    if (m_form.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
+    if (m_parts.fields.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
         prompter.information(QLatin1String(kPgpRefusal));
         return;
     }
     // From here on the window may change while the send waits; only this counts.
-    const Send send{kind, m_form.store().nameListUpdate(kind)};
-    fillMessage(kind, send.afterwards.name);
+    const Send send{kind, m_parts.store.nameListUpdate(kind)};
+    fillMessage(kind, send.afterwards.name, m_parts.settings);
     run(send);
 }
 
-void TMailWorkflow::fillMessage(RecordKind kind, const QString &name)
+void TMailWorkflow::fillMessage(RecordKind kind, const QString &name, const MailSettings &settings)
 {
+    m_smtp.SetServer(settings.server);
+    m_smtp.SetSecurity(settings.security);
+    m_smtp.SetUserName(settings.userName);
+    m_smtp.SetPassword(settings.password);
+    m_message->Sender()->SetAddress(settings.senderAddress);
+    m_message->Sender()->SetName(settings.senderName);
     m_message->Recipients()->Clear();
-    m_message->Recipients()->AddAddress(m_form.mailto(), QString());
+    m_message->Recipients()->AddAddress(settings.mailto, QString());
     m_message->SetSubject(name + QLatin1Char(' ') + QLatin1String(mailSpec(kind).subject)); // cut to 255 by the message
-    m_message->SetBody(m_form.reviewPages().memoLines(kind));
+    m_message->SetBody(m_parts.review.memoLines(kind));
 }
 
 void TMailWorkflow::run(const Send &send)
@@ -151,7 +158,7 @@ void TMailWorkflow::run(const Send &send)
     try {
         // A message that cannot be sent opens no connection.
         m_message->CheckAddresses();
-        m_smtp->SendMail();
+        m_smtp.SendMail();
     } catch (const Exception &e) {
         failed(e.Message());
         throw;
@@ -163,22 +170,22 @@ void TMailWorkflow::run(const Send &send)
     m_current.reset();
     setRunning(false);
     // The confirmation follows "Connection closed"; the store is updated once it is closed.
-    m_form.prompter().information(QLatin1String(kSent));
-    m_form.store().updateNameList(afterwards);
+    m_parts.prompter.information(QLatin1String(kSent));
+    m_parts.store.updateNameList(afterwards);
 }
 
 void TMailWorkflow::stop()
 {
-    if (m_smtp->Sending())
-        m_smtp->Cancel();
+    if (m_smtp.Sending())
+        m_smtp.Cancel();
 }
 
 void TMailWorkflow::setRunning(bool running)
 {
     for (const KindInfo &k : recordKinds()) {
-        if (auto *b = m_form.control<QPushButton>(QLatin1String(k.mailButton)))
+        if (auto *b = m_parts.controls.control<QPushButton>(QLatin1String(k.mailButton)))
             b->setEnabled(!running);
-        if (auto *b = m_form.control<QPushButton>(QLatin1String(k.stopButton)))
+        if (auto *b = m_parts.controls.control<QPushButton>(QLatin1String(k.stopButton)))
             b->setEnabled(running);
     }
 }
@@ -189,14 +196,14 @@ void TMailWorkflow::setStatus(int progress, const QString &text, bool contactPag
         if (k.kind == RecordKind::Contact && !contactPage)
             continue;
         if (progress >= 0)
-            m_form.control<QProgressBar>(QLatin1String(k.progress))->setValue(progress);
-        m_form.control<QLineEdit>(QLatin1String(k.status))->setText(text);
+            m_parts.controls.control<QProgressBar>(QLatin1String(k.progress))->setValue(progress);
+        m_parts.controls.control<QLineEdit>(QLatin1String(k.status))->setText(text);
     }
 }
 
 void TMailWorkflow::showBriefly(RecordKind kind, const QString &text)
 {
-    auto *status = m_form.control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    auto *status = m_parts.controls.control<QLineEdit>(QLatin1String(kindInfo(kind).status));
     const QString before = status->text();
     status->setText(text);
     // A send that has written to the line since keeps its text.

@@ -1,8 +1,9 @@
 #pragma once
 // Mailing a registration from the three review pages. The workflow owns the
-// message and the SMTP component, takes everything a send is about when the
-// mail button is pressed, and shows the SMTP events on the status line and
+// message, takes everything a send is about when the mail button is pressed
+// (the settings too), and shows the SMTP events on the status line and
 // progress bar of every review page.
+#include "MailSettings.h"
 #include "NameListUpdate.h"
 #include "RecordKind.h"
 
@@ -10,18 +11,30 @@
 #include <QString>
 #include <optional>
 
-class TForm1;
+class ControlFields;
+class IFields;
+class IPrompter;
+class RecordStore;
+class TReviewPages;
 class TmsMessage;
 class TmsSMTP;
 
 class TMailWorkflow : public QObject {
     Q_OBJECT
 public:
-    explicit TMailWorkflow(TForm1 &form);
+    // What the workflow works with; none of it is owned.
+    struct Parts {
+        IFields &fields;               // the record's fields
+        const ControlFields &controls; // the review pages' buttons, status lines and bars
+        IPrompter &prompter;
+        RecordStore &store;
+        TReviewPages &review;           // renders into the memo and refuses bad names
+        const MailSettings &settings;  // read when a send starts
+        TmsSMTP &smtp;                 // sends; its owner keeps its time-out
+    };
+    explicit TMailWorkflow(const Parts &parts);
     ~TMailWorkflow() override;
 
-    TmsMessage *message() const { return m_message; }
-    TmsSMTP *smtp() const { return m_smtp; }
     bool sending() const { return m_current.has_value(); }
 
     // The kind's mail button: checks, question, render, send, then the name list.
@@ -40,14 +53,14 @@ private:
 
     void connectEvents();
     void connectButtons();
-    void fillMessage(RecordKind kind, const QString &name);
+    void fillMessage(RecordKind kind, const QString &name, const MailSettings &settings);
     void run(const Send &send);
     void setRunning(bool running);
     // Every page's bar and status; the contact page too unless `contactPage` is false.
     void setStatus(int progress, const QString &text, bool contactPage = true);
 
-    TForm1 &m_form;
+    Parts m_parts;
+    TmsSMTP &m_smtp;
     TmsMessage *m_message;
-    TmsSMTP *m_smtp;
     std::optional<Send> m_current;
 };

@@ -38,7 +38,6 @@ public:
     void SetCaption(const QString &text);
     int GradientColors() const { return m_gradientColors; }
     void SetGradientColors(int colors);
-    TGFPaintWhen PaintGradient() const { return m_paintGradient; }
     void SetPaintGradient(TGFPaintWhen when);
     TGFOnCaptionPaint OnCaptionPaint;
 

@@ -17,7 +17,7 @@ class TestHelp : public QObject {
     std::unique_ptr<TForm1> m_form;
 
     HelpWindow *help() const { return m_form->findChild<HelpWindow *>(); }
-    QString topic() const { return help()->browser()->source().fileName(); }
+    QString topic() const { return help()->findChild<QTextBrowser *>()->source().fileName(); }
     // Qt lets a modal window's descendants through, top-level ones included.
     static bool isInside(const QWidget *w, const QWidget *ancestor)
     {
@@ -78,7 +78,7 @@ private slots:
 
         const auto go = [&](QToolButton *b, Qt::Key key) {
             if (keys)
-                QTest::keyClick(help()->browser(), key, Qt::AltModifier);
+                QTest::keyClick(help()->findChild<QTextBrowser *>(), key, Qt::AltModifier);
             else
                 b->click();
         };
@@ -122,7 +122,7 @@ private slots:
         QTRY_VERIFY(window->isVisible());
         window->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), window);
-        QTest::keySequence(window->browser(), key);
+        QTest::keySequence(window->findChild<QTextBrowser *>(), key);
         QTRY_VERIFY(!window->isVisible());
         QVERIFY(m_form->isVisible());
         // The same window comes back, where it was in its history.

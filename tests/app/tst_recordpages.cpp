@@ -196,7 +196,7 @@ private slots:
         QTest::keyClicks(nameEdit("HostName"), "ns1.example.com");
         m_form->control<QPushButton>("HostShowForm")->click();
         QCOMPARE(m_prompter.errors, QStringList());
-        const QStringList memo = m_form->memoLines(RecordKind::Host);
+        const QStringList memo = memoLines(*m_form, RecordKind::Host);
         QCOMPARE(memo.size(), 28);
         QVERIFY(memo.contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_form->items("HostName"), QStringList{"ns1.example.com"});
@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(readBytes(m_dir->filePath("hosts.cbx")), QByteArray("ns1.example.com\r\n"));
         QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.ini")));
         QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
-        QVERIFY(m_form->memoLines(RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
+        QVERIFY(memoLines(*m_form, RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_prompter.errors, QStringList());
     }
 
@@ -240,7 +240,7 @@ private slots:
         QVERIFY(m_prompter.informations.at(1).contains("/"));
         QVERIFY(!QFile::exists(m_dir->filePath("escape.txt")));
         QVERIFY(!QFile::exists(m_dir->path() + "/../escape.txt"));
-        QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
+        QVERIFY(memoLines(*m_form, RecordKind::Domain).isEmpty());
     }
 
     void printWritesTheMemoToTheChosenPrinter()
@@ -430,7 +430,7 @@ private slots:
         QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("Books\u00A0& more\r\nline two"));
         m_form->control<QPushButton>("ShowForm")->click();
         QCOMPARE(m_prompter.errors, QStringList());
-        QVERIFY(m_form->memoLines(RecordKind::Domain).join('\n').contains(QStringLiteral("Books\u00A0& more")));
+        QVERIFY(memoLines(*m_form, RecordKind::Domain).join('\n').contains(QStringLiteral("Books\u00A0& more")));
         QVERIFY(readBytes(m_dir->filePath("domains/nbsp.example.txt")).contains("Books\xA0& more\r\n"));
         QVERIFY(readBytes(m_dir->filePath("domains/nbsp.example.ini")).contains("Books\xA0& more\\r\\nline two"));
         // And back from the record file.

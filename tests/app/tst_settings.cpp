@@ -3,8 +3,6 @@
 #include "FormHarness.h"
 #include "SettingsLocation.h"
 #include "TSetupDlg.h"
-#include "msmsg.h"
-#include "mssmtp.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -15,25 +13,6 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <unistd.h>
-
-namespace {
-
-
-
-// Opens the setup dialog, lets `edit` change it and closes it with `result`.
-void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
-{
-    bool shown = false;
-    whenShown<TSetupDlg>([&](TSetupDlg *d) {
-        shown = true;
-        edit(d);
-        d->done(result);
-    });
-    form.Setup2Click();
-    QVERIFY(shown);
-}
-
-} // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -53,10 +32,11 @@ private slots:
     {
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->smtpServer(), QString());
-        QCOMPARE(form->senderAddress(), QString());
-        QCOMPARE(form->senderName(), QString());
-        QCOMPARE(form->mailto(), QString());
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QString());
+        QCOMPARE(shown.senderAddress, QString());
+        QCOMPARE(shown.senderName, QString());
+        QCOMPARE(shown.mailto, QString());
         for (const char *combo : {"AuthScheme", "HostAuthScheme", "ContactAuthorizationType",
                                   "ContactAuthenticationType", "ContactNotifyUpdates", "ContactNotifyUse"})
             QCOMPARE(form->text(QLatin1String(combo)), QString());
@@ -110,8 +90,9 @@ private slots:
                                  "Name=Pat\r\nMailto=hostmaster@example.net\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->smtpServer(), QStringLiteral("mail.example.com"));
-        QCOMPARE(form->senderAddress(), QStringLiteral("me@example.com"));
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QStringLiteral("mail.example.com"));
+        QCOMPARE(shown.senderAddress, QStringLiteral("me@example.com"));
 
         const QString longName(300, QLatin1Char('n'));
         const QString longMailbox(300, QLatin1Char('m'));
@@ -126,9 +107,10 @@ private slots:
             d->UserNameEdit->setText(longName);
             d->mailto->setText(longMailbox);
         }, QDialog::Accepted);
-        QCOMPARE(form->smtpServer(), QStringLiteral("smtp.example.org:2525"));
-        QCOMPARE(form->senderName(), longName.left(255));
-        QCOMPARE(form->mailto(), longMailbox);
+        const MailSettings taken = shownSettings(*form).mail;
+        QCOMPARE(taken.server, QStringLiteral("smtp.example.org:2525"));
+        QCOMPARE(taken.senderName, longName.left(255));
+        QCOMPARE(taken.mailto, longMailbox);
 
         // OK writes the section at once, the same bytes the exit writes again.
         const QByteArray expected = "[Setup]\r\nServer=smtp.example.org:2525\r\nEMail Address=me@example.com\r\n"
@@ -152,10 +134,11 @@ private slots:
             d->UserNameEdit->setText("x");
             d->mailto->setText("x");
         }, QDialog::Rejected);
-        QCOMPARE(form->smtpServer(), QStringLiteral("a"));
-        QCOMPARE(form->senderAddress(), QStringLiteral("b"));
-        QCOMPARE(form->senderName(), QStringLiteral("c"));
-        QCOMPARE(form->mailto(), QStringLiteral("d"));
+        const MailSettings shown = shownSettings(*form).mail;
+        QCOMPARE(shown.server, QStringLiteral("a"));
+        QCOMPARE(shown.senderAddress, QStringLiteral("b"));
+        QCOMPARE(shown.senderName, QStringLiteral("c"));
+        QCOMPARE(shown.mailto, QStringLiteral("d"));
         QCOMPARE(readBytes(settingsPath()), stored);
     }
 
@@ -165,7 +148,7 @@ private slots:
                                  "Extra=kept\r\n");
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
-        QCOMPARE(form->mailto(), QStringLiteral("old@example.net"));
+        QCOMPARE(shownSettings(*form).mail.mailto, QStringLiteral("old@example.net"));
         QCOMPARE(form->text("OOrgNameEdit"), QStringLiteral("Example Inc"));
         form->close();
         QCOMPARE(readBytes(settingsPath()),
@@ -182,7 +165,7 @@ private slots:
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         const auto hint = [&] { return form->findChild<QWidget *>("bLookUp")->toolTip(); };
-        QCOMPARE(form->whoisServer(), QStringLiteral("whois.internic.net"));
+        QCOMPARE(shownSettings(*form).whoisServer, QStringLiteral("whois.internic.net"));
         QCOMPARE(hint(), QStringLiteral("Searches whois.internic.net for the name you entered to the left."));
 
         const QString longName = "whois." + QString(300, 'w') + ".net";
@@ -191,17 +174,17 @@ private slots:
             QCOMPARE(d->WhoIsServerEdit->property("helpContext").toInt(), 1031);
             d->WhoIsServerEdit->setText(longName);
         }, QDialog::Accepted);
-        QCOMPARE(form->whoisServer(), longName.left(255));
+        QCOMPARE(shownSettings(*form).whoisServer, longName.left(255));
         runSetup(*form, [](TSetupDlg *d) { d->WhoIsServerEdit->setText("whois.example.net"); }, QDialog::Accepted);
         QCOMPARE(hint(), QStringLiteral("Searches whois.example.net for the name you entered to the left."));
         form->close();
         QCOMPARE(readBytes(settingsPath()), old + "WhoIs Server=whois.example.net\r\n");
 
         auto again = makeForm(settingsPath(), prompter);
-        QCOMPARE(again->whoisServer(), QStringLiteral("whois.example.net"));
+        QCOMPARE(shownSettings(*again).whoisServer, QStringLiteral("whois.example.net"));
         // An emptied field gives the default back rather than a page with nothing to ask.
         runSetup(*again, [](TSetupDlg *d) { d->WhoIsServerEdit->clear(); }, QDialog::Accepted);
-        QCOMPARE(again->whoisServer(), QStringLiteral("whois.internic.net"));
+        QCOMPARE(shownSettings(*again).whoisServer, QStringLiteral("whois.internic.net"));
         QVERIFY(prompter.log.isEmpty());
     }
 
@@ -218,7 +201,7 @@ private slots:
             d->LoginNameEdit->setText("pat@example.com");
             d->PasswordEdit->setText("pa ss=word");
         }, QDialog::Accepted);
-        QCOMPARE(form->msSMTP1->DefaultPort(), quint16(587));
+        QCOMPARE(shownSettings(*form).mail.security, TSmtpSecurity::StartTls);
         form->close();
         const QByteArray written = "[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\nName=Pat\r\n"
                                    "Mailto=hostmaster@example.net\r\nSecurity=STARTTLS\r\nUser Name=pat@example.com\r\n"
@@ -236,7 +219,8 @@ private slots:
             d->LoginNameEdit->clear();
             d->PasswordEdit->clear();
         }, QDialog::Accepted);
-        QVERIFY(!next->msSMTP1->Extended());
+        const MailSettings none = shownSettings(*next).mail;
+        QVERIFY(none.security == TSmtpSecurity::None && none.userName.isEmpty() && none.password.isEmpty());
         next->close();
         QCOMPARE(readBytes(settingsPath()), QByteArray("[Setup]\r\nServer=mail.example.com\r\nEMail Address=me@example.com\r\n"
                                                        "Name=Pat\r\nMailto=hostmaster@example.net\r\nSecurity=None\r\n"
@@ -293,7 +277,7 @@ private slots:
         });
         form->Setup2Click();
         QVERIFY(shown);
-        QCOMPARE(form->smtpServer(), server);
+        QCOMPARE(shownSettings(*form).mail.server, server);
     }
 
     // A pasted line break must not reach the settings file, where it would
@@ -316,8 +300,8 @@ private slots:
         QVERIFY(!readBytes(settingsPath()).contains("[Other]"));
         ScriptedPrompter prompter;
         auto again = makeForm(settingsPath(), prompter);
-        QCOMPARE(again->smtpServer(), QStringLiteral("smtp.example.net"));
-        QCOMPARE(again->senderName(), QString());
+        QCOMPARE(shownSettings(*again).mail.server, QStringLiteral("smtp.example.net"));
+        QCOMPARE(shownSettings(*again).mail.senderName, QString());
     }
 
     void settingsFileLocation_data()
@@ -380,7 +364,7 @@ private slots:
                                                                       QFileDevice::ExeOwner);
             ScriptedPrompter prompter;
             auto form = makeForm(path, prompter);
-            QCOMPARE(form->smtpServer(), QStringLiteral("configured"));
+            QCOMPARE(shownSettings(*form).mail.server, QStringLiteral("configured"));
             // A first start: the folder is made owner-only, and closing writes the file there.
             QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
             QVERIFY(SettingsLocation::makeFolder(path));

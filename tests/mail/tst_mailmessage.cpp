@@ -23,6 +23,7 @@ private slots:
     void fileNamePart();
     void checkAddresses_data();
     void checkAddresses();
+    void addressListsCopy_data();
     void addressListsCopy();
     void attachmentsCopy();
     void messageAssign();
@@ -219,18 +220,32 @@ void TestMailMessage::checkAddresses()
     QCOMPARE(message.Recipients()->Count(), to.size());
 }
 
+void TestMailMessage::addressListsCopy_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::newRow("Recipients") << 0;
+    QTest::newRow("CC") << 1;
+    QTest::newRow("BCC") << 2;
+}
+
 void TestMailMessage::addressListsCopy()
 {
+    QFETCH(int, list);
+    using Setter = void (TmsMessage::*)(const TmsAddressList &);
+    using Getter = TmsAddressList *(TmsMessage::*)() const;
+    const Setter set[] = {&TmsMessage::SetRecipients, &TmsMessage::SetCC, &TmsMessage::SetBCC};
+    const Getter get[] = {&TmsMessage::Recipients, &TmsMessage::CC, &TmsMessage::BCC};
     TmsAddressList source;
     source.AddAddress(QStringLiteral("a@x"), QStringLiteral("A"));
     source.Add()->SetAddress(QStringLiteral("b@x"));
     TmsMessage message;
-    message.SetRecipients(source);
+    (message.*set[list])(source);
     source.Items(0)->SetName(QStringLiteral("changed"));
     source.Clear();
-    QCOMPARE(message.Recipients()->Count(), 2);
-    QCOMPARE(message.Recipients()->Items(0)->Name(), QStringLiteral("A"));
-    QCOMPARE(message.Recipients()->Items(1)->Address(), QStringLiteral("b@x"));
+    const TmsAddressList *copy = (message.*get[list])();
+    QCOMPARE(copy->Count(), 2);
+    QCOMPARE(copy->Items(0)->Name(), QStringLiteral("A"));
+    QCOMPARE(copy->Items(1)->Address(), QStringLiteral("b@x"));
 }
 
 void TestMailMessage::attachmentsCopy()

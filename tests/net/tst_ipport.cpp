@@ -66,6 +66,7 @@ private slots:
     void maxLineLength_data();
     void maxLineLength();
     void idleCloseAndAddresses();
+    void copyFromTakesTheSettingsAndHandlers();
     void refusedPortReachesOnConnected();
     void closeFromInsideOnDataIn();
     void burstStaysInOneBuffer();
@@ -228,6 +229,26 @@ void TestIPPort::idleCloseAndAddresses()
     QCOMPARE(seen.events, QStringList{"<disc 0>"});
     QVERIFY(!port.Linger());
     QTRY_VERIFY(server.ClientClosed());
+}
+
+// A port set up from another one connects where that one would, cuts lines
+// the same way and reports to the same handlers.
+void TestIPPort::copyFromTakesTheSettingsAndHandlers()
+{
+    ScriptedServer server(QStringLiteral("R: one;two;\nX:"));
+    TIPPort model;
+    Recorder seen;
+    seen.Attach(model);
+    model.SetWinsockLoaded(true);
+    model.SetEOL(";");
+    model.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    model.SetRemotePort(server.Start());
+    TIPPort copy;
+    copy.CopyFrom(model);
+    copy.SetConnected(true);
+    QTRY_COMPARE(seen.disconnects, 1);
+    QCOMPARE(seen.events, (QStringList{"one+", "two+", "<disc 0>"}));
+    QVERIFY(!model.Connected());
 }
 
 void TestIPPort::refusedPortReachesOnConnected()

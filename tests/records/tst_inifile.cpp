@@ -60,8 +60,8 @@ void IniFileTest::readsValues()
     QFETCH(QString, expected);
     TestDir dir;
     writeBytes(dir.path("s.ini"), file);
-    QCOMPARE(IniFile(dir.path("s.ini")).readString(section, key), expected);
-    QCOMPARE(IniFile(dir.path("missing.ini")).readString(section, key), QString());
+    QCOMPARE(IniDocument::load(dir.path("s.ini")).value(section, key), expected);
+    QCOMPARE(IniDocument::load(dir.path("missing.ini")).value(section, key), QString());
 }
 
 void IniFileTest::updatesKeyInPlace()
@@ -69,7 +69,7 @@ void IniFileTest::updatesKeyInPlace()
     TestDir dir;
     const QString p = dir.path("s.ini");
     writeBytes(p, "; note\r\n[A]\r\none=1\r\nTWO=2\r\nthree=3\r\n\r\n[B]\r\ntwo=b\r\n");
-    IniFile(p).writeString("a", "two", "new");
+    IniFile(p).writeStrings("a", {{"two", "new"}});
     QCOMPARE(readBytes(p), QByteArray("; note\r\n[A]\r\none=1\r\ntwo=new\r\nthree=3\r\n\r\n[B]\r\ntwo=b\r\n"));
 }
 
@@ -78,7 +78,7 @@ void IniFileTest::appendsKeyToItsSection()
     TestDir dir;
     const QString p = dir.path("s.ini");
     writeBytes(p, "[A]\r\none=1\r\n\r\n[B]\r\nx=y\r\n");
-    IniFile(p).writeString("A", "four", "4");
+    IniFile(p).writeStrings("A", {{"four", "4"}});
     QCOMPARE(readBytes(p), QByteArray("[A]\r\none=1\r\nfour=4\r\n\r\n[B]\r\nx=y\r\n"));
 }
 
@@ -87,7 +87,7 @@ void IniFileTest::appendsMissingSection()
     TestDir dir;
     const QString p = dir.path("s.ini");
     writeBytes(p, "[A]\r\none=1\r\n");
-    IniFile(p).writeString("C", "k", "v");
+    IniFile(p).writeStrings("C", {{"k", "v"}});
     QCOMPARE(readBytes(p), QByteArray("[A]\r\none=1\r\n\r\n[C]\r\nk=v\r\n"));
 }
 
@@ -95,9 +95,9 @@ void IniFileTest::createsMissingFile()
 {
     TestDir dir;
     const QString p = dir.path("new.ini");
-    IniFile(p).writeString("Setup", "Server", "mail");
+    IniFile(p).writeStrings("Setup", {{"Server", "mail"}});
     QCOMPARE(readBytes(p), QByteArray("[Setup]\r\nServer=mail\r\n"));
-    QCOMPARE(IniFile(p).readString("setup", "server"), QStringLiteral("mail"));
+    QCOMPARE(IniDocument::load(p).value("setup", "server"), QStringLiteral("mail"));
 }
 
 void IniFileTest::writeStringsIsOneReplace()
@@ -123,9 +123,9 @@ void IniFileTest::unreadableFileIsNeverOverwritten()
         writeBytes(p, "[S]\r\nk=secret\r\n");
         QVERIFY(QFile::setPermissions(p, QFileDevice::Permissions()));
     }
-    QCOMPARE(IniFile(p).readString("S", "k"), QString());
+    QCOMPARE(IniDocument::load(p).value("S", "k"), QString());
     try {
-        IniFile(p).writeString("S", "k", "v");
+        IniFile(p).writeStrings("S", {{"k", "v"}});
         QFAIL("an unreadable file was written");
     } catch (const EIniFileError &e) {
         QCOMPARE(e.Message(), "Unable to write to " + p);
@@ -147,7 +147,7 @@ void IniFileTest::failedWriteKeepsOldFile()
     {
         FileSizeLimit limit(4096); // like a disk that fills up during the write
         try {
-            IniFile(p).writeString("S", "k", QString(8000, QLatin1Char('x')));
+            IniFile(p).writeStrings("S", {{"k", QString(8000, QLatin1Char('x'))}});
             QFAIL("a failed write was reported as success");
         } catch (const EIniFileError &e) {
             QCOMPARE(e.Message(), "Unable to write to " + p);
@@ -159,12 +159,12 @@ void IniFileTest::failedWriteKeepsOldFile()
     if (::geteuid() != 0) { // permission bits do not stop root
         // A file made read-only is not replaced, although its folder allows it.
         QVERIFY(QFile::setPermissions(p, QFileDevice::ReadOwner));
-        QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeString("S", "k", "new"));
+        QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeStrings("S", {{"k", "new"}}));
         QVERIFY(QFile::setPermissions(p, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(readBytes(p), old);
 
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeString("S", "k", "new"));
+        QVERIFY_THROWS_EXCEPTION(EIniFileError, IniFile(p).writeStrings("S", {{"k", "new"}}));
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner));
         QCOMPARE(readBytes(p), old);
@@ -176,7 +176,7 @@ void IniFileTest::writeIntoMissingFolderFails()
     TestDir dir;
     const QString p = dir.path("no/such/folder/s.ini");
     try {
-        IniFile(p).writeString("S", "k", "v");
+        IniFile(p).writeStrings("S", {{"k", "v"}});
         QFAIL("write into a missing folder succeeded");
     } catch (const EIniFileError &e) {
         QCOMPARE(e.Message(), "Unable to write to " + p);

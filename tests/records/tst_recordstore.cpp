@@ -216,7 +216,7 @@ void RecordStoreTest::recordFileKeys()
 
     const QString file = RecordStore::recordFolder(kind) + "/rec.ini";
     QCOMPARE(keysOf(file, section), keysOfPairs(pairs));
-    const IniFile ini(file);
+    const IniDocument ini = IniDocument::load(file);
     for (const QString &p : pairs) {
         const QString key = p.section(QLatin1Char(':'), 0, 0);
         QString expected = "v:" + fieldOfPair(p);
@@ -228,7 +228,7 @@ void RecordStoreTest::recordFileKeys()
             expected = "Y";
         else if (key == "Contactname")
             expected = "rec";
-        QCOMPARE(ini.readString(section, key), expected);
+        QCOMPARE(ini.value(section, key), expected);
     }
     QVERIFY(readBytes(file).startsWith("[" + section.toLatin1() + "]\r\n"));
 }
@@ -257,10 +257,10 @@ void RecordStoreTest::defaultsKeys()
     store.saveDefaults(kind);
 
     QCOMPARE(keysOf(dir.path(kSettings), section), keysOfPairs(pairs));
-    const IniFile ini(dir.path(kSettings));
+    const IniDocument ini = IniDocument::load(dir.path(kSettings));
     for (const QString &p : pairs)
-        QCOMPARE(ini.readString(section, p.section(QLatin1Char(':'), 0, 0)), "v:" + fieldOfPair(p));
-    QCOMPARE(ini.readString("Setup", "Server"), QStringLiteral("mail"));
+        QCOMPARE(ini.value(section, p.section(QLatin1Char(':'), 0, 0)), "v:" + fieldOfPair(p));
+    QCOMPARE(ini.value("Setup", "Server"), QStringLiteral("mail"));
     QVERIFY(f.setTextLog.isEmpty());
 }
 
@@ -453,10 +453,10 @@ void RecordStoreTest::saveKeepsOtherKeysAndStoresComboText()
     f.texts["AuthScheme"] = "crypt-pw typed";
     f.selected["AuthScheme"] = "CRYPT-PW";
     RecordStore(f, dir.path(kSettings)).saveRecord(RecordKind::Domain);
-    const IniFile ini(dir.path("domains/d.com.ini"));
-    QCOMPARE(ini.readString("DomainReg", "AuthScheme"), QStringLiteral("crypt-pw typed"));
-    QCOMPARE(ini.readString("DomainReg", "Extra"), QStringLiteral("kept"));
-    QCOMPARE(ini.readString("Other", "k"), QStringLiteral("v"));
+    const IniDocument ini = IniDocument::load(dir.path("domains/d.com.ini"));
+    QCOMPARE(ini.value("DomainReg", "AuthScheme"), QStringLiteral("crypt-pw typed"));
+    QCOMPARE(ini.value("DomainReg", "Extra"), QStringLiteral("kept"));
+    QCOMPARE(ini.value("Other", "k"), QStringLiteral("v"));
     QCOMPARE(keysOf(dir.path("domains/d.com.ini"), "DomainReg").mid(0, 2), (QStringList{"Extra", "AuthScheme"}));
 }
 
@@ -486,7 +486,7 @@ void RecordStoreTest::namesIgnoreCase()
     QStringList files = QDir(dir.path("Domains")).entryList(QDir::Files);
     files.sort();
     QCOMPARE(files, (QStringList{"EXAMPLE.com.TXT", "Example.COM.ini"}));
-    QCOMPARE(IniFile(dir.path("Domains/Example.COM.ini")).readString("DomainReg", "OCityEdit"),
+    QCOMPARE(IniDocument::load(dir.path("Domains/Example.COM.ini")).value("DomainReg", "OCityEdit"),
              QStringLiteral("Shelbyville"));
     QVERIFY(!QFile::exists(dir.path("domains")));
 

@@ -49,7 +49,7 @@ class TestPasswordKeeper : public QObject {
     {
         ScriptedPrompter prompter;
         auto form = makeForm(settings, prompter);
-        const QString password = form->msSMTP1->Password();
+        const QString password = shownSettings(*form).mail.password;
         if (setup)
             setup(*form);
         form->close();

@@ -22,7 +22,18 @@ namespace {
 class ProbeSocket : public TmsMailBase {
 public:
     QStringList checked;
+    using TagSocket::CloseEvent;
+    using TagSocket::Cancelled;
+    using TagSocket::HostResolved;
     using TagSocket::ReceiveLine;
+    using TagSocket::TimedOut;
+    // One line as the protocol reads it; empty when the peer closed first.
+    QString ReadLine()
+    {
+        QString line;
+        ReceiveLine(line);
+        return line;
+    }
 
 protected:
     void CheckReply(const QString &line) override { checked << line; }
@@ -79,7 +90,6 @@ private slots:
     void unknownHost();
     void emptyServer();
     void refusedConnection();
-    void startupCountPerConnect();
 
     void lineEnds_data();
     void lineEnds();
@@ -127,8 +137,6 @@ void TestMailSocket::winsockNumbers_data()
     QTest::newRow("in progress") << "errno" << EINPROGRESS << 10035;
     QTest::newRow("address in use") << "errno" << EADDRINUSE << 10048;
     QTest::newRow("unknown errno") << "errno" << EDOM << 10022;
-    QTest::newRow("h: not found") << "h_errno" << HOST_NOT_FOUND << 11001;
-    QTest::newRow("h: no data") << "h_errno" << NO_DATA << 11004;
     QTest::newRow("eai: no name") << "eai" << EAI_NONAME << 11001;
     QTest::newRow("eai: again") << "eai" << EAI_AGAIN << 11002;
     QTest::newRow("eai: no data") << "eai" << EAI_NODATA << 11004;
@@ -141,8 +149,6 @@ void TestMailSocket::winsockNumbers()
     QFETCH(int, winsock);
     if (kind == QLatin1String("errno"))
         QCOMPARE(WinsockErrno::FromErrno(value), winsock);
-    else if (kind == QLatin1String("h_errno"))
-        QCOMPARE(WinsockErrno::FromHostError(value), winsock);
     else
         QCOMPARE(WinsockErrno::FromAddrInfo(value), winsock);
 }
@@ -304,16 +310,6 @@ void TestMailSocket::refusedConnection()
     QCOMPARE(out.text, QStringLiteral("[10061] Connection refused"));
     QCOMPARE(log.events, QStringList({"Open", "Error:[10061] Connection refused", "Closing", "Closed"}));
     QVERIFY(!probe.Connected());
-}
-
-void TestMailSocket::startupCountPerConnect()
-{
-    ProbeSocket probe;
-    probe.SetServer(QStringLiteral("127.0.0.1:25"));
-    probe.Connect();
-    probe.Disconnect();
-    probe.Connect();
-    QCOMPARE(probe.StartupCount(), 2);
 }
 
 void TestMailSocket::lineEnds_data()

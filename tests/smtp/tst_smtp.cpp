@@ -387,7 +387,6 @@ void TestSmtp::silentServerTimesOut()
     QCOMPARE(out.type, QStringLiteral("ETimedOutError"));
     QCOMPARE(out.text, QStringLiteral("Operation timed out"));
     QCOMPARE(m_log.events, QStringList({"Open", "Error:Operation timed out", "Closing", "Closed"}));
-    QVERIFY(m_smtp->TimedOut());
     // No second HELO after a time-out, no QUIT on the closed socket.
     QTRY_VERIFY(m_server->ClientClosed());
     QCOMPARE(m_server->Received(), QStringList{QStringLiteral("HELO ") + LocalHost()});

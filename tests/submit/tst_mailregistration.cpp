@@ -1,8 +1,13 @@
 // Mailing a registration from the review pages of the real main window, to a
 // real SMTP server (and a scripted one for refusals).
 #include "FormHarness.h"
+#include "MapFields.h"
+#include "RecordStore.h"
+#include "ReviewPage.h"
 #include "ScriptedServer.h"
 #include "SmtpSink.h"
+#include "TMailWorkflow.h"
+#include "TReviewPages.h"
 #include "TextCopy.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -85,6 +90,35 @@ QStringList bodyLines(const QByteArray &message)
     return out;
 }
 
+// The review pages and the mail workflow without a main window: the record
+// over a map, the review pages' controls on their own, the store in the
+// case's folder.
+struct WorkflowRig {
+    MapFields fields;
+    ControlFields controls;
+    std::vector<std::unique_ptr<QWidget>> pages;
+    ScriptedPrompter prompter;
+    RecordStore store;
+    MailSettings settings;
+    TmsSMTP smtp;
+    TReviewPages review{TReviewPages::Parts{fields, controls, prompter, store}};
+    TMailWorkflow mail{TMailWorkflow::Parts{fields, controls, prompter, store, review, settings, smtp}};
+
+    explicit WorkflowRig(const QString &settingsPath) : pages(buildPages(controls)), store(fields, settingsPath)
+    {
+        for (const FieldSpec &f : fieldCatalogue())
+            if (f.checkedAtStart)
+                fields.checked.insert(f.name);
+    }
+    static std::vector<std::unique_ptr<QWidget>> buildPages(ControlFields &controls)
+    {
+        std::vector<std::unique_ptr<QWidget>> pages;
+        for (const KindInfo &k : recordKinds())
+            pages.emplace_back(buildReviewPage(k.kind, controls, [] { return QSize(); }));
+        return pages;
+    }
+};
+
 } // namespace
 
 class TestMailRegistration : public QObject {
@@ -107,7 +141,6 @@ class TestMailRegistration : public QObject {
         settings.close();
         m_prompter = ScriptedPrompter();
         m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
-        m_form->msSMTP1->SetTimeOut(10);
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
             auto *status = m_form->control<QLineEdit>(QLatin1String(page));
@@ -163,11 +196,10 @@ private slots:
 
         // The list is updated after the send, not before.
         QStringList listDuringSend{"unset"};
-        auto sending = m_form->msSMTP1->OnSending;
-        m_form->msSMTP1->OnSending = [&, sending](QObject *s) {
-            listDuringSend = m_form->items(k.nameField);
-            sending(s);
-        };
+        connect(m_form->control<QLineEdit>("status"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            if (text == QLatin1String("Sending message"))
+                listDuringSend = m_form->items(k.nameField);
+        });
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
@@ -185,9 +217,9 @@ private slots:
         QVERIFY(header(m.data, "From").contains("Pat Admin"));
         QCOMPARE(header(m.data, "To"), QStringLiteral("<hostmaster@example.net>"));
         QCOMPARE(header(m.data, "Subject"), name + " " + k.subject);
-        const QStringList copy = TextCopy::read(m_form->renderedFiles(k.kind).textPath);
+        const QStringList copy = TextCopy::read(m_dir->filePath(k.folder + "/" + name + ".txt"));
         QCOMPARE(bodyLines(m.data), copy);
-        QCOMPARE(m_form->memoLines(k.kind), copy);
+        QCOMPARE(memoLines(*m_form, k.kind), copy);
     }
 
     void statusSequenceOnAllPages()
@@ -311,7 +343,7 @@ private slots:
         QCOMPARE(m_prompter.informations,
                  QStringList{"You have selected PGP as your Authorization type. If you wish to use PGP Encryption, "
                              "cut and paste the form out of the window and use PGP software to mail it."});
-        QVERIFY(!m_form->memoLines(k.kind).isEmpty());
+        QVERIFY(!memoLines(*m_form, k.kind).isEmpty());
         QVERIFY(QFile::exists(recordFile(k, "ns9.example.com")));
         QCOMPARE(m_form->items(k.nameField), QStringList());
         QVERIFY(m_statusLog.isEmpty());
@@ -327,7 +359,7 @@ private slots:
         clickMail(kKinds[0]);
         QCOMPARE(m_prompter.questions, QStringList{kQuestion});
         QVERIFY(!QFile::exists(recordFile(kKinds[0], "example.org")));
-        QVERIFY(m_form->memoLines(RecordKind::Domain).isEmpty());
+        QVERIFY(memoLines(*m_form, RecordKind::Domain).isEmpty());
     }
 
     void anotherMailClickDuringASendStartsNothingAndCancelStops()
@@ -341,17 +373,16 @@ private slots:
         auto *stop = m_form->control<QPushButton>("DomainCancelSend");
         QVERIFY(!stop->isEnabled());
         bool clickedAgain = false;
-        m_form->msSMTP1->OnSending = nullptr;
-        auto prepare = m_form->msSMTP1->OnOpen;
-        m_form->msSMTP1->OnOpen = [&, prepare](QObject *s) {
-            prepare(s);
+        connect(m_form->control<QLineEdit>("status"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            if (text != QLatin1String("Opening connection"))
+                return;
             QTimer::singleShot(200, this, [&] {
                 clickedAgain = true;
                 clickMail(kKinds[1]); // another page's mail button during the send
                 QVERIFY(stop->isEnabled());
                 stop->click();
             });
-        };
+        });
         m_prompter.answers = {true};
         clickMail(k);
         QVERIFY(clickedAgain);
@@ -367,7 +398,7 @@ private slots:
                  qPrintable(log));
         QVERIFY(!stop->isEnabled());
         QCOMPARE(m_form->items(k.nameField), QStringList());
-        QVERIFY(!m_form->msSMTP1->Sending());
+        QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
     }
 
     void closingTheWindowStopsTheSend()
@@ -377,15 +408,14 @@ private slots:
         newForm(server.Address());
         m_form->show();
         typeName(kKinds[2], "Roe, Richard");
-        auto open = m_form->msSMTP1->OnOpen;
-        m_form->msSMTP1->OnOpen = [&, open](QObject *s) {
-            open(s);
-            QTimer::singleShot(200, m_form.get(), [&] { m_form->close(); });
-        };
+        connect(m_form->control<QLineEdit>("Cstatus"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            if (text == QLatin1String("Opening connection"))
+                QTimer::singleShot(200, m_form.get(), [&] { m_form->close(); });
+        });
         clickMail(kKinds[2]);
         QCOMPARE(m_prompter.errors, QStringList{"Operation has been canceled"});
         QVERIFY(!m_form->isVisible());
-        QVERIFY(!m_form->msSMTP1->Sending());
+        QVERIFY(m_form->control<QPushButton>("ContactMailtoNic")->isEnabled());
         QCOMPARE(m_form->items("Contactname"), QStringList());
     }
     // What a send is about is fixed when its button is pressed: another name
@@ -470,29 +500,37 @@ private slots:
                                   .arg(localHostName()) +
                               (error.isEmpty() ? QStringLiteral("S: 250 queued\n") : QString()) + end);
         server.Start();
-        newForm(server.Address());
-        m_form->msSMTP1->SetTimeOut(1);
-        typeName(k, "ns1.example.com");
-        clickMail(k);
+        WorkflowRig rig(m_dir->filePath("zandolet.ini"));
+        rig.smtp.SetTimeOut(1);
+        // Read when the send starts, not when the workflow was made.
+        rig.settings.server = server.Address();
+        rig.settings.senderAddress = "me@example.com";
+        rig.settings.mailto = "hostmaster@example.net";
+        rig.fields.texts[k.nameField] = "ns1.example.com";
+        QStringList statusLog;
+        connect(rig.controls.control<QLineEdit>("hoststatus"), &QLineEdit::textChanged, this, [&](const QString &text) {
+            statusLog << QString::number(rig.controls.control<QProgressBar>("HostMailProgress")->value()) + ':' + text;
+        });
+        rig.controls.control<QPushButton>(k.mailButton)->click();
         QVERIFY2(server.WaitFinished(), qPrintable(server.Log()));
         QCOMPARE(server.Mismatches(), QStringList());
         QCOMPARE(server.Received().count("DATA"), 1);
-        const QString status = m_form->control<QLineEdit>("hoststatus")->text();
+        const QString status = rig.controls.control<QLineEdit>("hoststatus")->text();
         if (error.isEmpty()) {
-            QCOMPARE(m_prompter.errors, QStringList());
-            QCOMPARE(m_prompter.informations, QStringList{kSent});
-            QCOMPARE(m_form->items(k.nameField), QStringList{"ns1.example.com"});
-            QVERIFY2(m_statusLog.join('|').contains("hoststatus:70:Message has been sent|"), qPrintable(m_statusLog.join('|')));
+            QCOMPARE(rig.prompter.errors, QStringList());
+            QCOMPARE(rig.prompter.informations, QStringList{kSent});
+            QCOMPARE(rig.fields.items(k.nameField), QStringList{"ns1.example.com"});
+            QVERIFY2(statusLog.contains("70:Message has been sent"), qPrintable(statusLog.join('|')));
             QCOMPARE(status, QStringLiteral("Connection closed"));
         } else {
-            QCOMPARE(m_prompter.errors, QStringList{error});
-            QCOMPARE(m_prompter.informations, QStringList());
-            QCOMPARE(m_form->items(k.nameField), QStringList());
+            QCOMPARE(rig.prompter.errors, QStringList{error});
+            QCOMPARE(rig.prompter.informations, QStringList());
+            QCOMPARE(rig.fields.items(k.nameField), QStringList());
             for (const char *page : {"status", "hoststatus", "Cstatus"})
-                QCOMPARE(m_form->control<QLineEdit>(QLatin1String(page))->text(), error);
+                QCOMPARE(rig.controls.control<QLineEdit>(QLatin1String(page))->text(), error);
         }
         for (const char *bar : {"MailProgress", "HostMailProgress", "Cmailprogress"})
-            QCOMPARE(m_form->control<QProgressBar>(QLatin1String(bar))->value(), 0);
+            QCOMPARE(rig.controls.control<QProgressBar>(QLatin1String(bar))->value(), 0);
     }
 
     // While a send runs the mail buttons are off and Stop is on; the send is

@@ -14,13 +14,18 @@
 // Modal dialogs (setup, about) run their own loop; answer them with
 // `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->accept(); })`
 // before the click that opens them.
+#include "FieldCatalogue.h"
 #include "IPrompter.h"
+#include "Latin1Guard.h"
 #include "TForm1.h"
+#include "TSetupDlg.h"
 #include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -82,6 +87,13 @@ inline void pickEntry(TForm1 &form, const QString &combo, int index)
     emit c->activated(index);
 }
 
+// The kind's review memo as shown, one entry a line.
+inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
+{
+    const QString text = memoText(controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo)));
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
 inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
 {
     return std::make_unique<TForm1>(settingsPath, &prompter);
@@ -108,4 +120,25 @@ template <class T> void whenShown(std::function<void(T *)> action, int timeoutMs
         }
     });
     timer->start(10);
+}
+
+// Opens the setup dialog, lets `edit` change it and closes it with `result`.
+inline void runSetup(TForm1 &form, std::function<void(TSetupDlg *)> edit, int result)
+{
+    bool shown = false;
+    whenShown<TSetupDlg>([&](TSetupDlg *d) {
+        shown = true;
+        edit(d);
+        d->done(result);
+    });
+    form.Setup2Click();
+    QVERIFY2(shown, "the setup dialog did not show");
+}
+
+// The settings as the setup dialog shows them; closed with Cancel.
+inline SetupValues shownSettings(TForm1 &form)
+{
+    SetupValues shown;
+    runSetup(form, [&](TSetupDlg *d) { shown = d->values(); }, QDialog::Rejected);
+    return shown;
 }

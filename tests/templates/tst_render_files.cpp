@@ -110,9 +110,9 @@ void TstRenderFiles::recordKeepsTextOfCombos()
     RecordStore store(rc.fields, m_dir->filePath(QStringLiteral("zandolet.ini")));
     const RenderResult r = renderRecord(rc.kind, rc.fields, store, rc.now);
     QVERIFY(TextCopy::read(r.textPath).contains(QStringLiteral("0b. Auth Scheme................: ")));
-    QCOMPARE(IniFile(r.recordPath).readString(QStringLiteral("DomainReg"), QStringLiteral("AuthScheme")),
+    QCOMPARE(IniDocument::load(r.recordPath).value(QStringLiteral("DomainReg"), QStringLiteral("AuthScheme")),
              QStringLiteral("PGP"));
-    QCOMPARE(IniFile(r.recordPath).readString(QStringLiteral("DomainReg"), QStringLiteral("DomainNameEdit")), QString());
+    QCOMPARE(IniDocument::load(r.recordPath).value(QStringLiteral("DomainReg"), QStringLiteral("DomainNameEdit")), QString());
 }
 
 void TstRenderFiles::rerenderReplacesTextCopy()
@@ -128,7 +128,7 @@ void TstRenderFiles::rerenderReplacesTextCopy()
     QCOMPARE(second.textPath, first.textPath);
     QCOMPARE(fileBytes(second.textPath), TextCopy::encode(renderLines(rc.kind, rc.fields, rc.now.addSecs(60)), {}));
     QVERIFY(QFileInfo(second.textPath).size() < longSize);
-    QCOMPARE(IniFile(second.recordPath).readString(QStringLiteral("DomainReg"), QStringLiteral("OCityEdit")),
+    QCOMPARE(IniDocument::load(second.recordPath).value(QStringLiteral("DomainReg"), QStringLiteral("OCityEdit")),
              QStringLiteral("Dover"));
 }
 

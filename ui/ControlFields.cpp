@@ -15,7 +15,6 @@ void ControlFields::registerControl(QWidget *w, const QString &name)
     m_controls.insert(name, w);
 }
 
-
 QString ControlFields::text(const QString &field) const
 {
     QWidget *w = control(field);

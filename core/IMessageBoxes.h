@@ -1,6 +1,6 @@
 #pragma once
-// The boxes the record rules show, so that tests can answer questions and
-// record what was shown. Qt Core only; the window's prompter adds the rest.
+// The boxes every unit shows, so that tests can answer questions and record
+// what was shown. Qt Core only; the window's prompter adds the rest.
 #include <QString>
 
 class IMessageBoxes {

@@ -1,0 +1,91 @@
+#include "SetupSettings.h"
+
+#include "IniFile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kSetup = QStringLiteral("Setup");
+const QString kServer = QStringLiteral("Server");
+const QString kAddress = QStringLiteral("EMail Address");
+const QString kName = QStringLiteral("Name");
+const QString kMailto = QStringLiteral("Mailto");
+// The connection keys come after the original four, and only once in use.
+const QString kSecurity = QStringLiteral("Security");
+const QString kUserName = QStringLiteral("User Name");
+const QString kPassword = QStringLiteral("Password");
+const QString kWhoisServer = QStringLiteral("WhoIs Server");
+
+// The sender's address and name as the message keeps them, and the servers'
+// names as the dialog takes them.
+constexpr int kTextMax = 255;
+
+// The WhoIs page needs a server to ask: none stored or typed means the default.
+QString whoisOrDefault(const QString &server)
+{
+    return server.isEmpty() ? SetupSettings::defaultWhoisServer() : server.left(kTextMax);
+}
+
+} // namespace
+
+QString SetupSettings::defaultWhoisServer()
+{
+    return QStringLiteral("whois.internic.net");
+}
+
+SetupSettings::SetupSettings(const QString &path)
+    : m_path(path), m_passwords(QFileInfo(path).absoluteFilePath())
+{
+}
+
+void SetupSettings::read(const IniDocument &file)
+{
+    MailSettings &mail = m_values.mail;
+    mail.mailto = file.value(kSetup, kMailto);
+    mail.server = file.value(kSetup, kServer);
+    mail.senderAddress = file.value(kSetup, kAddress).left(kTextMax);
+    mail.senderName = file.value(kSetup, kName).left(kTextMax);
+    mail.security = SmtpSecurity::FromName(file.value(kSetup, kSecurity));
+    mail.userName = file.value(kSetup, kUserName);
+    // Only a login needs the password, so only then is the keyring asked.
+    const QString stored = file.value(kSetup, kPassword);
+    mail.password = mail.userName.isEmpty() ? stored : m_passwords.load(stored);
+    m_values.whoisServer = whoisOrDefault(file.value(kSetup, kWhoisServer));
+    emit changed();
+}
+
+void SetupSettings::change(const SetupValues &typed)
+{
+    m_values = typed;
+    MailSettings &mail = m_values.mail;
+    mail.server = mail.server.left(kTextMax);
+    mail.senderAddress = mail.senderAddress.left(kTextMax);
+    mail.senderName = mail.senderName.left(kTextMax);
+    m_values.whoisServer = whoisOrDefault(typed.whoisServer.trimmed());
+    emit changed();
+}
+
+void SetupSettings::write()
+{
+    const MailSettings &mail = m_values.mail;
+    std::vector<std::pair<QString, QString>> values = {
+        {kServer, mail.server}, {kAddress, mail.senderAddress}, {kName, mail.senderName}, {kMailto, mail.mailto}};
+    // A file that never used them keeps its old shape; one that did is updated, also back to none.
+    const bool inUse = mail.security != TSmtpSecurity::None || !mail.userName.isEmpty() || !mail.password.isEmpty();
+    const IniDocument stored = IniDocument::load(m_path);
+    QString filePassword;
+    if (inUse || stored.contains(kSetup, kSecurity) || stored.contains(kSetup, kUserName) ||
+        stored.contains(kSetup, kPassword)) {
+        values.emplace_back(kSecurity, SmtpSecurity::Name(mail.security));
+        values.emplace_back(kUserName, mail.userName);
+        // The keyring takes the password when one answers; otherwise the file keeps it, owner-only.
+        if (!mail.userName.isEmpty() || !mail.password.isEmpty())
+            filePassword = m_passwords.save(mail.password);
+        values.emplace_back(kPassword, filePassword);
+    }
+    // Written last, so that files without it keep their old shape up to here.
+    values.emplace_back(kWhoisServer, m_values.whoisServer);
+    IniFile(m_path).writeStrings(kSetup, values,
+                                 filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
+}

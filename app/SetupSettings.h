@@ -1,0 +1,45 @@
+#pragma once
+// The "Setup" section of the settings file: read at start-up, changed by the
+// setup dialog, written when the dialog is accepted and when the main window
+// closes. A send reads the mail part when it starts; the WhoIs page asks the
+// server named here. The password of a login lives in the desktop keyring
+// when one answers.
+#include "MailSettings.h"
+#include "PasswordKeeper.h"
+
+#include <QObject>
+
+class IniDocument;
+
+struct SetupValues {
+    MailSettings mail;
+    QString whoisServer;
+};
+
+class SetupSettings : public QObject {
+    Q_OBJECT
+public:
+    // `path`: the settings file, which also names the keyring entry.
+    explicit SetupSettings(const QString &path);
+
+    const SetupValues &values() const { return m_values; }
+    static QString defaultWhoisServer();
+
+    // Start-up: the section as stored, a missing key empty.
+    void read(const IniDocument &file);
+    // The setup dialog closed with OK: what it keeps of the typed texts.
+    void change(const SetupValues &typed);
+    // The section into the settings file, the rest of the file kept.
+    void write();
+    // Whether the keyring keeps the password, rather than the settings file.
+    bool keyringAnswers() { return m_passwords.keyringAnswers(); }
+
+signals:
+    // After read() and change().
+    void changed();
+
+private:
+    QString m_path;
+    PasswordKeeper m_passwords;
+    SetupValues m_values;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// What a send takes from the "Setup" section: where the mail goes, who sends
+// it and how the server is reached.
+#include "SmtpSecurity.h"
+
+#include <QString>
+
+struct MailSettings {
+    QString server; // "host" or "host:port"
+    QString senderAddress;
+    QString senderName;
+    QString mailto; // the registration mailbox, the one recipient of every send
+    TSmtpSecurity security = TSmtpSecurity::None;
+    QString userName;
+    QString password;
+};
