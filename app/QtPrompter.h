@@ -12,6 +12,7 @@ public:
     bool confirm(const QString &text) override;
     void error(const QString &text) override;
     void warning(const QString &text) override;
+    bool confirmDefaultNo(const QString &text) override;
     void beep() override;
     bool choosePrinter(QPrinter *printer) override;
 

@@ -3,6 +3,7 @@
 #include "FieldCatalogue.h"
 #include "IPrompter.h"
 #include "Latin1Guard.h"
+#include "ProblemMarks.h"
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "TemplateRenderer.h"
@@ -113,6 +114,7 @@ void TReviewPages::showForm(RecordKind kind)
         return;
     renderIntoMemo(kind);
     m_form.store().updateNameList(kind);
+    ProblemMarks::show([this](const QString &name) { return m_form.control(name); }, kind, checkRegistration(m_form, kind));
 }
 
 void TReviewPages::print(RecordKind kind)

@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "IPrompter.h"
 #include "RecordStore.h"
+#include "RegistrationCheck.h"
 #include "TForm1.h"
 #include "TReviewPages.h"
 #include "msmsg.h"
@@ -112,6 +113,9 @@ void TMailWorkflow::mail(RecordKind kind)
     if (m_form.reviewPages().refuseRecordName(kind))
         return;
     IPrompter &prompter = m_form.prompter();
+    if (const RegistrationProblems problems = checkRegistration(m_form, kind);
+        !problems.isEmpty() && !prompter.confirmDefaultNo(mailAnywayQuestion(problems)))
+        return;
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
     m_form.reviewPages().renderIntoMemo(kind);

@@ -1,5 +1,6 @@
 // Mailing a registration from the review pages of the real main window, to a
 // real SMTP server (and a scripted one for refusals).
+#include "CompleteRecords.h"
 #include "FormHarness.h"
 #include "ScriptedServer.h"
 #include "SmtpSink.h"
@@ -108,6 +109,13 @@ class TestMailRegistration : public QObject {
         m_prompter = ScriptedPrompter();
         m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
         m_form->msSMTP1->SetTimeOut(10);
+        // Records the check before a send finds nothing in, so that no warning comes first.
+        for (const KindInfo &k : recordKinds()) {
+            for (const auto &[field, value] : completeFields(k.kind))
+                m_form->setText(field, value);
+            for (const auto &[combo, index] : completeSchemePicks(k.kind))
+                pickEntry(*m_form, combo, index);
+        }
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
             auto *status = m_form->control<QLineEdit>(QLatin1String(page));
@@ -170,6 +178,7 @@ private slots:
         };
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
+        // A complete record: no warning before the question.
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
         QCOMPARE(listDuringSend, QStringList());
         QCOMPARE(m_form->items(k.nameField), QStringList{name});
@@ -187,6 +196,36 @@ private slots:
         const QStringList copy = TextCopy::read(m_form->renderedFiles(k.kind).textPath);
         QCOMPARE(bodyLines(m.data), copy);
         QCOMPARE(m_form->memoLines(k.kind), copy);
+    }
+
+    // A record with a problem is mailed only when the user says so; No is the default.
+    void warningBeforeMailing_data()
+    {
+        QTest::addColumn<bool>("mailAnyway");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void warningBeforeMailing()
+    {
+        QFETCH(bool, mailAnyway);
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        newForm(sink.Address());
+        typeName(kKinds[0], "example.com");
+        m_form->setText("SecNSIPEdit", "10.1.2.3");
+        if (mailAnyway)
+            m_prompter.cautionAnswers = {true};
+        clickMail(kKinds[0]);
+        QStringList expected{"N: The registry may refuse this registration. It has 1 problem:\n\n"
+                             "Name server 2 address 10.1.2.3 is a private address\n\nMail it anyway?"};
+        if (mailAnyway)
+            expected << "Q: " + kQuestion << "I: " + kSent;
+        QCOMPARE(m_prompter.log, expected);
+        QCOMPARE(QFile::exists(recordFile(kKinds[0], "example.com")), mailAnyway);
+        QCOMPARE(m_form->items("DomainNameEdit"), mailAnyway ? QStringList{"example.com"} : QStringList());
+        if (mailAnyway)
+            QVERIFY(sink.WaitForMessages(1));
+        QCOMPARE(m_form->text("SecNSIPEdit"), QStringLiteral("10.1.2.3"));
     }
 
     void statusSequenceOnAllPages()
