@@ -148,11 +148,11 @@ QString addressProblem(const QString &address)
 
 QString mailboxProblem(const QString &mailbox)
 {
+    if (mailbox.contains(QLatin1Char('<')) || mailbox.contains(QLatin1Char('>')))
+        return QStringLiteral("has a display name or angle brackets; give the mailbox alone");
     for (QChar c : mailbox)
         if (c.isSpace())
             return QStringLiteral("contains a space");
-    if (mailbox.contains(QLatin1Char('<')) || mailbox.contains(QLatin1Char('>')))
-        return QStringLiteral("has a display name or angle brackets; give the mailbox alone");
     if (mailbox.size() > kMaxMailbox)
         return QStringLiteral("is longer than %1 characters").arg(kMaxMailbox);
     const qsizetype at = mailbox.lastIndexOf(QLatin1Char('@'));

@@ -9,7 +9,7 @@
 namespace {
 
 const char *const kProperty = "registrationProblem";
-const QColor kMarked(0xFF, 0xD4, 0xD4);
+const QColor kMarked(0xFF, 0xC4, 0xC4);
 
 } // namespace
 

@@ -103,9 +103,9 @@ private slots:
         mailbox("local part of 65", local64 + "l@example.net", cut(local64) + " has more than 64 characters before the @");
         mailbox("mailbox of 254", local64 + "@" + labels({63, 63, 61}), "");
         mailbox("mailbox of 255", local64 + "@" + labels({63, 63, 62}), cut(local64) + " is longer than 254 characters");
-        mailbox("display name", "Tina <tina@example.net>", "Tina <tina@example.net> contains a space");
-        mailbox("angle brackets", "<tina@example.net>",
-                "<tina@example.net> has a display name or angle brackets; give the mailbox alone");
+        mailbox("display name", "Tina <tina@example.net>",
+                "Tina <tina@example.net> has a display name or angle brackets; give the mailbox alone");
+        mailbox("space", "tina @example.net", "tina @example.net contains a space");
         mailbox("no @", "tina.example.net", "tina.example.net has no @");
         mailbox("nothing before @", "@example.net", "@example.net has nothing before the @");
         mailbox("nothing after @", "tina@", "tina@ has nothing after the @");
