@@ -87,9 +87,9 @@ const std::vector<FieldRule> &fieldRules(RecordKind kind)
         return t;
     }();
     static const std::vector<FieldRule> host{
+        {"HostName", "Host name", Format::HostName},
         {"HostAuthScheme", "Authorization scheme"},
         {"HostAuthInfo", "Authorization info"},
-        {"HostName", "Host name", Format::HostName},
         {"HostIPAddress", "Host address", Format::Address},
         {"HCNicHandle", "Host contact NIC handle"},
         {"HCName", "Host contact name"},
