@@ -38,6 +38,12 @@ void QtPrompter::warning(const QString &text)
     QMessageBox::warning(m_parent, QApplication::applicationName(), text);
 }
 
+bool QtPrompter::confirmDefaultNo(const QString &text)
+{
+    return QMessageBox::warning(m_parent, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+}
+
 void QtPrompter::beep()
 {
     QApplication::beep();

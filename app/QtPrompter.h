@@ -13,6 +13,7 @@ public:
     Answer askYesNoCancel(const QString &text) override;
     void error(const QString &text) override;
     void warning(const QString &text) override;
+    bool confirmDefaultNo(const QString &text) override;
     void beep() override;
     bool choosePrinter(QPrinter *printer) override;
 

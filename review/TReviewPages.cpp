@@ -5,6 +5,7 @@
 #include "Guarded.h"
 #include "IPrompter.h"
 #include "Latin1Guard.h"
+#include "ProblemMarks.h"
 #include "RecordStore.h"
 #include "TemplateRenderer.h"
 #include "TextCopy.h"
@@ -113,6 +114,8 @@ void TReviewPages::showForm(RecordKind kind)
         return;
     renderIntoMemo(kind);
     m_parts.store.updateNameList(kind);
+    ProblemMarks::show([this](const QString &name) { return m_parts.controls.control(name); }, kind,
+                       checkRegistration(m_parts.fields, kind));
 }
 
 void TReviewPages::print(RecordKind kind)

@@ -5,6 +5,7 @@
 #include "Guarded.h"
 #include "IPrompter.h"
 #include "RecordStore.h"
+#include "RegistrationCheck.h"
 #include "TReviewPages.h"
 #include "msmsg.h"
 #include "mssmtp.h"
@@ -116,6 +117,9 @@ void TMailWorkflow::mail(RecordKind kind)
     if (m_parts.review.refuseRecordName(kind))
         return;
     IPrompter &prompter = m_parts.prompter;
+    if (const RegistrationProblems problems = checkRegistration(m_parts.fields, kind);
+        !problems.isEmpty() && !prompter.confirmDefaultNo(mailAnywayQuestion(problems)))
+        return;
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
     m_parts.review.renderIntoMemo(kind);

@@ -1,5 +1,6 @@
 #include "ControlFields.h"
 
+#include "FieldMark.h"
 #include "Latin1Guard.h"
 
 #include <QAbstractButton>
@@ -33,6 +34,10 @@ QString ControlFields::text(const QString &field) const
 void ControlFields::setText(const QString &field, const QString &text)
 {
     QWidget *w = control(field);
+    if (!w)
+        return;
+    // No change handler runs, but a problem shown on the field is out of date.
+    FieldMark::clear(w);
     const QSignalBlocker block(w);
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
         e->setText(text);

@@ -12,6 +12,8 @@ public:
     virtual Answer askYesNoCancel(const QString &text) = 0;
     // Warning box with one OK button.
     virtual void warning(const QString &text) = 0;
+    // Warning box with Yes and No where No is the default (Enter answers No); true for Yes.
+    virtual bool confirmDefaultNo(const QString &text) = 0;
     // The system's default sound, for input that gives nothing to do.
     virtual void beep() = 0;
     // The print dialog; false when cancelled.

@@ -3,6 +3,7 @@
 #include "FieldCatalogue.h"
 #include "FormHarness.h"
 #include "HelpWindow.h"
+#include "QtPrompter.h"
 #include "StartUp.h"
 #include "TSplashScreen.h"
 #include "WindowState.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -40,6 +42,22 @@ private slots:
         m_form = makeForm(m_dir.filePath("zandolet.ini"), m_prompter);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    // Enter answers No to the question whose default is No.
+    void cautionDefaultsToNo()
+    {
+        QtPrompter prompter(m_form.get());
+        QString pressed;
+        whenShown<QMessageBox>([&](QMessageBox *box) {
+            pressed = box->defaultButton()->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!prompter.confirmDefaultNo(QStringLiteral("Mail it anyway?")));
+        QCOMPARE(pressed, QStringLiteral("&No"));
+        // The box took the focus; later cases need the window active again.
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
 
     void everyCatalogueFieldIsBuilt_data()

@@ -1,5 +1,6 @@
 // The record pages driven like a user does: keystrokes in name boxes, rules,
 // Escape, Show Form and Print.
+#include "CompleteRecords.h"
 #include "FieldCatalogue.h"
 #include "FormHarness.h"
 #include "IniFile.h"
@@ -227,6 +228,41 @@ private slots:
         QVERIFY(!QFile::exists(m_dir->filePath("hosts/ns1.example.com.txt")));
         QVERIFY(memoLines(*m_form, RecordKind::Host).contains(QStringLiteral("Host Version Number: 1.0")));
         QCOMPARE(m_prompter.errors, QStringList());
+    }
+
+    // Show Form names the problems on the status line and on their fields,
+    // each until its field changes.
+    void showFormMarksProblems()
+    {
+        for (const auto &[field, value] : completeFields(RecordKind::Domain))
+            m_form->setText(field, value);
+        m_form->setText("DomainNameEdit", "example_1.com");
+        m_form->setText("SecNSIPEdit", "10.1.2.3");
+        auto *status = m_form->control<QLineEdit>("status");
+        auto *name = m_form->control<QComboBox>("DomainNameEdit");
+        auto *address = m_form->control<QLineEdit>("SecNSIPEdit");
+        const QString nameProblem = "Domain name example_1.com has the character \"_\"";
+        m_form->control<QPushButton>("ShowForm")->click();
+        QCOMPARE(m_prompter.log, QStringList());
+        QCOMPARE(status->text(), "2 problems: " + nameProblem);
+        QCOMPARE(name->toolTip(), nameProblem);
+        QCOMPARE(address->toolTip(), QStringLiteral("Name server 2 address 10.1.2.3 is a private address"));
+        QVERIFY(address->property("registrationProblem").toBool());
+        QVERIFY(address->palette().color(QPalette::Base) != m_form->palette().color(QPalette::Base));
+
+        address->selectAll();
+        QTest::keyClicks(address, "192.0.2.9");
+        QVERIFY(!address->property("registrationProblem").toBool());
+        QCOMPARE(address->toolTip(), QString());
+        QCOMPARE(address->palette().color(QPalette::Base), m_form->palette().color(QPalette::Base));
+        QCOMPARE(name->toolTip(), nameProblem);
+        m_form->setText("DomainNameEdit", "example1.com"); // as a load does
+        QCOMPARE(name->toolTip(), findField("DomainNameEdit")->hint);
+        QCOMPARE(status->text(), "2 problems: " + nameProblem);
+
+        m_form->control<QPushButton>("ShowForm")->click();
+        QCOMPARE(status->text(), QStringLiteral("status..."));
+        QCOMPARE(m_prompter.log, QStringList());
     }
 
     void showFormRefusesEmptyAndUnusableNames()

@@ -27,6 +27,11 @@ public:
     }
     void error(const QString &t) override { asked << "error:" + t; }
     void warning(const QString &t) override { asked << "warning:" + t; }
+    bool confirmDefaultNo(const QString &t) override
+    {
+        asked << "default no:" + t;
+        return false;
+    }
     void beep() override { asked << "beep"; }
     bool choosePrinter(QPrinter *) override { return false; }
 };

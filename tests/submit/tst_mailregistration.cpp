@@ -1,5 +1,6 @@
 // Mailing a registration from the review pages of the real main window, to a
 // real SMTP server (and a scripted one for refusals).
+#include "CompleteRecords.h"
 #include "FormHarness.h"
 #include "MapFields.h"
 #include "RecordStore.h"
@@ -109,6 +110,13 @@ struct WorkflowRig {
         for (const FieldSpec &f : fieldCatalogue())
             if (f.checkedAtStart)
                 fields.checked.insert(f.name);
+        // Records the check before a send finds nothing in.
+        for (const KindInfo &k : recordKinds()) {
+            for (const auto &[field, value] : completeFields(k.kind))
+                fields.texts[field] = value;
+            for (const auto &[combo, index] : completeSchemePicks(k.kind))
+                fields.selected[combo] = QStringList{"MAIL-FROM", "CRYPT-PW", "PGP"}.at(index);
+        }
     }
     static std::vector<std::unique_ptr<QWidget>> buildPages(ControlFields &controls)
     {
@@ -141,6 +149,13 @@ class TestMailRegistration : public QObject {
         settings.close();
         m_prompter = ScriptedPrompter();
         m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+        // Records the check before a send finds nothing in, so that no warning comes first.
+        for (const KindInfo &k : recordKinds()) {
+            for (const auto &[field, value] : completeFields(k.kind))
+                m_form->setText(field, value);
+            for (const auto &[combo, index] : completeSchemePicks(k.kind))
+                pickEntry(*m_form, combo, index);
+        }
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
             auto *status = m_form->control<QLineEdit>(QLatin1String(page));
@@ -202,6 +217,7 @@ private slots:
         });
         clickMail(k);
         QCOMPARE(m_prompter.errors, QStringList());
+        // A complete record: no warning before the question.
         QCOMPARE(m_prompter.log, (QStringList{"Q: " + kQuestion, "I: " + kSent}));
         QCOMPARE(m_prompter.beeps, 1);
         QCOMPARE(listDuringSend, QStringList());
@@ -220,6 +236,36 @@ private slots:
         const QStringList copy = TextCopy::read(m_dir->filePath(k.folder + "/" + name + ".txt"));
         QCOMPARE(bodyLines(m.data), copy);
         QCOMPARE(memoLines(*m_form, k.kind), copy);
+    }
+
+    // A record with a problem is mailed only when the user says so; No is the default.
+    void warningBeforeMailing_data()
+    {
+        QTest::addColumn<bool>("mailAnyway");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void warningBeforeMailing()
+    {
+        QFETCH(bool, mailAnyway);
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        newForm(sink.Address());
+        typeName(kKinds[0], "example.com");
+        m_form->setText("SecNSIPEdit", "10.1.2.3");
+        if (mailAnyway)
+            m_prompter.cautionAnswers = {true};
+        clickMail(kKinds[0]);
+        QStringList expected{"N: The registry may refuse this registration. It has 1 problem:\n\n"
+                             "Name server 2 address 10.1.2.3 is a private address\n\nMail it anyway?"};
+        if (mailAnyway)
+            expected << "Q: " + kQuestion << "I: " + kSent;
+        QCOMPARE(m_prompter.log, expected);
+        QCOMPARE(QFile::exists(recordFile(kKinds[0], "example.com")), mailAnyway);
+        QCOMPARE(m_form->items("DomainNameEdit"), mailAnyway ? QStringList{"example.com"} : QStringList());
+        if (mailAnyway)
+            QVERIFY(sink.WaitForMessages(1));
+        QCOMPARE(m_form->text("SecNSIPEdit"), QStringLiteral("10.1.2.3"));
     }
 
     void statusSequenceOnAllPages()

@@ -36,10 +36,12 @@ public:
     QStringList questions;
     QStringList errors;
     QStringList warnings;
+    QStringList cautions;     // the questions whose default is No
     int beeps = 0;
-    QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "P: " before its text
+    QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "N: ", "P: " before its text
     QList<bool> answers;      // answers to the next questions; Yes when none is left
     QList<Answer> choices;    // answers to the next Yes/No/Cancel questions; No when none is left
+    QList<bool> cautionAnswers; // answers to the next default-No questions; No (the default) when none is left
     // Answers the print dialog: configure the printer and return true, or
     // return false for Cancel (the default).
     std::function<bool(QPrinter *)> printerChoice;
@@ -70,6 +72,12 @@ public:
     {
         warnings << text;
         log << QStringLiteral("W: ") + text;
+    }
+    bool confirmDefaultNo(const QString &text) override
+    {
+        cautions << text;
+        log << QStringLiteral("N: ") + text;
+        return cautionAnswers.isEmpty() ? false : cautionAnswers.takeFirst();
     }
     void beep() override { ++beeps; }
     bool choosePrinter(QPrinter *printer) override

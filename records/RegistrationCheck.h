@@ -1,0 +1,25 @@
+#pragma once
+// The plain mistakes that make the registry's robot refuse a registration,
+// found before it is mailed: malformed names, addresses and mailboxes, and
+// what the kind and action need filled in. Reads the record, changes nothing.
+#include "RecordKind.h"
+
+#include <QList>
+#include <QString>
+
+class IFields;
+
+struct RegistrationProblem {
+    QString field; // control name of the field it concerns
+    QString text;  // "Name server 2 address 10.1.2.3 is a private address"
+    bool operator==(const RegistrationProblem &) const = default;
+};
+using RegistrationProblems = QList<RegistrationProblem>;
+
+// In the order of the kind's pages; empty when the record is fit to mail.
+RegistrationProblems checkRegistration(const IFields &fields, RecordKind kind);
+
+// "2 problems: " or "1 problem: " and the first one; empty when there are none.
+QString problemSummary(const RegistrationProblems &problems);
+// The question before mailing a record with problems: at most ten of them, then "and N more".
+QString mailAnywayQuestion(const RegistrationProblems &problems);
