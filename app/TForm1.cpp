@@ -145,6 +145,8 @@ void TForm1::FormCreate()
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
     m_whoisPage->setServer(m_whoisServer);
+    m_lookUp = LookUpSettings::read(settings, kSetup);
+    m_whoisPage->setLookUp(m_lookUp);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }
@@ -171,6 +173,8 @@ void TForm1::FormClose()
     }
     // Written last, so that files without it keep their old shape up to here.
     values.emplace_back(kWhoisServerKey, m_whoisServer);
+    for (auto &value : m_lookUp.toWrite(stored, kSetup))
+        values.push_back(std::move(value));
     IniFile(m_settingsPath).writeStrings(kSetup, values,
                                          filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
 }
@@ -206,6 +210,7 @@ void TForm1::Setup2Click()
     dlg.PasswordEdit->setText(msSMTP1->Password());
     dlg.showKeyringNote(!m_passwords->keyringAnswers());
     dlg.WhoIsServerEdit->setText(m_whoisServer);
+    dlg.LookUpWithCombo->setCurrentText(LookUpSettings::name(m_lookUp.protocol));
     if (dlg.exec() != Accepted)
         return;
     // The sender's address and name are cut to 255 by the message itself.
@@ -221,6 +226,8 @@ void TForm1::Setup2Click()
     if (m_whoisServer.isEmpty())
         m_whoisServer = defaultWhoisServer();
     m_whoisPage->setServer(m_whoisServer);
+    m_lookUp.protocol = LookUpSettings::fromName(dlg.LookUpWithCombo->currentText());
+    m_whoisPage->setLookUp(m_lookUp);
 }
 
 void TForm1::Exit1Click()

@@ -4,6 +4,7 @@
 // subsystem's folder.
 #include "ControlFields.h"
 #include "FieldsUndo.h"
+#include "LookUpSettings.h"
 #include "RecordKind.h"
 #include "RenderResult.h"
 #include "TGradientForm.h"
@@ -114,6 +115,7 @@ private:
 
     QString m_mailto;
     QString m_whoisServer;
+    LookUpSettings m_lookUp;
     WhoisPage *m_whoisPage = nullptr;
     FingerPage *m_fingerPage = nullptr;
 

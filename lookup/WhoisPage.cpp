@@ -3,6 +3,7 @@
 #include "EIPPort.h"
 #include "IPrompter.h"
 #include "LookUpText.h"
+#include "RdapLookup.h"
 #include "TIPPort.h"
 
 #include <QHostInfo>
@@ -69,10 +70,25 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
     };
 }
 
+WhoisPage::~WhoisPage() = default;
+
 void WhoisPage::setServer(const QString &server)
 {
     m_server = server;
-    bLookUp->setToolTip(QStringLiteral("Searches ") + server + QStringLiteral(" for the name you entered to the left."));
+    updateHint();
+}
+
+void WhoisPage::setLookUp(const LookUpSettings &settings)
+{
+    m_lookUp = settings;
+    updateHint();
+}
+
+void WhoisPage::updateHint()
+{
+    const bool rdap = m_lookUp.protocol == LookUpSettings::Protocol::Rdap;
+    bLookUp->setToolTip(QStringLiteral("Searches ") + (rdap ? QStringLiteral("RDAP") : m_server) +
+                        QStringLiteral(" for the name you entered to the left."));
 }
 
 void WhoisPage::bLookUpClick()
@@ -89,6 +105,8 @@ void WhoisPage::bLookUpClick()
     }
     const quint64 run = beginRun();
     m_typed = typed;
+    if (m_lookUp.protocol == LookUpSettings::Protocol::Rdap)
+        return rdapLookUp(typed);
     m_query = queryLine(typed, true);
     const WhoisServer first = whoisServer(m_server, options().whoisPort);
     m_asked = {first};
@@ -205,6 +223,40 @@ void WhoisPage::IPPort1Disconnected(QObject *, int statusCode, const QString &de
     followReferral(currentRun(), to);
 }
 
+void WhoisPage::rdapLookUp(const QString &typed)
+{
+    if (!m_rdap || m_rdapSource != m_lookUp.rdapBootstrap) {
+        RdapLookup::Options o;
+        o.bootstrapUrl = m_rdapSource = m_lookUp.rdapBootstrap;
+        o.connectTimeoutMs = options().connectWaitMs;
+        o.totalTimeoutMs = options().idleWaitMs;
+        m_rdap = std::make_unique<RdapLookup>(o);
+        // The look-up's own lines: its steps, the records, the reason it ended early.
+        const auto shown = [this](const QString &line) {
+            if (running())
+                addLine(line);
+        };
+        connect(m_rdap.get(), &RdapLookup::statusLine, this, shown);
+        connect(m_rdap.get(), &RdapLookup::errorLine, this, shown);
+        connect(m_rdap.get(), &RdapLookup::answerLines, this, [this](const QStringList &lines) {
+            if (!running())
+                return;
+            // Set off from the steps, as a WHOIS answer is from "Connected.".
+            if (!std::exchange(m_rdapAnswered, true))
+                addLine(QString());
+            for (const QString &line : lines)
+                addLine(line);
+        });
+        connect(m_rdap.get(), &RdapLookup::done, this, [this] {
+            if (running())
+                finishRun();
+        });
+    }
+    m_rdapAnswered = false;
+    clearLines();
+    m_rdap->start(typed);
+}
+
 void WhoisPage::followReferral(quint64 run, const WhoisServer &to)
 {
     QStringList names;
@@ -244,6 +296,13 @@ void WhoisPage::askReferral(quint64 run, const WhoisServer &to)
         finishRun();
         addLine(referralFailed(to.host, e.Message()));
     }
+}
+
+void WhoisPage::abortTransport()
+{
+    PortLookUpPage::abortTransport();
+    if (m_rdap)
+        m_rdap->abort();
 }
 
 void WhoisPage::showLines(const QStringList &lines)

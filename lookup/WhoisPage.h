@@ -1,12 +1,16 @@
 #pragma once
 // The WhoIs page: asks the WHOIS server for the typed name and follows up to
-// two referrals in the answers, never back to a server already asked.
+// two referrals in the answers, never back to a server already asked; or,
+// when the settings say so, asks the name's RDAP service.
+#include "LookUpSettings.h"
 #include "PortLookUpPage.h"
 #include "WhoisReferral.h"
 
+#include <memory>
 #include <optional>
 
 class QPlainTextEdit;
+class RdapLookup;
 class TIPPort;
 
 class WhoisPage : public PortLookUpPage {
@@ -15,10 +19,13 @@ public:
     static constexpr int MaxReferrals = 2;
 
     WhoisPage(IPrompter &prompter, const LookUpOptions &options = {}, QWidget *parent = nullptr);
+    ~WhoisPage() override;
 
     // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
     void setServer(const QString &server);
     QString server() const { return m_server; }
+    // WHOIS or RDAP, for the next look-up; the button's hint says which.
+    void setLookUp(const LookUpSettings &settings);
 
     TIPPort *IPPort1 = nullptr;
     QLineEdit *tDomain = nullptr;
@@ -36,15 +43,23 @@ public:
 
 protected:
     void editKeyPress(char &key) override;
+    void abortTransport() override;
     void connectTimedOut() override;
     void showLines(const QStringList &lines) override;
     void clearShown() override;
 
 private:
+    void updateHint();
+    void rdapLookUp(const QString &typed);
     void followReferral(quint64 run, const WhoisServer &to);
     void askReferral(quint64 run, const WhoisServer &to);
 
     QString m_server;
+    LookUpSettings m_lookUp;
+    // Made at the first RDAP look-up, anew when the bootstrap file moves.
+    std::unique_ptr<RdapLookup> m_rdap;
+    QUrl m_rdapSource;
+    bool m_rdapAnswered = false;
     // The running query: what was typed and is sent, the servers asked in
     // order, and the referral the current answer names.
     QString m_typed;
