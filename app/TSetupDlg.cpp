@@ -22,6 +22,8 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::black);
+    // A resting row's label greys with its field.
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::Text));
     setPalette(pal);
 
     auto *form = new QFormLayout;
