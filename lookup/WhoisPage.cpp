@@ -70,8 +70,6 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
     };
 }
 
-WhoisPage::~WhoisPage() = default;
-
 void WhoisPage::setServer(const QString &server)
 {
     m_server = server;
@@ -225,33 +223,23 @@ void WhoisPage::IPPort1Disconnected(QObject *, int statusCode, const QString &de
 
 void WhoisPage::rdapLookUp(const QString &typed)
 {
-    if (!m_rdap || m_rdapSource != m_lookUp.rdapBootstrap) {
-        RdapLookup::Options o;
-        o.bootstrapUrl = m_rdapSource = m_lookUp.rdapBootstrap;
-        o.connectTimeoutMs = options().connectWaitMs;
-        o.totalTimeoutMs = options().idleWaitMs;
-        m_rdap = std::make_unique<RdapLookup>(o);
-        // The look-up's own lines: its steps, the records, the reason it ended early.
-        const auto shown = [this](const QString &line) {
-            if (running())
-                addLine(line);
-        };
-        connect(m_rdap.get(), &RdapLookup::statusLine, this, shown);
-        connect(m_rdap.get(), &RdapLookup::errorLine, this, shown);
-        connect(m_rdap.get(), &RdapLookup::answerLines, this, [this](const QStringList &lines) {
-            if (!running())
-                return;
-            // Set off from the steps, as a WHOIS answer is from "Connected.".
-            if (!std::exchange(m_rdapAnswered, true))
-                addLine(QString());
-            for (const QString &line : lines)
-                addLine(line);
-        });
-        connect(m_rdap.get(), &RdapLookup::done, this, [this] {
-            if (running())
-                finishRun();
-        });
-    }
+    // One job per look-up: ending it also closes the connections it opened.
+    RdapLookup::Options o;
+    o.bootstrapUrl = m_lookUp.rdapBootstrap;
+    o.connectTimeoutMs = options().connectWaitMs;
+    o.totalTimeoutMs = options().idleWaitMs;
+    m_rdap = new RdapLookup(o, this);
+    // Its steps and the reason it ended early are lines of the answer.
+    connect(m_rdap, &RdapLookup::statusLine, this, &WhoisPage::addLine);
+    connect(m_rdap, &RdapLookup::errorLine, this, &WhoisPage::addLine);
+    connect(m_rdap, &RdapLookup::answerLines, this, [this](const QStringList &lines) {
+        // Set off from the steps, as a WHOIS answer is from "Connected.".
+        if (!std::exchange(m_rdapAnswered, true))
+            addLine(QString());
+        for (const QString &line : lines)
+            addLine(line);
+    });
+    connect(m_rdap, &RdapLookup::done, this, &WhoisPage::finishRun);
     m_rdapAnswered = false;
     clearLines();
     m_rdap->start(typed);
@@ -301,8 +289,12 @@ void WhoisPage::askReferral(quint64 run, const WhoisServer &to)
 void WhoisPage::abortTransport()
 {
     PortLookUpPage::abortTransport();
-    if (m_rdap)
-        m_rdap->abort();
+    if (RdapLookup *rdap = std::exchange(m_rdap, nullptr)) {
+        // Nothing of it reaches the page after this.
+        rdap->abort();
+        rdap->disconnect(this);
+        rdap->deleteLater();
+    }
 }
 
 void WhoisPage::showLines(const QStringList &lines)

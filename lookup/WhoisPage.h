@@ -6,7 +6,6 @@
 #include "PortLookUpPage.h"
 #include "WhoisReferral.h"
 
-#include <memory>
 #include <optional>
 
 class QPlainTextEdit;
@@ -19,7 +18,6 @@ public:
     static constexpr int MaxReferrals = 2;
 
     WhoisPage(IPrompter &prompter, const LookUpOptions &options = {}, QWidget *parent = nullptr);
-    ~WhoisPage() override;
 
     // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
     void setServer(const QString &server);
@@ -56,9 +54,8 @@ private:
 
     QString m_server;
     LookUpSettings m_lookUp;
-    // Made at the first RDAP look-up, anew when the bootstrap file moves.
-    std::unique_ptr<RdapLookup> m_rdap;
-    QUrl m_rdapSource;
+    // The RDAP look-up under way or last done, a child of the page.
+    RdapLookup *m_rdap = nullptr;
     bool m_rdapAnswered = false;
     // The running query: what was typed and is sent, the servers asked in
     // order, and the referral the current answer names.
