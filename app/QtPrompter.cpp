@@ -15,6 +15,19 @@ bool QtPrompter::confirm(const QString &text)
                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+IPrompter::Answer QtPrompter::askYesNoCancel(const QString &text)
+{
+    switch (QMessageBox::warning(m_parent, QApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 void QtPrompter::error(const QString &text)
 {
     QMessageBox::critical(m_parent, QApplication::applicationName(), text);

@@ -4,6 +4,7 @@
 #include "SettingsLocation.h"
 #include "TForm1.h"
 #include "TSplashScreen.h"
+#include "WindowState.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -159,8 +160,8 @@ int runZandolet(int &argc, char **argv)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     splash.reset();
 
-    form->show();
-    form->centerOnScreen();
+    // Where the window was when it last closed, or the middle of the screen.
+    (new WindowState(*form, WindowState::pathBeside(form->settingsPath())))->show();
     QObject::connect(form.get(), &QObject::destroyed, qApp, &QCoreApplication::quit);
     QApplication::setQuitOnLastWindowClosed(true);
     return app->exec();

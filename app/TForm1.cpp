@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AppResources.h"
+#include "CloseQuestion.h"
 #include "FingerPage.h"
 #include "Exception.h"
 #include "Fonts.h"
@@ -48,7 +49,7 @@ const QString kWhoisServerKey = QStringLiteral("WhoIs Server");
 
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                                Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_settingsPath(std::move(settingsPath)), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -153,6 +154,11 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    writeSetup();
+}
+
+void TForm1::writeSetup()
+{
     std::vector<std::pair<QString, QString>> values = {{QStringLiteral("Server"), smtpServer()},
                                                        {QStringLiteral("EMail Address"), senderAddress()},
                                                        {QStringLiteral("Name"), senderName()},
@@ -181,6 +187,11 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Records typed but never stored are offered once; Cancel keeps the window open.
+    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter)) {
+        event->ignore();
+        return;
+    }
     // Closing the window ends a send in progress rather than leave it running unseen.
     m_mail->stop();
     // The settings are written once; a failure is shown and the window still closes.
@@ -228,6 +239,8 @@ void TForm1::Setup2Click()
     m_whoisPage->setServer(m_whoisServer);
     m_lookUp.protocol = LookUpSettings::fromName(dlg.LookUpWithCombo->currentText());
     m_whoisPage->setLookUp(m_lookUp);
+    // A crash before the window closes must not lose an accepted setup.
+    writeSetup();
 }
 
 void TForm1::Exit1Click()

@@ -94,10 +94,14 @@ private:
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);
     QWidget *buildReviewPage(RecordKind kind);
+    // How far the pages are beyond their default size.
+    QSize windowGrowth() const;
     void connectRecordHandlers();
     void buildMenus(QVBoxLayout *outer);
     // Runs a button's change of the kind's fields so that Edit > Undo can take it back.
     void undoable(RecordKind kind, const std::function<void()> &change);
+    // The "Setup" section as the exit writes it.
+    void writeSetup();
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
     // The control under the keyboard focus' help context number, or 0.
     int focusedHelpContext() const;

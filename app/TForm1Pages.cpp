@@ -1,4 +1,5 @@
 // Builds the main window's pages from the field catalogue.
+#include "AnchoredBox.h"
 #include "FieldCatalogue.h"
 #include "FingerPage.h"
 #include "FormRules.h"
@@ -95,7 +96,8 @@ void TForm1::buildWindow()
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
-    m_pages->setFixedSize(kClientWidth, kClientHeight);
+    // The default size is the smallest; the memos and answers take what the window grows by.
+    m_pages->setMinimumSize(kClientWidth, kClientHeight);
     for (const KindInfo &k : recordKinds())
         m_pages->addTab(buildRecordPages(k.kind), QString::fromLatin1(k.outerPage));
     m_pages->addTab(m_whoisPage = new WhoisPage(*m_prompter), QStringLiteral("WhoIs"));
@@ -104,7 +106,8 @@ void TForm1::buildWindow()
     setHelp(m_whoisPage, kWhoIsHelp);
     setHelp(m_fingerPage, kFingerHelp);
     outer->addWidget(m_pages);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
+    outer->activate();
+    resize(minimumSize());
 
     // The keyboard starts in the first field of the first page.
     const PageSpec &first = innerPages().front();
@@ -113,6 +116,11 @@ void TForm1::buildWindow()
             control(f->name)->setFocus();
             break;
         }
+}
+
+QSize TForm1::windowGrowth() const
+{
+    return m_pages->size() - QSize(kClientWidth, kClientHeight);
 }
 
 void TForm1::buildMenus(QVBoxLayout *outer)
@@ -151,8 +159,9 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
     for (const PageSpec &p : innerPages()) {
         if (p.kind != kind)
             continue;
-        QWidget *page =
-            p.caption == QLatin1String(kReviewPage) ? buildReviewPage(kind) : buildInnerPage(kind, p.caption);
+        QWidget *page = p.caption == QLatin1String(kReviewPage)
+                            ? buildReviewPage(kind)
+                            : new AnchoredBox(buildInnerPage(kind, p.caption), [this] { return windowGrowth(); });
         page->setToolTip(p.hint);
         // Qt reads "&&" as one ampersand, as the captions are written.
         inner->addTab(page, p.caption);
@@ -299,6 +308,13 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     memo->setPalette(pal);
     col->addWidget(memo, 1);
 
+    // The rows below the memo keep their default width as the memo grows.
+    auto *rows = new QWidget;
+    auto *rowsLayout = new QVBoxLayout(rows);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
+    rowsLayout->setSpacing(col->spacing());
+    col->addWidget(new AnchoredBox(rows, [this] { return windowGrowth(); }, Qt::Horizontal));
+
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(4);
     const struct {
@@ -327,7 +343,7 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
         registerControl(b, c.name);
         buttons->addWidget(b);
     }
-    col->addLayout(buttons);
+    rowsLayout->addLayout(buttons);
 
     auto *statusRow = new QHBoxLayout;
     auto *status = new QLineEdit(QStringLiteral("status..."));
@@ -350,6 +366,6 @@ QWidget *TForm1::buildReviewPage(RecordKind kind)
     cancelSend->setAutoDefault(false);
     cancelSend->setEnabled(false);
     statusRow->addWidget(cancelSend);
-    col->addLayout(statusRow);
+    rowsLayout->addLayout(statusRow);
     return page;
 }

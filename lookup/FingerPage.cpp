@@ -21,9 +21,7 @@ FingerPage::FingerPage(IPrompter &prompter, const LookUpOptions &options, QWidge
     fingerlookup->setToolTip(QStringLiteral("Lookup host for username you are fingering."));
     lResponse = new QListWidget;
     lResponse->setObjectName(QStringLiteral("lResponse"));
-    QFont bold = lResponse->font();
-    bold.setBold(true);
-    lResponse->setFont(bold);
+    lResponse->setFont(answerFont());
     lResponse->setUniformItemSizes(true);
     lResponse->setToolTip(QStringLiteral("Double click on a line for more information on user."));
     lResponse->installEventFilter(this);

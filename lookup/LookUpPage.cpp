@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "IPrompter.h"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +37,13 @@ LookUpPage::LookUpPage(IPrompter &prompter, const LookUpOptions &options, QWidge
 }
 
 LookUpPage::~LookUpPage() = default;
+
+QFont LookUpPage::answerFont()
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setBold(true);
+    return f;
+}
 
 QString LookUpPage::stoppedText()
 {

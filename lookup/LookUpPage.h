@@ -44,6 +44,9 @@ protected:
     void buildRow(const QString &labelName, const QString &labelText, const QString &editName,
                   const QString &editHint, const QString &buttonName);
     QVBoxLayout *column() const { return m_column; }
+    // The answer's font: the platform's fixed-pitch font, bold, so that the
+    // columns of a user list or a WHOIS table line up.
+    static QFont answerFont();
     QLineEdit *edit() const { return m_edit; }
     QPushButton *button() const { return m_button; }
     // Enter in the edit; a double-click of it, when the page wants one.

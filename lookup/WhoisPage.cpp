@@ -53,9 +53,7 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
     mResponse->setObjectName(QStringLiteral("mResponse"));
     mResponse->setReadOnly(true);
     mResponse->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont bold = mResponse->font();
-    bold.setBold(true);
-    mResponse->setFont(bold);
+    mResponse->setFont(answerFont());
     mResponse->installEventFilter(this);
     column()->addWidget(mResponse, 1);
 

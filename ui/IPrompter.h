@@ -7,6 +7,9 @@ class QPrinter;
 
 class IPrompter : public IMessageBoxes {
 public:
+    enum class Answer { Yes, No, Cancel };
+    // Warning box with Yes, No and Cancel; Escape and the close box answer Cancel.
+    virtual Answer askYesNoCancel(const QString &text) = 0;
     // Warning box with one OK button.
     virtual void warning(const QString &text) = 0;
     // The system's default sound, for input that gives nothing to do.

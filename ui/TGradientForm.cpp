@@ -479,6 +479,23 @@ void TGradientForm::mouseReleaseEvent(QMouseEvent *event)
         pressButton(kind);
 }
 
+void TGradientForm::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double-click on the caption's text maximises and restores, as on a title bar.
+    const QPoint pos = event->position().toPoint();
+    const CaptionGeometry g = geometry();
+    if (event->button() == Qt::LeftButton && g.caption.contains(pos) && !buttonAt(g, pos) &&
+        !g.icon.contains(pos - g.caption.topLeft()) && (borderIcons() & biMaximize)) {
+        m_movePress.reset();
+        if (isMaximized())
+            showNormal();
+        else
+            showMaximized();
+        return;
+    }
+    QDialog::mouseDoubleClickEvent(event);
+}
+
 void TGradientForm::pressButton(CaptionButtonKind kind)
 {
     switch (kind) {

@@ -5,6 +5,7 @@
 #include "HelpWindow.h"
 #include "StartUp.h"
 #include "TSplashScreen.h"
+#include "WindowState.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -121,8 +123,10 @@ private slots:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Zandolet"));
         const Qt::WindowFlags flags = m_form->windowFlags();
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+        QVERIFY(flags & Qt::WindowMaximizeButtonHint);
+        // It opens at its default size, the smallest it takes.
+        QCOMPARE(m_form->size(), m_form->minimumSize());
+        QVERIFY(m_form->maximumSize().width() > 538);
         auto *menu = m_form->findChild<QMenuBar *>();
         QVERIFY(menu);
         QStringList titles, items;
@@ -358,6 +362,63 @@ private slots:
         QVERIFY(gone.isNull());
         QCOMPARE(prompter.log, QStringList());
         QVERIFY(!QFile::exists(m_dir.filePath("other.ini")));
+    }
+
+    // The window comes back as it closed; the first time, or off every screen,
+    // at its default size in the middle.
+    void windowStateBetweenRuns_data()
+    {
+        QTest::addColumn<QByteArray>("state"); // written before the first run; empty: none
+        QTest::addColumn<QRect>("closedAt");   // the first run's place and size; null: as it opened
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QRect>("expected");   // null: the default size, centred
+        const QRect moved(40, 50, 700, 500);
+        QTest::newRow("first start") << QByteArray() << QRect() << false << QRect();
+        QTest::newRow("moved and resized") << QByteArray() << moved << false << moved;
+        QTest::newRow("maximized") << QByteArray() << moved << true << moved;
+        QTest::newRow("off every screen")
+            << QByteArray("[Window]\r\nLeft=9000\r\nTop=10\r\nWidth=700\r\nHeight=500\r\nMaximized=0\r\n")
+            << QRect() << false << QRect();
+        QTest::newRow("not a state") << QByteArray("[Window]\r\nLeft=x\r\n") << QRect() << false << QRect();
+    }
+    void windowStateBetweenRuns()
+    {
+        QFETCH(QByteArray, state);
+        QFETCH(QRect, closedAt);
+        QFETCH(bool, maximized);
+        QFETCH(QRect, expected);
+        WorkFolder dir;
+        const QString settings = dir.filePath("zandolet.ini");
+        if (!state.isEmpty())
+            writeBytes(WindowState::pathBeside(settings), state);
+        ScriptedPrompter prompter;
+        const auto run = [&] {
+            auto form = makeForm(settings, prompter);
+            (new WindowState(*form, WindowState::pathBeside(settings)))->show();
+            [&] { QVERIFY(QTest::qWaitForWindowExposed(form.get())); }();
+            return form;
+        };
+        auto first = run();
+        if (closedAt.isValid())
+            first->QWidget::setGeometry(closedAt);
+        if (maximized)
+            first->showMaximized();
+        QTRY_COMPARE(first->isMaximized(), maximized);
+        const QRect opened = first->QWidget::geometry();
+        QVERIFY(first->close());
+
+        auto again = run();
+        QTRY_COMPARE(again->isMaximized(), maximized);
+        const QRect restored = maximized ? again->normalGeometry() : again->QWidget::geometry();
+        if (expected.isNull()) {
+            QCOMPARE(restored.size(), again->minimumSize());
+            QCOMPARE(restored, opened);
+            const QRect screen = again->screen()->availableGeometry();
+            QVERIFY(qAbs(restored.center().x() - screen.center().x()) <= 1);
+        } else {
+            QCOMPARE(restored, expected);
+        }
+        QCOMPARE(prompter.log, QStringList());
     }
 };
 

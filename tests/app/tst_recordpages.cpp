@@ -2,6 +2,7 @@
 // Escape, Show Form and Print.
 #include "FieldCatalogue.h"
 #include "FormHarness.h"
+#include "IniFile.h"
 #include "Latin1Guard.h"
 #include "PdfWords.h"
 
@@ -471,6 +472,52 @@ private slots:
         QCOMPARE(m_form->text(field).size(), 1023);
         QCOMPARE(QToolTip::text(), tooLongReason());
         QVERIFY(m_prompter.log.isEmpty());
+    }
+
+    // Closing asks once about a record that differs from what is stored for it.
+    void closingOffersRecordsNotStored_data()
+    {
+        using A = IPrompter::Answer;
+        QTest::addColumn<bool>("shownFirst"); // stored by Show Form before the typing
+        QTest::addColumn<QString>("typed");   // into ContactMail afterwards
+        QTest::addColumn<int>("answer");      // -1: no question expected
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("stored"); // ContactMail in the record file afterwards; empty: no file
+        QTest::newRow("typed, Yes stores") << false << "pat@example.com" << int(A::Yes) << true << "pat@example.com";
+        QTest::newRow("typed, No") << false << "pat@example.com" << int(A::No) << true << "";
+        QTest::newRow("typed, Cancel stays") << false << "pat@example.com" << int(A::Cancel) << false << "";
+        QTest::newRow("shown, unchanged") << true << "" << -1 << true << "old@example.com";
+        QTest::newRow("shown, changed, Yes") << true << "x" << int(A::Yes) << true << "old@example.comx";
+    }
+
+    void closingOffersRecordsNotStored()
+    {
+        QFETCH(bool, shownFirst);
+        QFETCH(QString, typed);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(QString, stored);
+        showPage(2, 0);
+        QTest::keyClicks(nameEdit("Contactname"), "Pat Doe");
+        showPage(2, 1);
+        auto *mail = m_form->control<QLineEdit>("ContactMail");
+        if (shownFirst) {
+            QTest::keyClicks(mail, "old@example.com");
+            m_form->control<QPushButton>("ContactShowForm")->click();
+        }
+        QTest::keyClicks(mail, typed);
+        if (answer >= 0)
+            m_prompter.choices = {IPrompter::Answer(answer)};
+
+        QCOMPARE(m_form->close(), closed);
+        QCOMPARE(m_form->isVisible(), !closed);
+        QCOMPARE(m_prompter.questions, answer < 0 ? QStringList() : QStringList{
+            "These records have changes that are not stored:\n\nContact Pat Doe\n\nStore them before closing?"});
+        const QString record = m_dir->filePath("contacts/Pat Doe.ini");
+        QCOMPARE(IniDocument::load(record).value("ContactReg", "ContactMail"), stored);
+        QCOMPARE(QFile::exists(m_dir->filePath("contacts/Pat Doe.txt")), !stored.isEmpty());
+        QCOMPARE(readBytes(m_dir->filePath("Contacts.cbx")), stored.isEmpty() ? QByteArray() : "Pat Doe\r\n");
+        QCOMPARE(m_prompter.errors, QStringList());
     }
 };
 

@@ -132,19 +132,20 @@ private slots:
         QCOMPARE(form->senderName(), longName.left(255));
         QCOMPARE(form->mailto(), longMailbox);
 
-        // Nothing reaches the file before the window closes.
-        QVERIFY(!readBytes(settingsPath()).contains("smtp.example.org"));
-        form->close();
+        // OK writes the section at once, the same bytes the exit writes again.
         const QByteArray expected = "[Setup]\r\nServer=smtp.example.org:2525\r\nEMail Address=me@example.com\r\n"
                                     "Name=" + longName.left(255).toLatin1() + "\r\nMailto=" + longMailbox.toLatin1() +
                                     "\r\nWhoIs Server=whois.internic.net\r\n";
+        QCOMPARE(readBytes(settingsPath()), expected);
+        form->close();
         QCOMPARE(readBytes(settingsPath()), expected);
         QVERIFY(prompter.errors.isEmpty());
     }
 
     void cancelChangesNothing()
     {
-        writeBytes(settingsPath(), "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n");
+        const QByteArray stored = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n";
+        writeBytes(settingsPath(), stored);
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         runSetup(*form, [](TSetupDlg *d) {
@@ -157,6 +158,7 @@ private slots:
         QCOMPARE(form->senderAddress(), QStringLiteral("b"));
         QCOMPARE(form->senderName(), QStringLiteral("c"));
         QCOMPARE(form->mailto(), QStringLiteral("d"));
+        QCOMPARE(readBytes(settingsPath()), stored);
     }
 
     void closeKeepsOtherSectionsAndUpdatesInPlace()

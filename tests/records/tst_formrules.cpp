@@ -19,6 +19,11 @@ public:
         asked << t;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
+    Answer askYesNoCancel(const QString &t) override
+    {
+        asked << t;
+        return Answer::No;
+    }
     void error(const QString &t) override { asked << "error:" + t; }
     void warning(const QString &t) override { asked << "warning:" + t; }
     void beep() override { asked << "beep"; }

@@ -6,6 +6,7 @@
 #include "MapFields.h"
 #include "RecordStore.h"
 #include "TestDir.h"
+#include "UnstoredChanges.h"
 
 #include <QtTest>
 
@@ -183,6 +184,8 @@ private slots:
     void storedValues_data();
     void storedValues();
     void writeIntoNonWritablePlace();
+    void unstoredChanges_data();
+    void unstoredChanges();
 };
 
 void RecordStoreTest::recordFileKeys_data()
@@ -852,6 +855,46 @@ void RecordStoreTest::writeIntoNonWritablePlace()
         }
     }
     QCOMPARE(readBytes(dir.path("Contacts.cbx")), QByteArray("old\r\n"));
+}
+
+// What closing the window asks about: the fields against what a load of the
+// stored record would give them.
+void RecordStoreTest::unstoredChanges_data()
+{
+    QTest::addColumn<bool>("stored"); // saved first with `before`
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("differs");
+    QTest::newRow("stored, blanks around a value") << true << "OOrgNameEdit" << " Ex Inc " << " Ex Inc " << "New" << false;
+    QTest::newRow("stored, two-line purpose") << true << "PurposeEdit" << "one\r\ntwo " << "one\r\ntwo " << "New" << false;
+    QTest::newRow("stored, changed") << true << "OOrgNameEdit" << "Ex Inc" << "Ex Ltd" << "Modify" << true;
+    QTest::newRow("stored, marked for deletion") << true << "OOrgNameEdit" << "Ex Inc" << "Ex Ltd" << "Delete" << false;
+    QTest::newRow("nothing stored, nothing typed") << false << "OOrgNameEdit" << "" << "" << "New" << false;
+    QTest::newRow("nothing stored, typed") << false << "OOrgNameEdit" << "" << "Ex Inc" << "New" << true;
+}
+
+void RecordStoreTest::unstoredChanges()
+{
+    QFETCH(bool, stored);
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, action);
+    QFETCH(bool, differs);
+    TestDir dir;
+    MapFields f;
+    addRadioGroups(f);
+    f.texts["DomainNameEdit"] = "ex.com";
+    f.texts[field] = before;
+    RecordStore store(f, dir.path(kSettings));
+    if (stored)
+        store.saveRecord(RecordKind::Domain);
+    f.texts[field] = after;
+    f.check(action + "DomainRadio");
+    QCOMPARE(UnstoredChanges::differs(f, RecordKind::Domain), differs);
+    QCOMPARE(UnstoredChanges::kinds(f), differs ? QList<RecordKind>{RecordKind::Domain} : QList<RecordKind>{});
 }
 
 QTEST_GUILESS_MAIN(RecordStoreTest)

@@ -34,6 +34,7 @@ public:
     int beeps = 0;
     QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "P: " before its text
     QList<bool> answers;      // answers to the next questions; Yes when none is left
+    QList<Answer> choices;    // answers to the next Yes/No/Cancel questions; No when none is left
     // Answers the print dialog: configure the printer and return true, or
     // return false for Cancel (the default).
     std::function<bool(QPrinter *)> printerChoice;
@@ -48,6 +49,12 @@ public:
         questions << text;
         log << QStringLiteral("Q: ") + text;
         return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    Answer askYesNoCancel(const QString &text) override
+    {
+        questions << text;
+        log << QStringLiteral("Q: ") + text;
+        return choices.isEmpty() ? Answer::No : choices.takeFirst();
     }
     void error(const QString &text) override
     {

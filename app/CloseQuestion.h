@@ -1,0 +1,10 @@
+#pragma once
+class IFields;
+class IPrompter;
+class RecordStore;
+
+// Before the main window closes: when record pages hold records that are not
+// stored as they stand, asks once whether to store them (as Show Form does).
+// False when the window is to stay open: Cancel, or a store that failed
+// (its error shown).
+bool mayCloseWindow(const IFields &fields, RecordStore &store, IPrompter &prompter);
