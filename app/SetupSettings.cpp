@@ -52,6 +52,7 @@ void SetupSettings::read(const IniDocument &file)
     const QString stored = file.value(kSetup, kPassword);
     mail.password = mail.userName.isEmpty() ? stored : m_passwords.load(stored);
     m_values.whoisServer = whoisOrDefault(file.value(kSetup, kWhoisServer));
+    m_values.lookUp = LookUpSettings::read(file, kSetup);
     emit changed();
 }
 
@@ -86,6 +87,8 @@ void SetupSettings::write()
     }
     // Written last, so that files without it keep their old shape up to here.
     values.emplace_back(kWhoisServer, m_values.whoisServer);
+    for (auto &value : m_values.lookUp.toWrite(stored, kSetup))
+        values.push_back(std::move(value));
     IniFile(m_path).writeStrings(kSetup, values,
                                  filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
 }

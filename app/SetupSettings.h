@@ -4,6 +4,7 @@
 // closes. A send reads the mail part when it starts; the WhoIs page asks the
 // server named here. The password of a login lives in the desktop keyring
 // when one answers.
+#include "LookUpSettings.h"
 #include "MailSettings.h"
 #include "PasswordKeeper.h"
 
@@ -14,6 +15,7 @@ class IniDocument;
 struct SetupValues {
     MailSettings mail;
     QString whoisServer;
+    LookUpSettings lookUp;
 };
 
 class SetupSettings : public QObject {

@@ -38,7 +38,10 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
     m_mail = std::make_unique<TMailWorkflow>(
         TMailWorkflow::Parts{*this, *this, *m_prompter, *m_store, *m_review, m_setup.values().mail, *smtp});
-    connect(&m_setup, &SetupSettings::changed, this, [this] { m_whoisPage->setServer(m_setup.values().whoisServer); });
+    connect(&m_setup, &SetupSettings::changed, this, [this] {
+        m_whoisPage->setServer(m_setup.values().whoisServer);
+        m_whoisPage->setLookUp(m_setup.values().lookUp);
+    });
     connectRecordHandlers();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);

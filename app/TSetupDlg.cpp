@@ -1,6 +1,7 @@
 #include "TSetupDlg.h"
 
 #include "Latin1Guard.h"
+#include "LookUpSettings.h"
 #include "SmtpSecurity.h"
 
 #include <QShortcut>
@@ -21,6 +22,8 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::black);
+    // A resting row's label greys with its field.
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::Text));
     setPalette(pal);
 
     auto *form = new QFormLayout;
@@ -60,6 +63,25 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     securityLabel->setProperty("helpContext", 1031);
     form->insertRow(4, securityLabel, SecurityCombo);
 
+    LookUpWithCombo = new QComboBox(this);
+    LookUpWithCombo->setObjectName(QStringLiteral("LookUpWithCombo"));
+    LookUpWithCombo->addItems(LookUpSettings::names());
+    LookUpWithCombo->setToolTip(
+        QStringLiteral("WHOIS asks the WhoIs server below; RDAP asks the registry that serves the name, over HTTPS."));
+    LookUpWithCombo->setProperty("helpContext", 1031);
+    auto *lookUpLabel = new QLabel(QStringLiteral("Look up with"), this);
+    lookUpLabel->setBuddy(LookUpWithCombo);
+    lookUpLabel->setProperty("helpContext", 1031);
+    int whoisRow = 0;
+    QFormLayout::ItemRole role;
+    form->getWidgetPosition(WhoIsServerEdit, &whoisRow, &role);
+    form->insertRow(whoisRow, lookUpLabel, LookUpWithCombo);
+    connect(LookUpWithCombo, &QComboBox::currentTextChanged, this, [this, form](const QString &name) {
+        const bool whois = LookUpSettings::fromName(name) == LookUpSettings::Protocol::Whois;
+        WhoIsServerEdit->setEnabled(whois);
+        form->labelForField(WhoIsServerEdit)->setEnabled(whois);
+    });
+
     KeyringNote = new QLabel(
         QStringLiteral("No keyring answered: the password stays in the settings file, readable only by you."), this);
     KeyringNote->setObjectName(QStringLiteral("KeyringNote"));
@@ -67,7 +89,6 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     // Two lines at the dialog's width; a fixed-size dialog would squeeze a wrapped label.
     KeyringNote->setMinimumHeight(2 * KeyringNote->fontMetrics().lineSpacing() + 2);
     int passwordRow = 0;
-    QFormLayout::ItemRole role;
     form->getWidgetPosition(PasswordEdit, &passwordRow, &role);
     form->insertRow(passwordRow + 1, static_cast<QWidget *>(nullptr), KeyringNote);
     form->setRowVisible(KeyringNote, false);
@@ -97,18 +118,19 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     // F1 on any field asks for the setup topic.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
-    setClientSize(404, 236);
+    setClientSize(404, 262);
     centerOnScreen();
 }
 
 void TSetupDlg::showKeyringNote(bool show)
 {
     m_form->setRowVisible(KeyringNote, show);
-    setClientSize(404, show ? 278 : 236);
+    setClientSize(404, show ? 304 : 262);
 }
 
 void TSetupDlg::setValues(const SetupValues &values)
 {
+    m_given = values;
     const MailSettings &mail = values.mail;
     ServerEdit->setText(mail.server);
     UserAddressEdit->setText(mail.senderAddress);
@@ -118,11 +140,12 @@ void TSetupDlg::setValues(const SetupValues &values)
     LoginNameEdit->setText(mail.userName);
     PasswordEdit->setText(mail.password);
     WhoIsServerEdit->setText(values.whoisServer);
+    LookUpWithCombo->setCurrentText(LookUpSettings::name(values.lookUp.protocol));
 }
 
 SetupValues TSetupDlg::values() const
 {
-    SetupValues values;
+    SetupValues values = m_given;
     MailSettings &mail = values.mail;
     mail.server = ServerEdit->text();
     mail.senderAddress = UserAddressEdit->text();
@@ -132,5 +155,6 @@ SetupValues TSetupDlg::values() const
     mail.userName = LoginNameEdit->text();
     mail.password = PasswordEdit->text();
     values.whoisServer = WhoIsServerEdit->text();
+    values.lookUp.protocol = LookUpSettings::fromName(LookUpWithCombo->currentText());
     return values;
 }

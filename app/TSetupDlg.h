@@ -9,7 +9,7 @@ class QLineEdit;
 
 // The "Setup" dialog: SMTP server, the user's address and name, the
 // mailbox registrations go to, how to reach a server that wants encryption
-// and a login, and the server the WhoIs page asks.
+// and a login, and how the WhoIs page looks names up (the server it asks).
 class TSetupDlg : public TGradientForm {
     Q_OBJECT
 public:
@@ -26,6 +26,8 @@ public:
     QComboBox *SecurityCombo;
     QLineEdit *LoginNameEdit;
     QLineEdit *PasswordEdit;
+    // "WHOIS" or "RDAP"; RDAP finds its servers itself, so the WhoIs server rests.
+    QComboBox *LookUpWithCombo;
     QLineEdit *WhoIsServerEdit;
     // Under the password: no keyring answered, so the settings file keeps it.
     QLabel *KeyringNote;
@@ -33,6 +35,8 @@ public:
     void showKeyringNote(bool show);
 
 private:
+    // What the dialog was opened with; values() keeps what it does not show.
+    SetupValues m_given;
     QFormLayout *m_form;
 
 signals:

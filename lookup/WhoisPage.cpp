@@ -3,6 +3,7 @@
 #include "EIPPort.h"
 #include "IPrompter.h"
 #include "LookUpText.h"
+#include "RdapLookup.h"
 #include "TIPPort.h"
 
 #include <QHostInfo>
@@ -70,7 +71,20 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
 void WhoisPage::setServer(const QString &server)
 {
     m_server = server;
-    bLookUp->setToolTip(QStringLiteral("Searches ") + server + QStringLiteral(" for the name you entered to the left."));
+    updateHint();
+}
+
+void WhoisPage::setLookUp(const LookUpSettings &settings)
+{
+    m_lookUp = settings;
+    updateHint();
+}
+
+void WhoisPage::updateHint()
+{
+    const bool rdap = m_lookUp.protocol == LookUpSettings::Protocol::Rdap;
+    bLookUp->setToolTip(QStringLiteral("Searches ") + (rdap ? QStringLiteral("RDAP") : m_server) +
+                        QStringLiteral(" for the name you entered to the left."));
 }
 
 void WhoisPage::bLookUpClick()
@@ -87,6 +101,8 @@ void WhoisPage::bLookUpClick()
     }
     const quint64 run = beginRun();
     m_typed = typed;
+    if (m_lookUp.protocol == LookUpSettings::Protocol::Rdap)
+        return rdapLookUp(typed);
     m_query = queryLine(typed, true);
     const WhoisServer first = whoisServer(m_server, options().whoisPort);
     m_asked = {first};
@@ -203,6 +219,30 @@ void WhoisPage::IPPort1Disconnected(QObject *, int statusCode, const QString &de
     followReferral(currentRun(), to);
 }
 
+void WhoisPage::rdapLookUp(const QString &typed)
+{
+    // One job per look-up: ending it also closes the connections it opened.
+    RdapLookup::Options o;
+    o.bootstrapUrl = m_lookUp.rdapBootstrap;
+    o.connectTimeoutMs = options().connectWaitMs;
+    o.totalTimeoutMs = options().idleWaitMs;
+    m_rdap = new RdapLookup(o, this);
+    // Its steps and the reason it ended early are lines of the answer.
+    connect(m_rdap, &RdapLookup::statusLine, this, &WhoisPage::addLine);
+    connect(m_rdap, &RdapLookup::errorLine, this, &WhoisPage::addLine);
+    connect(m_rdap, &RdapLookup::answerLines, this, [this](const QStringList &lines) {
+        // Set off from the steps, as a WHOIS answer is from "Connected.".
+        if (!std::exchange(m_rdapAnswered, true))
+            addLine(QString());
+        for (const QString &line : lines)
+            addLine(line);
+    });
+    connect(m_rdap, &RdapLookup::done, this, &WhoisPage::finishRun);
+    m_rdapAnswered = false;
+    clearLines();
+    m_rdap->start(typed);
+}
+
 void WhoisPage::followReferral(quint64 run, const WhoisServer &to)
 {
     QStringList names;
@@ -241,6 +281,17 @@ void WhoisPage::askReferral(quint64 run, const WhoisServer &to)
             return;
         finishRun();
         addLine(referralFailed(to.host, e.Message()));
+    }
+}
+
+void WhoisPage::abortTransport()
+{
+    PortLookUpPage::abortTransport();
+    if (RdapLookup *rdap = std::exchange(m_rdap, nullptr)) {
+        // Nothing of it reaches the page after this.
+        rdap->abort();
+        rdap->disconnect(this);
+        rdap->deleteLater();
     }
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // The WhoIs page: asks the WHOIS server for the typed name and follows up to
-// two referrals in the answers, never back to a server already asked.
+// two referrals in the answers, never back to a server already asked; or,
+// when the settings say so, asks the name's RDAP service.
+#include "LookUpSettings.h"
 #include "PortLookUpPage.h"
 #include "WhoisReferral.h"
 
 #include <optional>
 
 class QPlainTextEdit;
+class RdapLookup;
 class TIPPort;
 
 class WhoisPage : public PortLookUpPage {
@@ -19,6 +22,8 @@ public:
     // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
     void setServer(const QString &server);
     QString server() const { return m_server; }
+    // WHOIS or RDAP, for the next look-up; the button's hint says which.
+    void setLookUp(const LookUpSettings &settings);
 
     TIPPort *IPPort1 = nullptr;
     QLineEdit *tDomain = nullptr;
@@ -36,15 +41,22 @@ public:
 
 protected:
     void editKeyPress(char &key) override;
+    void abortTransport() override;
     void connectTimedOut() override;
     void showLines(const QStringList &lines) override;
     void clearShown() override;
 
 private:
+    void updateHint();
+    void rdapLookUp(const QString &typed);
     void followReferral(quint64 run, const WhoisServer &to);
     void askReferral(quint64 run, const WhoisServer &to);
 
     QString m_server;
+    LookUpSettings m_lookUp;
+    // The RDAP look-up under way or last done, a child of the page.
+    RdapLookup *m_rdap = nullptr;
+    bool m_rdapAnswered = false;
     // The running query: what was typed and is sent, the servers asked in
     // order, and the referral the current answer names.
     QString m_typed;

@@ -1,6 +1,8 @@
 // The "Setup" section: read at start-up, changed by the setup dialog,
 // written when the main window closes.
 #include "FormHarness.h"
+#include "IniFile.h"
+#include "LookUpSettings.h"
 #include "SettingsLocation.h"
 #include "TSetupDlg.h"
 
@@ -185,6 +187,52 @@ private slots:
         // An emptied field gives the default back rather than a page with nothing to ask.
         runSetup(*again, [](TSetupDlg *d) { d->WhoIsServerEdit->clear(); }, QDialog::Accepted);
         QCOMPARE(shownSettings(*again).whoisServer, QStringLiteral("whois.internic.net"));
+        QVERIFY(prompter.log.isEmpty());
+    }
+
+    // How the WhoIs page looks names up: "Look Up With" after the others and
+    // only once used; "RDAP Bootstrap" is only read.
+    void lookUpSetting_data()
+    {
+        QTest::addColumn<QByteArray>("stored");  // after the four original keys
+        QTest::addColumn<QString>("choice");     // made in the setup dialog; empty: not opened
+        QTest::addColumn<QByteArray>("written"); // after the four original keys
+        QTest::addColumn<QString>("bootstrap");
+        const QByteArray whois = "WhoIs Server=whois.internic.net\r\n";
+        const QByteArray own = "RDAP Bootstrap=https://rdap.example.net/dns.json\r\n";
+        const QString iana = "https://data.iana.org/rdap/dns.json";
+        QTest::newRow("older file") << QByteArray() << "" << whois << iana;
+        QTest::newRow("WHOIS kept") << QByteArray() << "WHOIS" << whois << iana;
+        QTest::newRow("RDAP chosen") << QByteArray() << "RDAP" << whois + "Look Up With=RDAP\r\n" << iana;
+        QTest::newRow("back to WHOIS") << whois + "Look Up With=RDAP\r\n" << "WHOIS" << whois + "Look Up With=WHOIS\r\n"
+                                       << iana;
+        QTest::newRow("any case") << whois + "look up with=rdap\r\n" << "" << whois + "Look Up With=RDAP\r\n" << iana;
+        QTest::newRow("own bootstrap file") << own + whois + "Look Up With=RDAP\r\n" << ""
+                                            << own + whois + "Look Up With=RDAP\r\n" << "https://rdap.example.net/dns.json";
+    }
+    void lookUpSetting()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, choice);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, bootstrap);
+        const QByteArray original = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\n";
+        writeBytes(settingsPath(), original + stored);
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        if (!choice.isEmpty())
+            runSetup(*form, [&](TSetupDlg *d) {
+                QCOMPARE(d->LookUpWithCombo->currentText(), stored.contains("=RDAP") ? "RDAP" : "WHOIS");
+                QCOMPARE(d->LookUpWithCombo->nextInFocusChain(), d->WhoIsServerEdit);
+                d->LookUpWithCombo->setCurrentText(choice);
+                QCOMPARE(d->WhoIsServerEdit->isEnabled(), choice == "WHOIS");
+            }, QDialog::Accepted);
+        const QString searched = written.contains("=RDAP") ? "RDAP" : "whois.internic.net";
+        QCOMPARE(form->findChild<QWidget *>("bLookUp")->toolTip(),
+                 "Searches " + searched + " for the name you entered to the left.");
+        form->close();
+        QCOMPARE(readBytes(settingsPath()), original + written);
+        QCOMPARE(LookUpSettings::read(IniDocument::parse(original + stored), "Setup").rdapBootstrap.toString(), bootstrap);
         QVERIFY(prompter.log.isEmpty());
     }
 

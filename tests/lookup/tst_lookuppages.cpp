@@ -1,8 +1,10 @@
 // The WhoIs and Finger pages against loopback peers: scripted WHOIS and
-// Finger servers, Debian's whois client and Debian's fingerd.
+// Finger servers, Debian's whois client, Debian's fingerd and an HTTPS server
+// for RDAP.
 #include "FingerPage.h"
 #include "FormHarness.h"
 #include "LookUpPeers.h"
+#include "RdapServer.h"
 #include "ReplyLimit.h"
 #include "ScriptedServer.h"
 #include "TIPPort.h"
@@ -13,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSslConfiguration>
 #include <QTabWidget>
 
 #include <pwd.h>
@@ -49,6 +52,8 @@ int openSockets()
 class TestLookUpPages : public QObject {
     Q_OBJECT
     ScriptedPrompter m_prompter;
+    RdapServer m_rdap{ZANDOLET_TEST_DATA "/rdap"};
+    QTemporaryDir m_cache;
     std::unique_ptr<QWidget> m_window;
     WhoisPage *m_whois = nullptr;
     FingerPage *m_finger = nullptr;
@@ -111,6 +116,15 @@ class TestLookUpPages : public QObject {
     }
 
 private slots:
+    void initTestCase()
+    {
+        // RDAP's bootstrap copy goes to a folder of the test's own; its server is trusted as the system's are.
+        qputenv("XDG_CACHE_HOME", m_cache.path().toLocal8Bit());
+        QVERIFY2(m_rdap.Start(), qPrintable(m_rdap.ErrorText()));
+        QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
+        trusted.addCaCertificates(m_rdap.Authority());
+        QSslConfiguration::setDefaultConfiguration(trusted);
+    }
     void cleanup() { m_window.reset(); }
 
     void whoisShowsWhatTheWhoisClientPrints()
@@ -426,6 +440,55 @@ private slots:
         QVERIFY(!page->running());
         QCOMPARE(openSockets(), sockets);
         QCOMPARE(m_prompter.log, QStringList{});
+    }
+
+    // With RDAP the page shows the look-up's steps and records, and ends it
+    // as it ends a WHOIS look-up. example.slow is never answered.
+    void whoisOverRdap_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("then"); // an Escape, a second click, or a newer name
+        QTest::addColumn<QStringList>("shown");
+        const QString data = ZANDOLET_TEST_DATA "/rdap/";
+        const QStringList asking{"Looking up the RDAP service for .com...", "Asking 127.0.0.1..."};
+        const QStringList slow{"Looking up the RDAP service for .slow...", "Asking 127.0.0.1..."};
+        QTest::newRow("answer") << "example.com" << ""
+                                << asking + QStringList{""} + textLines(data + "registry/example.com.expected") +
+                                       QStringList{"", "--- 127.0.0.1 ---"} + textLines(data + "registrar/example.com.expected");
+        QTest::newRow("no match") << "nosuch.com" << "" << asking + QStringList{"No match for nosuch.com."};
+        QTest::newRow("Escape") << "example.slow" << "Escape" << slow + QStringList{LookUpPage::stoppedText()};
+        QTest::newRow("second click") << "example.slow" << "click" << slow + QStringList{LookUpPage::stoppedText()};
+        QTest::newRow("newer look-up") << "example.slow" << "nosuch.com" << asking + QStringList{"No match for nosuch.com."};
+    }
+    void whoisOverRdap()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, then);
+        QFETCH(QStringList, shown);
+        newPages("127.0.0.1", closedPort(), 15000, 10000);
+        LookUpSettings rdap;
+        rdap.protocol = LookUpSettings::Protocol::Rdap;
+        rdap.rdapBootstrap = m_rdap.Url("/dns.json");
+        m_whois->setLookUp(rdap);
+        QCOMPARE(m_whois->bLookUp->toolTip(), "Searches RDAP for the name you entered to the left.");
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const int sockets = openSockets();
+        lookUp("WhoIs", name, true);
+        if (!then.isEmpty()) {
+            QTRY_COMPARE(lines("WhoIs").last(), QStringLiteral("Asking 127.0.0.1..."));
+            if (then == "Escape")
+                QTest::keyClick(m_window->windowHandle(), Qt::Key_Escape);
+            else if (then == "click")
+                QTest::mouseClick(m_whois->bLookUp, Qt::LeftButton);
+            else
+                lookUp("WhoIs", then, true);
+        }
+        QTRY_VERIFY(!m_whois->running());
+        QTest::qWait(200); // nothing of an ended look-up shows later
+        QCOMPARE(lines("WhoIs"), shown);
+        QTRY_COMPARE(openSockets(), sockets);
+        QVERIFY(m_prompter.log.isEmpty());
     }
 
     void fingerAgainstFingerd()

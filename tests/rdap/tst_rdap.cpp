@@ -1,28 +1,20 @@
 // RDAP look-ups: the bootstrap file and its kept copy, answers as lines, and
-// whole look-ups against a real HTTPS server (Python's http.server) with an
-// authority and a certificate made here by openssl.
+// whole look-ups against a real HTTPS server (Python's http.server, see
+// tests/support/RdapServer).
 #include "RdapAnswerFormatter.h"
 #include "RdapBootstrap.h"
 #include "RdapBootstrapCache.h"
 #include "RdapLookup.h"
+#include "RdapServer.h"
 #include "TestFiles.h"
 
 #include <QDirIterator>
-#include <QProcess>
 #include <QTcpServer>
 #include <QtTest>
 
 namespace {
 
 const QString kData = QStringLiteral(ZANDOLET_TEST_DATA "/rdap");
-
-QStringList fileLines(const QString &path)
-{
-    QString text = QString::fromUtf8(readBytes(path));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text.split(QLatin1Char('\n'));
-}
 
 QStringList prefixed(const QString &prefix, const QStringList &lines)
 {
@@ -63,7 +55,6 @@ class TestRdap : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void serviceChoice_data();
     void serviceChoice();
@@ -81,78 +72,33 @@ private slots:
     void endedEarly();
 
 private:
-    bool makeCertificates();
-    QUrl url(const QString &path, quint16 port = 0) const
-    {
-        return QUrl(QStringLiteral("https://127.0.0.1:%1%2").arg(port ? port : m_port).arg(path));
-    }
+    QUrl url(const QString &path, quint16 port = 0) const { return m_server.Url(path, port); }
     RdapLookup::Options options(const QUrl &bootstrap = {}) const
     {
         RdapLookup::Options o;
         o.bootstrapUrl = bootstrap.isEmpty() ? url("/dns.json") : bootstrap;
         o.cacheFolder = m_cache->path();
-        o.extraCaCertificates = m_ca;
+        o.extraCaCertificates = m_server.Authority();
         return o;
     }
     // The requests the server saw since the last call: "GET <path> <Accept>".
-    QStringList requests()
-    {
-        return QString::fromUtf8(m_server.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    }
+    QStringList requests() { return m_server.Requests(); }
     // The lines of a whole look-up of example.com, both records.
     QStringList fullAnswer(const QString &tld) const
     {
         return QStringList{"S: Looking up the RDAP service for ." + tld + "...", "S: Asking 127.0.0.1..."} +
-               prefixed("A: ", fileLines(kData + "/registry/example.com.expected")) +
+               prefixed("A: ", textLines(kData + "/registry/example.com.expected")) +
                QStringList{"A: ", "A: --- 127.0.0.1 ---"} +
-               prefixed("A: ", fileLines(kData + "/registrar/example.com.expected")) + QStringList{"done"};
+               prefixed("A: ", textLines(kData + "/registrar/example.com.expected")) + QStringList{"done"};
     }
 
-    QTemporaryDir m_dir;
     std::unique_ptr<QTemporaryDir> m_cache;
-    QList<QSslCertificate> m_ca;
-    QProcess m_server;
-    quint16 m_port = 0;
+    RdapServer m_server{kData};
 };
-
-bool TestRdap::makeCertificates()
-{
-    const QString ec = QStringLiteral("ec_paramgen_curve:prime256v1");
-    const QList<QStringList> steps = {
-        {"req", "-x509", "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days", "2", "-subj", "/CN=Zandolet Test Authority",
-         "-keyout", m_dir.filePath("ca.key"), "-out", m_dir.filePath("ca.pem")},
-        {"req", "-x509", "-CA", m_dir.filePath("ca.pem"), "-CAkey", m_dir.filePath("ca.key"), "-newkey", "ec", "-pkeyopt", ec,
-         "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-addext",
-         "basicConstraints=CA:FALSE", "-keyout", m_dir.filePath("server.key"), "-out", m_dir.filePath("server.pem")}};
-    for (const QStringList &args : steps) {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"), args);
-        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-            qWarning("openssl: %s", openssl.readAllStandardError().constData());
-            return false;
-        }
-    }
-    m_ca = QSslCertificate::fromPath(m_dir.filePath("ca.pem"));
-    return m_ca.size() == 1;
-}
 
 void TestRdap::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QVERIFY(makeCertificates());
-    m_server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(RDAP_SERVER_SCRIPT), m_dir.filePath("server.pem"),
-                                                       m_dir.filePath("server.key"), kData});
-    QVERIFY(m_server.waitForStarted());
-    QVERIFY(QTest::qWaitFor([this] { return m_server.canReadLine() || m_server.state() != QProcess::Running; }, 15000));
-    const QByteArray first = m_server.readLine().trimmed();
-    QVERIFY2(first.startsWith("PORT "), m_server.readAllStandardError().constData());
-    m_port = first.mid(5).toUShort();
-}
-
-void TestRdap::cleanupTestCase()
-{
-    m_server.kill();
-    m_server.waitForFinished();
+    QVERIFY2(m_server.Start(), qPrintable(m_server.ErrorText()));
 }
 
 void TestRdap::init()
@@ -235,7 +181,7 @@ void TestRdap::answers()
     QFETCH(QString, file);
     const RdapAnswer answer = RdapAnswerFormatter::format(readBytes(file));
     const QStringList shown = answer.refusal.isEmpty() ? answer.lines : QStringList{"refused: " + answer.refusal};
-    QCOMPARE(shown, fileLines(file.chopped(5) + ".expected"));
+    QCOMPARE(shown, textLines(file.chopped(5) + ".expected"));
 }
 
 void TestRdap::lookup_data()
@@ -254,7 +200,7 @@ void TestRdap::lookup_data()
     };
     const auto refused = [&](const QString &name) {
         return failing("com", "127.0.0.1", "The answer from 127.0.0.1 is not an RDAP domain record: " +
-                                               fileLines(kData + "/registry/" + name + ".expected").first().mid(9) + ".");
+                                               textLines(kData + "/registry/" + name + ".expected").first().mid(9) + ".");
     };
     const QString local = "127.0.0.1";
     QTest::newRow("both records") << "example.com" << true << fullAnswer("com")
@@ -262,7 +208,7 @@ void TestRdap::lookup_data()
     QTest::newRow("IDN in ASCII form")
         << " FÓO.com " << true
         << QStringList{"S: Looking up the RDAP service for .com...", "S: Asking 127.0.0.1..."} +
-               prefixed("A: ", fileLines(kData + "/registry/xn--fo-5ja.com.expected")) + QStringList{"done"}
+               prefixed("A: ", textLines(kData + "/registry/xn--fo-5ja.com.expected")) + QStringList{"done"}
         << "GET /registry/domain/xn--fo-5ja.com application/rdap+json";
     QTest::newRow("no match") << "nosuch.com" << true << failing("com", local, "No match for nosuch.com.")
                               << "GET /dns.json application/json";
@@ -339,9 +285,9 @@ void TestRdap::keptBootstrap()
     QFETCH(bool, serverUp);
     QFETCH(QStringList, before);
     QFETCH(bool, fetched);
-    const QUrl bootstrap = url("/dns.json", serverUp ? m_port : closedPort());
+    const QUrl bootstrap = url("/dns.json", serverUp ? 0 : closedPort());
     const RdapBootstrapCache cache(m_cache->path(), bootstrap);
-    const QByteArray copy = readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_port));
+    const QByteArray copy = readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_server.Port()));
     const QDateTime saved = QDateTime::currentDateTimeUtc().addSecs(-3600 * age);
     if (age >= 0) {
         writeBytes(cache.filePath(), copy);

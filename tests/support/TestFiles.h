@@ -45,3 +45,12 @@ inline void writeBytes(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
 }
+
+// A UTF-8 text file's lines, without the last line's end.
+inline QStringList textLines(const QString &path)
+{
+    QString text = QString::fromUtf8(readBytes(path));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
