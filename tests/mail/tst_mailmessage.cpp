@@ -231,18 +231,27 @@ void TestMailMessage::addressListsCopy_data()
 void TestMailMessage::addressListsCopy()
 {
     QFETCH(int, list);
-    using Setter = void (TmsMessage::*)(const TmsAddressList &);
-    using Getter = TmsAddressList *(TmsMessage::*)() const;
-    const Setter set[] = {&TmsMessage::SetRecipients, &TmsMessage::SetCC, &TmsMessage::SetBCC};
-    const Getter get[] = {&TmsMessage::Recipients, &TmsMessage::CC, &TmsMessage::BCC};
     TmsAddressList source;
     source.AddAddress(QStringLiteral("a@x"), QStringLiteral("A"));
     source.Add()->SetAddress(QStringLiteral("b@x"));
     TmsMessage message;
-    (message.*set[list])(source);
+    const TmsAddressList *copy = nullptr;
+    switch (list) {
+    case 0:
+        message.SetRecipients(source);
+        copy = message.Recipients();
+        break;
+    case 1:
+        message.SetCC(source);
+        copy = message.CC();
+        break;
+    default:
+        message.SetBCC(source);
+        copy = message.BCC();
+        break;
+    }
     source.Items(0)->SetName(QStringLiteral("changed"));
     source.Clear();
-    const TmsAddressList *copy = (message.*get[list])();
     QCOMPARE(copy->Count(), 2);
     QCOMPARE(copy->Items(0)->Name(), QStringLiteral("A"));
     QCOMPARE(copy->Items(1)->Address(), QStringLiteral("b@x"));
