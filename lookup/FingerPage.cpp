@@ -63,8 +63,10 @@ void FingerPage::fingerlookupClick()
         QCoreApplication::processEvents();
         if (!isCurrent(run) || !resolve(run, m_fingerHost, options().fingerPort))
             return;
-        addLine(QStringLiteral("Connecting to ") + IPPort2->RemoteHost() +
-                QStringLiteral("...   Will time out in 15 seconds"));
+        // The announced time is the wait this page really has.
+        addLine(QStringLiteral("Connecting to %1...   Will time out in %2 seconds")
+                    .arg(IPPort2->RemoteHost())
+                    .arg((options().connectWaitMs + 999) / 1000));
         connectNow();
     } catch (const EIPPort &e) {
         if (!isCurrent(run))
