@@ -112,18 +112,8 @@ void FingerPage::IPPort2Connected(QObject *, int statusCode, const QString &desc
 
 void FingerPage::IPPort2DataIn(QObject *, const QByteArray &text, bool)
 {
-    if (!running())
+    if (!running() || !admit(text.size()))
         return;
-    switch (admit(text.size())) {
-    case Admit::Drop:
-        return;
-    case Admit::Cut:
-        end();
-        addLine(ReplyLimit::cutText());
-        return;
-    case Admit::Take:
-        break;
-    }
     addLine(shownLine(text));
 }
 

@@ -184,13 +184,17 @@ void LookUpPage::idleCheck()
     addLine(noAnswerText());
 }
 
-LookUpPage::Admit LookUpPage::admit(qsizetype bytes)
+bool LookUpPage::admit(qsizetype bytes)
 {
     m_sinceByte.restart();
     m_answered = true;
     if (m_limit.exceeded())
-        return Admit::Drop;
-    return m_limit.admit(bytes) ? Admit::Take : Admit::Cut;
+        return false;
+    if (m_limit.admit(bytes))
+        return true;
+    end();
+    addLine(ReplyLimit::cutText());
+    return false;
 }
 
 void LookUpPage::answerEnded()

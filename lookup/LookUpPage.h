@@ -67,9 +67,10 @@ protected:
     virtual void connectTimedOut() = 0;
     // The answer's server is connected: the wait for its bytes begins.
     void startAnswer();
-    enum class Admit { Take, Cut, Drop };
-    // Counts one received piece against the bound; Cut once, then Drop.
-    Admit admit(qsizetype bytes);
+    // Counts one received piece against the bound: true when it is to be
+    // shown. The first piece past the bound ends the look-up with the line
+    // that says the answer was cut.
+    bool admit(qsizetype bytes);
     // The server closed: says so when it sent not one line.
     void answerEnded();
 

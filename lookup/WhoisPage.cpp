@@ -178,18 +178,8 @@ void WhoisPage::IPPort1Connected(QObject *, int statusCode, const QString &descr
 
 void WhoisPage::IPPort1DataIn(QObject *, const QByteArray &text, bool)
 {
-    if (!running())
+    if (!running() || !admit(text.size()))
         return;
-    switch (admit(text.size())) {
-    case Admit::Drop:
-        return;
-    case Admit::Cut:
-        end();
-        addLine(ReplyLimit::cutText());
-        return;
-    case Admit::Take:
-        break;
-    }
     const QString line = shownLine(text);
     if (!m_referral && m_asked.size() <= MaxReferrals)
         m_referral = whoisReferral(line, options().whoisPort);
