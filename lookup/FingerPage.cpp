@@ -69,30 +69,19 @@ void FingerPage::fingerlookupClick()
                     .arg((options().connectWaitMs + 999) / 1000));
         connectNow();
     } catch (const EIPPort &e) {
-        if (!isCurrent(run))
-            return;
-        finishRun();
-        addException(e.Message());
+        failRun(run, exceptionText(e.Message()));
     }
 }
 
 void FingerPage::tHostKeyPress(QObject *, char &key)
 {
-    if (key != 13)
-        return;
-    key = 0;
-    fingerlookup->click();
+    clickOnEnter(key);
 }
 
 void FingerPage::connectTimedOut()
 {
-    if (!running())
-        return;
-    const quint64 run = currentRun();
-    end();
-    prompter().warning(QStringLiteral("Connection timed out."));
-    if (currentRun() == run)
-        clearLines();
+    if (running())
+        connectionTimedOut();
 }
 
 void FingerPage::IPPort2Connected(QObject *, int statusCode, const QString &description)

@@ -142,6 +142,31 @@ void LookUpPage::finishRun()
     m_idleWait.stop();
 }
 
+void LookUpPage::failRun(quint64 run, const QString &line)
+{
+    if (!isCurrent(run))
+        return;
+    finishRun();
+    addLine(line);
+}
+
+void LookUpPage::connectionTimedOut()
+{
+    const quint64 run = currentRun();
+    end();
+    m_prompter.warning(QStringLiteral("Connection timed out."));
+    if (currentRun() == run)
+        clearLines();
+}
+
+void LookUpPage::clickOnEnter(char &key)
+{
+    if (key != 13)
+        return;
+    key = 0;
+    m_button->click();
+}
+
 void LookUpPage::end()
 {
     // Not running first: events the ending fires belong to no look-up.

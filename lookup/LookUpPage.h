@@ -75,7 +75,14 @@ protected:
     void answerEnded();
 
     void addLine(const QString &line);
-    void addException(const QString &message) { addLine(QStringLiteral("Exception: ") + message); }
+    static QString exceptionText(const QString &message) { return QStringLiteral("Exception: ") + message; }
+    // Ends `run`, if it is still the page's, with `line` as its last word.
+    void failRun(quint64 run, const QString &line);
+    // No connection within the wait: the box, then the answer is emptied
+    // unless a newer look-up started while the box was up.
+    void connectionTimedOut();
+    // Enter in the edit clicks the page's button and is swallowed.
+    void clickOnEnter(char &key);
     // Shows all lines waiting for the next batch now.
     void flushLines();
     // Empties the page's answer, lines waiting included.

@@ -117,36 +117,25 @@ void WhoisPage::bLookUpClick()
         addLine(QStringLiteral("Connecting to ") + IPPort1->RemoteHost() + QStringLiteral(" ..."));
         connectNow();
     } catch (const EIPPort &e) {
-        if (!isCurrent(run))
-            return;
-        finishRun();
-        addException(e.Message());
+        failRun(run, exceptionText(e.Message()));
     }
 }
 
 void WhoisPage::tDomainKeyPress(QObject *, char &key)
 {
-    if (key != 13)
-        return;
-    key = 0;
-    bLookUp->click();
+    clickOnEnter(key);
 }
 
 void WhoisPage::connectTimedOut()
 {
     if (!running())
         return;
-    const bool referral = m_asked.size() > 1;
-    const quint64 run = currentRun();
-    end();
-    if (referral) {
+    if (m_asked.size() > 1) {
+        end();
         addLine(referralFailed(m_asked.last().host, QStringLiteral("no answer in time.")));
         return;
     }
-    prompter().warning(QStringLiteral("Connection timed out."));
-    // A look-up started while the box was up keeps its lines.
-    if (currentRun() == run)
-        clearLines();
+    connectionTimedOut();
 }
 
 void WhoisPage::IPPort1Connected(QObject *, int statusCode, const QString &description)
@@ -267,10 +256,7 @@ void WhoisPage::askReferral(quint64 run, const WhoisServer &to)
             return;
         connectNow();
     } catch (const EIPPort &e) {
-        if (!isCurrent(run))
-            return;
-        finishRun();
-        addLine(referralFailed(to.host, e.Message()));
+        failRun(run, referralFailed(to.host, e.Message()));
     }
 }
 
