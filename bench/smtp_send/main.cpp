@@ -177,6 +177,34 @@ void Throughput(qint64 megabytes, int rounds)
 
 // A server in its own process that greets with one 10 MB line, or with a line
 // that never ends; prints the CPU SendMail spends until it gives up.
+// What one send of an empty message to a local peer came to.
+struct Outcome {
+    double wall;
+    double cpu;
+    QString text;
+};
+
+Outcome SendEmpty(quint16 port, int timeOut = 0)
+{
+    TmsMessage message;
+    FillMessage(message, 0);
+    TmsSMTP smtp;
+    smtp.SetServer(QStringLiteral("127.0.0.1:%1").arg(port));
+    if (timeOut > 0)
+        smtp.SetTimeOut(timeOut);
+    smtp.SetMailMessage(&message);
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    QString text = QStringLiteral("no error");
+    try {
+        smtp.SendMail();
+    } catch (const Exception &e) {
+        text = e.Message();
+    }
+    return {clock.nsecsElapsed() / 1e9, CpuSeconds() - cpu0, text};
+}
+
 void HostileLine(bool ends)
 {
     const char *script = R"(import socket, sys
@@ -199,24 +227,10 @@ except OSError:
         std::printf("hostile line: skipped, no server\n");
         return;
     }
-    const int port = server.readLine().trimmed().toInt();
-    TmsMessage message;
-    FillMessage(message, 0);
-    TmsSMTP smtp;
-    smtp.SetServer(QStringLiteral("127.0.0.1:%1").arg(port));
-    smtp.SetMailMessage(&message);
-    const double cpu0 = CpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    QString outcome = QStringLiteral("no error");
-    try {
-        smtp.SendMail();
-    } catch (const Exception &e) {
-        outcome = e.Message();
-    }
+    const Outcome out = SendEmpty(quint16(server.readLine().trimmed().toInt()));
     std::printf("%s: refused after %.3f s, CPU %.3f s (goal <= 0.5 s): %s\n",
-                ends ? "greeting of one 10 MB line" : "greeting that never ends", clock.nsecsElapsed() / 1e9,
-                CpuSeconds() - cpu0, qPrintable(outcome));
+                ends ? "greeting of one 10 MB line" : "greeting that never ends", out.wall, out.cpu,
+                qPrintable(out.text));
     server.kill();
     server.waitForFinished();
 }
@@ -228,25 +242,9 @@ void IdleWait(int seconds)
     QTcpServer silent;
     silent.setMaxPendingConnections(1);
     silent.listen(QHostAddress::LocalHost, 0);
-    TmsMessage message;
-    FillMessage(message, 0);
-    TmsSMTP smtp;
-    smtp.SetServer(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
-    smtp.SetTimeOut(seconds);
-    smtp.SetMailMessage(&message);
-    const double cpu0 = CpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    QString outcome = QStringLiteral("no error");
-    try {
-        smtp.SendMail();
-    } catch (const Exception &e) {
-        outcome = e.Message();
-    }
-    const double wall = clock.nsecsElapsed() / 1e9;
-    const double cpu = CpuSeconds() - cpu0;
-    std::printf("wait of %.1f s (%s): CPU %.1f ms, %.3f%% of a core (goal < 1%%)\n", wall, qPrintable(outcome),
-                cpu * 1000, 100 * cpu / wall);
+    const Outcome out = SendEmpty(silent.serverPort(), seconds);
+    std::printf("wait of %.1f s (%s): CPU %.1f ms, %.3f%% of a core (goal < 1%%)\n", out.wall, qPrintable(out.text),
+                out.cpu * 1000, 100 * out.cpu / out.wall);
 }
 
 } // namespace
