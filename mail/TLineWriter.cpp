@@ -1,9 +1,10 @@
 #include "TLineWriter.h"
 
 #include "Exception.h"
+#include "TBackgroundWrite.h"
 #include "TEventSlice.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -11,6 +12,8 @@
 
 namespace {
 constexpr qsizetype BufferSize = 1 << 18;
+// Handing a buffer over costs two thread switches; larger ones keep that small.
+constexpr qsizetype BackgroundBufferSize = 1 << 20;
 }
 
 TLineWriter::TLineWriter(QIODevice &out, TEventSlice &slice) : m_out(out), m_slice(slice)
@@ -68,7 +71,7 @@ void TLineWriter::WriteLine(const char *data, qsizetype size)
 char *TLineWriter::Reserve(qsizetype size)
 {
     if (m_used + size > m_buffer.size()) {
-        Flush();
+        Pass(true);
         if (size > m_buffer.size())
             m_buffer.resize(size);
     }
@@ -80,11 +83,27 @@ void TLineWriter::Commit(qsizetype size)
     m_used += size;
 }
 
-void TLineWriter::Flush()
+void TLineWriter::Pass(bool moreToCome)
 {
     const qsizetype size = m_used;
     m_used = 0;
-    if (size > 0 && m_out.write(m_buffer.constData(), size) != size)
+    if (moreToCome && !m_background && qobject_cast<QFileDevice *>(&m_out))
+        m_background = std::make_unique<TBackgroundWrite>(m_out);
+    if (m_background) {
+        // A file takes its bytes while the next buffer fills: encoding a large
+        // text then costs about as long as writing it, not the sum of both.
+        m_background->Start(m_buffer, size);
+        if (m_buffer.size() < BackgroundBufferSize)
+            m_buffer.resize(BackgroundBufferSize);
+    } else if (size > 0 && m_out.write(m_buffer.constData(), size) != size) {
         throw EInOutError(m_out.errorString(), 0);
+    }
     m_slice.Tick();
+}
+
+void TLineWriter::Flush()
+{
+    Pass(false);
+    if (m_background)
+        m_background->Wait();
 }

@@ -1,19 +1,11 @@
 #include "TmsAttItem.h"
 
-#include "Exception.h"
 #include "MailNames.h"
-
-#include <QFile>
+#include "WholeFile.h"
 
 void TmsAttItem::LoadFromFile()
 {
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(file.errorString(), static_cast<int>(file.error()));
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(file.errorString(), static_cast<int>(file.error()));
-    m_stream = std::move(content);
+    m_stream = WholeFile::Read(m_fileName);
 }
 
 void TmsAttItem::SetFileName(const QString &name)

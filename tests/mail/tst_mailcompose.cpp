@@ -75,6 +75,8 @@ private slots:
     void nestedBoundariesDiffer();
     void composesFromPositionZero();
     void writeErrorsPropagate();
+    void fileGetsBufferBytes_data();
+    void fileGetsBufferBytes();
 };
 
 void TestMailCompose::golden_data()
@@ -242,6 +244,45 @@ void TestMailCompose::writeErrorsPropagate()
     if (!full.open(QIODevice::WriteOnly))
         QSKIP("no /dev/full");
     QVERIFY_THROWS_EXCEPTION(EInOutError, message.EncodeMessage(full));
+}
+
+void TestMailCompose::fileGetsBufferBytes_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<int>("attEncoding");
+    QTest::newRow("Base64") << int(meMIME) << int(aeBase64);
+    QTest::newRow("uuencode") << int(meUU) << int(aeBase64);
+    QTest::newRow("quoted-printable") << int(meMIME) << int(aeQuotedPrintable);
+    QTest::newRow("7 bit") << int(meMIME) << int(aeSevenBit);
+}
+
+// A file takes a large text a buffer at a time from another thread; the bytes
+// and their order must be those a memory buffer gets.
+void TestMailCompose::fileGetsBufferBytes()
+{
+    QFETCH(int, encoding);
+    QFETCH(int, attEncoding);
+    QByteArray content;
+    for (int i = 0; content.size() < 5 * 1024 * 1024; ++i)
+        content += QByteArray::number(i) + (i % 3 ? " line =\xE9 text\r\n" : "\n");
+    TmsMessage message;
+    message.Sender()->SetAddress(QStringLiteral("a@b"));
+    message.SetEncoding(TMsgEncoding(encoding));
+    TmsAttItem *item = message.Attachments()->Add();
+    item->SetFileName(QStringLiteral("big.dat"));
+    item->SetEncoding(TAttEncoding(attEncoding));
+    item->SetStream(content);
+
+    QBuffer memory;
+    memory.open(QIODevice::WriteOnly);
+    message.EncodeMessage(memory);
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    message.EncodeMessage(file);
+    QVERIFY(memory.data().size() > 4 * 1024 * 1024);
+    QCOMPARE(file.size(), memory.data().size());
+    file.seek(0);
+    QVERIFY(file.readAll() == memory.data());
 }
 
 QTEST_GUILESS_MAIN(TestMailCompose)
