@@ -1,6 +1,7 @@
 #include "TEventSlice.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 TEventSlice::TEventSlice()
 {
@@ -15,7 +16,9 @@ void TEventSlice::Tick()
 
 void TEventSlice::RunNow()
 {
-    if (QCoreApplication::instance())
+    // Work on a thread of its own leaves the events to the application's thread.
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (app && app->thread() == QThread::currentThread())
         QCoreApplication::processEvents();
     m_clock.restart();
 }

@@ -39,7 +39,7 @@ TmsMessageEncoder::TmsMessageEncoder(TmsMessage &message, QIODevice &out)
       m_slice(std::make_unique<TEventSlice>()),
       m_writer(std::make_unique<TLineWriter>(out, *m_slice))
 {
-    for (const QString &line : message.Body()) {
+    for (const QString &line : std::as_const(message.Body())) {
         if (line.size() >= LongLine) {
             m_longLines = true;
             break;
@@ -81,6 +81,12 @@ QString TmsMessageEncoder::MakeBoundary()
     return boundary;
 }
 
+void TmsMessageEncoder::RemoveReservedHeaders(TmsHeaders &headers)
+{
+    for (const char *name : ReservedHeaders)
+        headers.RemoveHeader(QLatin1String(name));
+}
+
 void TmsMessageEncoder::WriteLine(const QString &text)
 {
     m_writer->WriteLine(text);
@@ -100,8 +106,7 @@ void TmsMessageEncoder::WriteHeaders()
         WriteLine(QStringLiteral("X-Priority: 1"));
 
     TmsHeaders &headers = m_message.Headers();
-    for (const char *name : ReservedHeaders)
-        headers.RemoveHeader(QLatin1String(name));
+    RemoveReservedHeaders(headers);
     for (const QString &line : std::as_const(headers))
         WriteLine(line);
 
@@ -225,7 +230,7 @@ void TmsMessageEncoder::WriteMultipart(bool alternative)
 void TmsMessageEncoder::WriteUUMessage()
 {
     WriteLine(QString());
-    for (const QString &line : m_message.Body())
+    for (const QString &line : std::as_const(m_message.Body()))
         WriteLine(line);
     const TmsAttList &attachments = *m_message.Attachments();
     for (int i = 0; i < attachments.Count(); ++i) {

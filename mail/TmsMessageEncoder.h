@@ -8,6 +8,7 @@ class TEventSlice;
 class TLineWriter;
 class TmsAddressList;
 class TmsAttItem;
+class TmsHeaders;
 class TmsMessage;
 
 class TmsMessageEncoder {
@@ -21,6 +22,8 @@ public:
 
     // Eight decimal digits, each from 0 to 8.
     static QString MakeBoundary();
+    // Deletes the extra header lines that the composer writes itself.
+    static void RemoveReservedHeaders(TmsHeaders &headers);
 
 private:
     void WriteLine(const QString &text);

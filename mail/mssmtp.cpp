@@ -3,17 +3,23 @@
 #include "ECanceledError.h"
 #include "ESocketError.h"
 #include "ETimedOutError.h"
+#include "Exception.h"
 #include "LineSafety.h"
+#include "TBackgroundComposer.h"
 #include "MailErrorText.h"
 #include "ReplyBound.h"
 #include "TDotStuffer.h"
+#include "TEventSlice.h"
 #include "TSmtpNegotiation.h"
 #include "TSubmissionHeaders.h"
 #include "TTempFileStream.h"
 #include "msmsg.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -31,6 +37,21 @@ private:
 };
 
 const QString ServerClosedText = QStringLiteral("The server closed the connection");
+
+// Reads size bytes of the composed text from offset; throws EInOutError.
+void ReadText(int fd, qint64 offset, char *to, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, to + done, static_cast<size_t>(size - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        const int error = n == 0 ? EIO : errno; // the text cannot end before what was composed
+        if (n <= 0)
+            throw EInOutError(QString::fromLocal8Bit(std::strerror(error)), error);
+        done += n;
+    }
+}
 
 } // namespace
 
@@ -210,15 +231,18 @@ void TmsSMTP::Send()
     message->CheckAddresses();
 
     TTempFileStream text; // deleted when it goes out of scope, also after a failure
+    const int textFile = text.handle();
     if (OnPrepare)
         OnPrepare(this);
     const TSubmissionHeaders submission(*message, Extended());
-    message->EncodeMessage(text);
-    SendEnvelope(*message);
-    SendData(text);
+    // The text is composed beside the envelope and the first blocks of the
+    // data, so a large message takes about as long as its sending alone.
+    TBackgroundComposer composer(*message, text);
+    SendEnvelope(*message, composer);
+    SendData(textFile, composer);
 }
 
-void TmsSMTP::SendEnvelope(const TmsMessage &message)
+void TmsSMTP::SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer)
 {
     if (OnSending)
         OnSending(this);
@@ -233,6 +257,8 @@ void TmsSMTP::SendEnvelope(const TmsMessage &message)
             ReadReply();
         }
     }
+    // A text that could not be composed is not begun.
+    composer.ThrowIfFailed();
     SendLine(QStringLiteral("DATA"));
     const QString reply = ReadReply();
     // Anything but "go ahead" would make the server read the text as commands.
@@ -240,24 +266,47 @@ void TmsSMTP::SendEnvelope(const TmsMessage &message)
         RaiseError(reply);
 }
 
-void TmsSMTP::SendData(QIODevice &text)
+TBackgroundComposer::State TmsSMTP::AwaitText(TBackgroundComposer &composer, qint64 bytes)
+{
+    while (true) {
+        const TBackgroundComposer::State state = composer.Wait(bytes, TEventSlice::SliceMs);
+        if (state.finished) {
+            try {
+                composer.ThrowIfFailed();
+            } catch (...) {
+                // The server must not take the part already sent for a message.
+                Disconnect();
+                throw;
+            }
+        }
+        if (state.finished || state.bytes >= bytes)
+            return state;
+        LetEventsRun();
+        if (Cancelled())
+            return state;
+    }
+}
+
+void TmsSMTP::SendData(int textFile, TBackgroundComposer &composer)
 {
     // The text is read and stuffed a block of whole chunks at a time, so the
     // socket gets up to GatherBytes per call; each 2,047-byte chunk still
     // reports its progress once its bytes are out, as when it went alone.
     // Stuffing makes a block at most half as long again.
     constexpr qint64 BlockBytes = ChunkSize * (GatherBytes * 2 / 3 / ChunkSize);
-    text.seek(0);
-    const qint64 size = text.size();
     TDotStuffer stuffer;
     QByteArray block(BlockBytes, '\0');
     QByteArray wire;
+    // Ends of chunks that are out while the length of the whole text is not known yet.
+    QList<qint64> unreported;
+    qint64 start = 0;
     bool full = false;
     do {
-        const qint64 start = text.pos();
-        const qint64 n = text.read(block.data(), BlockBytes);
-        if (n < 0)
-            throw Exception(text.errorString());
+        const TBackgroundComposer::State text = AwaitText(composer, start + BlockBytes);
+        if (Cancelled())
+            break;
+        const qint64 n = std::min(BlockBytes, text.bytes - start);
+        ReadText(textFile, start, block.data(), n);
         stuffer.Stuff(block.constData(), n, wire);
         StartCountdown();
         SendBuffer(wire.constData(), wire.size(), true);
@@ -265,8 +314,14 @@ void TmsSMTP::SendData(QIODevice &text)
         full = n == BlockBytes;
         // The last chunk is the first short one, even when it is empty.
         const qint64 chunks = full ? n / ChunkSize : n / ChunkSize + 1;
-        for (qint64 i = 1; i <= chunks && !TimedOut() && !Cancelled(); ++i)
-            Progress(Percent(start + std::min(i * ChunkSize, n), size));
+        for (qint64 i = 1; i <= chunks; ++i)
+            unreported << start + std::min(i * ChunkSize, n);
+        start += n;
+        const TBackgroundComposer::State now = composer.Wait(0, 0);
+        for (qsizetype i = 0; now.finished && i < unreported.size() && !TimedOut() && !Cancelled(); ++i)
+            Progress(Percent(unreported.at(i), now.bytes));
+        if (now.finished)
+            unreported.clear();
     } while (full && !TimedOut() && !Cancelled());
     if (TimedOut())
         TimedOutError();

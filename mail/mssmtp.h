@@ -2,14 +2,14 @@
 // TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
 // exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT), or, when security or a
 // login is set, opened with TSmtpNegotiation instead of HELO. The message is
-// composed into a temporary file first and streamed in 2,047-byte chunks,
-// gathered into sends of up to 64 KB.
+// composed into a temporary file while it is streamed from there in 2,047-byte
+// chunks, gathered into sends of up to 64 KB.
 #include "SmtpSecurity.h"
+#include "TBackgroundComposer.h"
 #include "msmb.h"
 
 #include <QPointer>
 
-class QIODevice;
 class TmsMessage;
 
 class TmsSMTP : public TmsMailBase {
@@ -67,8 +67,11 @@ private:
     // Reads one whole reply; returns its last line, and all of them in `lines`.
     QString ReadReply(QStringList *lines = nullptr);
     void Send();
-    void SendEnvelope(const TmsMessage &message);
-    void SendData(QIODevice &text);
+    void SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer);
+    // Waits, letting events run, until the text holds `bytes` bytes or is
+    // whole; a failed composing ends the connection and throws.
+    TBackgroundComposer::State AwaitText(TBackgroundComposer &composer, qint64 bytes);
+    void SendData(int textFile, TBackgroundComposer &composer);
     void Progress(int perc);
 
     QPointer<TmsMessage> m_message;

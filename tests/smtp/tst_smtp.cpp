@@ -95,6 +95,9 @@ private slots:
     void secondSendMailIsRefused();
     void quitTroubleAfterDelivery_data();
     void quitTroubleAfterDelivery();
+    void compositionFailureDeliversNothing_data();
+    void compositionFailureDeliversNothing();
+    void textIsTheMessageAtTheStart();
 
 private:
     void Prepare(const QString &script);
@@ -530,6 +533,65 @@ void TestSmtp::quitTroubleAfterDelivery()
     const Outcome next = Run([&] { m_smtp->SendMail(); });
     QVERIFY2(next.type == QLatin1String("ok"), qPrintable(next.text + QLatin1Char('\n') + Report()));
     QCOMPARE(m_log.events, SuccessEvents);
+}
+
+void TestSmtp::compositionFailureDeliversNothing_data()
+{
+    QTest::addColumn<int>("leadingMegabytes");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("mismatches");
+    // The slow RCPT reply lets composing fail before DATA would go out: the session ends with QUIT.
+    QTest::newRow("before the data") << 0
+                                     << Greeting + Helo() + Hello
+                                            + QStringLiteral("C: MAIL FROM:<me@here.test>\nS: 250 ok\n"
+                                                             "C: RCPT TO:<you@there.test>\nW: 300\nS: 250 ok\n")
+                                            + Quit
+                                     << QStringList();
+    // Composing fails long after the data began: the connection is dropped
+    // before the text ends, so the server cannot take the part it has.
+    QTest::newRow("after megabytes of text") << 48 << Greeting + Helo() + Hello + Envelope + QStringLiteral("D:\n")
+                                             << QStringList{QStringLiteral("client closed while a line was expected: ")};
+}
+
+void TestSmtp::compositionFailureDeliversNothing()
+{
+    QFETCH(int, leadingMegabytes);
+    QFETCH(QString, script);
+    QFETCH(QStringList, mismatches);
+    if (leadingMegabytes > 0) {
+        TmsAttItem *lead = m_message->Attachments()->Add();
+        lead->SetFileName(QStringLiteral("lead.bin"));
+        lead->SetEncoding(aeBase64);
+        lead->SetStream(QByteArray(leadingMegabytes * 1024 * 1024, 'x'));
+    }
+    TmsAttItem *bad = m_message->Attachments()->Add();
+    bad->SetFileName(QStringLiteral("bad.txt"));
+    bad->SetEncoding(aeQuotedPrintable);
+    bad->SetStream(QByteArray(70000, 'a')); // one paragraph past the quoted-printable limit
+    Prepare(script);
+    const Outcome out = Run([&] { m_smtp->SendMail(); });
+    QCOMPARE(out.text, QStringLiteral("Paragraph is too large"));
+    QVERIFY(m_server->WaitFinished());
+    QCOMPARE(m_server->Mismatches(), mismatches);
+    QVERIFY(!m_server->Received().contains(QStringLiteral(".")));
+    QVERIFY(!m_smtp->Delivered());
+    QVERIFY(!m_smtp->Connected());
+}
+
+// What is sent is the message as it stood when the send began, whatever
+// the event handlers do to it meanwhile.
+void TestSmtp::textIsTheMessageAtTheStart()
+{
+    SetBodyForTextSize(*m_message, 200 * 1024);
+    const QByteArray expected = Stuffed(Composed(*m_message)) + "\r\n";
+    m_smtp->OnSending = [this](QObject *) { m_message->SetBody({QStringLiteral("changed")}); };
+    m_smtp->OnProgress = [this](QObject *, int) { m_message->Body().append(QStringLiteral("more")); };
+    Prepare(Session());
+    const Outcome out = Run([&] { m_smtp->SendMail(); });
+    QVERIFY2(out.type == QLatin1String("ok"), qPrintable(out.text + QLatin1Char('\n') + Report()));
+    QVERIFY(m_server->WaitFinished());
+    QCOMPARE(m_server->Data().size(), expected.size());
+    QVERIFY(m_server->Data() == expected);
 }
 
 QTEST_GUILESS_MAIN(TestSmtp)
