@@ -230,16 +230,16 @@ void TmsSMTP::Send()
         SocketError(MailError::MessageRequired);
     message->CheckAddresses();
 
-    TTempFileStream text; // deleted when it goes out of scope, also after a failure
-    const int textFile = text.handle();
+    // Deleted when it goes out of scope, also after a failure.
+    auto text = std::make_unique<TTempFileStream>();
     if (OnPrepare)
         OnPrepare(this);
     const TSubmissionHeaders submission(*message, Extended());
     // The text is composed beside the envelope and the first blocks of the
     // data, so a large message takes about as long as its sending alone.
-    TBackgroundComposer composer(*message, text);
+    TBackgroundComposer composer(*message, *text);
     SendEnvelope(*message, composer);
-    SendData(textFile, composer);
+    SendData(text, composer);
 }
 
 void TmsSMTP::SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer)
@@ -287,8 +287,9 @@ TBackgroundComposer::State TmsSMTP::AwaitText(TBackgroundComposer &composer, qin
     }
 }
 
-void TmsSMTP::SendData(int textFile, TBackgroundComposer &composer)
+void TmsSMTP::SendData(std::unique_ptr<TTempFileStream> &text, TBackgroundComposer &composer)
 {
+    const int textFile = text->handle();
     // The text is read and stuffed a block of whole chunks at a time, so the
     // socket gets up to GatherBytes per call; each 2,047-byte chunk still
     // reports its progress once its bytes are out, as when it went alone.
@@ -327,6 +328,9 @@ void TmsSMTP::SendData(int textFile, TBackgroundComposer &composer)
         TimedOutError();
     if (Cancelled())
         CanceledError();
+    // Composing has ended and every byte is out: the file goes now, while the
+    // server still takes in the text, rather than between its answer and QUIT.
+    text.reset();
     SendLine(QString());
     SendLine(QStringLiteral("."));
     ReadReply();

@@ -10,6 +10,9 @@
 
 #include <QPointer>
 
+#include <memory>
+
+class TTempFileStream;
 class TmsMessage;
 
 class TmsSMTP : public TmsMailBase {
@@ -71,7 +74,7 @@ private:
     // Waits, letting events run, until the text holds `bytes` bytes or is
     // whole; a failed composing ends the connection and throws.
     TBackgroundComposer::State AwaitText(TBackgroundComposer &composer, qint64 bytes);
-    void SendData(int textFile, TBackgroundComposer &composer);
+    void SendData(std::unique_ptr<TTempFileStream> &text, TBackgroundComposer &composer);
     void Progress(int perc);
 
     QPointer<TmsMessage> m_message;
