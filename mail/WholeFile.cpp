@@ -17,18 +17,27 @@ namespace {
 constexpr qint64 ParallelFrom = 8ll << 20;
 constexpr int MostThreads = 4;
 
-[[noreturn]] void Fail(const QFile &file)
+[[noreturn]] void FailWith(const QFile &file)
 {
     throw EInOutError(file.errorString(), static_cast<int>(file.error()));
 }
 
-[[noreturn]] void Fail(int error)
+QByteArray ReadAll(QFile &file)
+{
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        FailWith(file);
+    return content;
+}
+
+} // namespace
+
+void WholeFile::Fail(int error)
 {
     throw EInOutError(QString::fromLocal8Bit(std::strerror(error)), error);
 }
 
-// Reads [offset, offset + size) into to; the bytes read, or -errno.
-qint64 ReadRange(int fd, char *to, qint64 offset, qint64 size)
+qint64 WholeFile::ReadAt(int fd, qint64 offset, char *to, qint64 size)
 {
     qint64 done = 0;
     while (done < size) {
@@ -44,21 +53,11 @@ qint64 ReadRange(int fd, char *to, qint64 offset, qint64 size)
     return done;
 }
 
-QByteArray ReadAll(QFile &file)
-{
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        Fail(file);
-    return content;
-}
-
-} // namespace
-
 QByteArray WholeFile::Read(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        Fail(file);
+        FailWith(file);
     const qint64 size = file.isSequential() ? 0 : file.size();
     const int threads = std::clamp(QThread::idealThreadCount(), 1, MostThreads);
     if (size < ParallelFrom || threads < 2)
@@ -71,7 +70,7 @@ QByteArray WholeFile::Read(const QString &path)
     std::vector<qint64> got(threads, 0);
     auto read = [&](int i) {
         const qint64 offset = std::min(size, i * part);
-        got[i] = ReadRange(file.handle(), content.data() + offset, offset, std::min(part, size - offset));
+        got[i] = ReadAt(file.handle(), offset, content.data() + offset, std::min(part, size - offset));
     };
     std::vector<std::thread> helpers;
     for (int i = 1; i < threads; ++i)
@@ -83,7 +82,7 @@ QByteArray WholeFile::Read(const QString &path)
     qint64 total = 0;
     for (int i = 0; i < threads; ++i) {
         if (got[i] < 0)
-            Fail(int(-got[i]));
+            WholeFile::Fail(int(-got[i]));
         total += got[i];
     }
     if (total != size) {
@@ -93,7 +92,7 @@ QByteArray WholeFile::Read(const QString &path)
     }
     // It may also have grown since its size was taken.
     if (!file.seek(size))
-        Fail(file);
+        FailWith(file);
     const QByteArray tail = ReadAll(file);
     if (!tail.isEmpty())
         content += tail;

@@ -5,21 +5,20 @@
 #include "ETimedOutError.h"
 #include "Exception.h"
 #include "LineSafety.h"
-#include "TBackgroundComposer.h"
 #include "MailErrorText.h"
 #include "ReplyBound.h"
+#include "TBackgroundComposer.h"
 #include "TDotStuffer.h"
 #include "TEventSlice.h"
 #include "TSmtpNegotiation.h"
 #include "TSubmissionHeaders.h"
 #include "TTempFileStream.h"
+#include "WholeFile.h"
 #include "msmsg.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -37,21 +36,6 @@ private:
 };
 
 const QString ServerClosedText = QStringLiteral("The server closed the connection");
-
-// Reads size bytes of the composed text from offset; throws EInOutError.
-void ReadText(int fd, qint64 offset, char *to, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, to + done, static_cast<size_t>(size - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        const int error = n == 0 ? EIO : errno; // the text cannot end before what was composed
-        if (n <= 0)
-            throw EInOutError(QString::fromLocal8Bit(std::strerror(error)), error);
-        done += n;
-    }
-}
 
 } // namespace
 
@@ -307,7 +291,9 @@ void TmsSMTP::SendData(std::unique_ptr<TTempFileStream> &text, TBackgroundCompos
         if (Cancelled())
             break;
         const qint64 n = std::min(BlockBytes, text.bytes - start);
-        ReadText(textFile, start, block.data(), n);
+        const qint64 got = WholeFile::ReadAt(textFile, start, block.data(), n);
+        if (got != n) // the file cannot end before what was composed
+            WholeFile::Fail(got < 0 ? int(-got) : EIO);
         stuffer.Stuff(block.constData(), n, wire);
         StartCountdown();
         SendBuffer(wire.constData(), wire.size(), true);
