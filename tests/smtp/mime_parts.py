@@ -4,6 +4,7 @@
 Parsed with the standard email package: the body text, every attachment
 decoded by its Content-Transfer-Encoding, and every uuencoded block found in a
 plain body ("begin <mode> <name>" ... "end"), each as base64 of its bytes.
+The body also comes as the text a reader shows: decoded by its charset.
 """
 import base64
 import binascii
@@ -39,7 +40,7 @@ def main():
     raw = sys.stdin.buffer.read()
     msg = email.message_from_bytes(raw, policy=email.policy.compat32)
     out = {'content_type': msg.get_content_type(), 'subject': msg.get('Subject', ''),
-           'body': None, 'attachments': [], 'uu': []}
+           'body': None, 'text': None, 'charset': None, 'cte': None, 'attachments': [], 'uu': []}
     for part in msg.walk():
         if part.is_multipart():
             continue
@@ -51,6 +52,9 @@ def main():
                                        'data': b64(payload)})
         elif out['body'] is None:
             out['body'] = b64(payload)
+            out['charset'] = part.get_content_charset('us-ascii')
+            out['cte'] = part.get('Content-Transfer-Encoding', '7bit').lower()
+            out['text'] = payload.decode(out['charset'], errors='replace')
             out['uu'] = uu_blocks(payload)
     json.dump(out, sys.stdout)
 

@@ -76,6 +76,8 @@ private slots:
     void bodyLinesBeginningWithDots();
     void mimeAttachments();
     void uuencodedMessage();
+    void accentedBody_data();
+    void accentedBody();
 
 private:
     // Sends the message and returns the text the server stored.
@@ -177,6 +179,65 @@ void TestSmtpE2E::uuencodedMessage()
     QCOMPARE(blocks.at(0).toObject().value("name").toString(), QStringLiteral("data.bin"));
     QCOMPARE(Decoded(blocks.at(0).toObject().value("data")), content);
     QVERIFY(Unix(Decoded(parsed.value("body"))).startsWith("See the attached file.\n.\n"));
+}
+
+void TestSmtpE2E::accentedBody_data()
+{
+    QTest::addColumn<QStringList>("server"); // options of smtp_sink.py
+    QTest::addColumn<QString>("user");       // a login makes the client send EHLO
+    QTest::addColumn<QStringList>("body");
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("wire"); // the body as the server stores it
+    QTest::addColumn<QStringList>("mailOptions");
+
+    const QStringList login = {"--user", "pat", "--password", "pw"};
+    const QStringList accented = {QString::fromUtf8("City: Z\u00fcrich"), "Country: CH"};
+    const QByteArray iso8bit("charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: 8bit");
+    const QByteArray isoQp("charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: quoted-printable");
+    QTest::newRow("8BITMIME offered") << login << "pat" << accented << iso8bit
+                                      << QByteArray("City: Z\xfcrich\r\nCountry: CH\r\n") << QStringList{"BODY=8BITMIME"};
+    QTest::newRow("8BITMIME not offered") << login + QStringList{"--no-8bitmime"} << "pat" << accented << isoQp
+                                          << QByteArray("City: Z=FCrich\r\nCountry: CH\r\n") << QStringList();
+    QTest::newRow("HELO only") << QStringList{"--no-ehlo"} << "" << accented << isoQp
+                               << QByteArray("City: Z=FCrich\r\nCountry: CH\r\n") << QStringList();
+    QTest::newRow("ASCII, 8BITMIME offered")
+        << login << "pat" << QStringList{"City: Zurich", "Note: a = b"}
+        << QByteArray("charset=\"us-ascii\"\r\nContent-Transfer-Encoding: 7bit")
+        << QByteArray("City: Zurich\r\nNote: a = b\r\n") << QStringList();
+}
+
+void TestSmtpE2E::accentedBody()
+{
+    QFETCH(QStringList, server);
+    QFETCH(QString, user);
+    QFETCH(QStringList, body);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, wire);
+    QFETCH(QStringList, mailOptions);
+
+    SmtpSink sink;
+    QVERIFY2(sink.Start(15000, server), qPrintable(sink.ErrorText()));
+    TmsSMTP smtp;
+    smtp.SetServer(sink.Address());
+    smtp.SetTimeOut(30);
+    smtp.SetUserName(user);
+    smtp.SetPassword(QStringLiteral("pw"));
+    m_message->SetBody(body);
+    smtp.SetMailMessage(m_message.get());
+    const Outcome out = Run([&] { smtp.SendMail(); });
+    QCOMPARE(out.text, QString());
+    QVERIFY(sink.WaitForMessages(1));
+    const SmtpSink::Message received = sink.Messages().at(0);
+    // What a mail reader shows.
+    const QJsonObject parsed = Parse(received.data);
+    QCOMPARE(parsed.value("text").toString().remove(QLatin1Char('\r')).split('\n').mid(0, body.size()), body);
+    QCOMPARE(received.mailOptions, mailOptions);
+
+    const qsizetype split = received.data.indexOf("\r\n\r\n");
+    QVERIFY2(received.data.left(split + 2).contains("Content-Type: text/plain; " + contentType + "\r\n"),
+             received.data.constData());
+    // The client's empty line before "." ends what the server stores.
+    QCOMPARE(received.data.mid(split + 4), wire + "\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestSmtpE2E)
