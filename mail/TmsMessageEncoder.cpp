@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int LabelWidth = 10;
-constexpr int LongLine = 256;
 // Input bytes encoded per write; whole lines of both line encoders.
 constexpr qsizetype EncodeBlock = LineCodecs::Base64LineBytes * LineCodecs::UULineBytes * 40;
 
@@ -34,17 +33,24 @@ QString Mailbox(const TmsMailAddress &address)
 
 } // namespace
 
-TmsMessageEncoder::TmsMessageEncoder(TmsMessage &message, QIODevice &out)
+TmsMessageEncoder::TmsMessageEncoder(TmsMessage &message, QIODevice &out, TBodyTransport transport)
     : m_message(message), m_output(out),
       m_slice(std::make_unique<TEventSlice>()),
-      m_writer(std::make_unique<TLineWriter>(out, *m_slice))
+      m_writer(std::make_unique<TLineWriter>(out, *m_slice)),
+      m_form(FormOf(message, transport))
 {
-    for (const QString &line : std::as_const(message.Body())) {
-        if (line.size() >= LongLine) {
-            m_longLines = true;
-            break;
-        }
-    }
+}
+
+TBodyForm TmsMessageEncoder::FormOf(const TmsMessage &message, TBodyTransport transport)
+{
+    const bool lonePlainText = message.Encoding() == meMIME && message.Attachments()->Count() == 0 &&
+                               message.ContentType() == QLatin1String("text/plain");
+    return TBodyForm::Of(message.Body(), message.CharSet(), lonePlainText ? transport : TBodyTransport::SevenBit);
+}
+
+bool TmsMessageEncoder::SendsEightBit(const TmsMessage &message, TBodyTransport transport)
+{
+    return FormOf(message, transport).Transfer() == TBodyForm::EightBit;
 }
 
 TmsMessageEncoder::~TmsMessageEncoder() = default;
@@ -136,11 +142,8 @@ void TmsMessageEncoder::WriteAddressHeader(QString label, const TmsAddressList &
 
 void TmsMessageEncoder::WriteBodyHeaders()
 {
-    const bool iso = m_message.CharSet() == csISO8859;
-    WriteLine(QLatin1String("Content-Type: text/plain; charset=")
-              + Quoted(iso ? QStringLiteral("iso-8859-1") : QStringLiteral("us-ascii")));
-    WriteLine(iso || m_longLines ? QStringLiteral("Content-Transfer-Encoding: quoted-printable")
-                                 : QStringLiteral("Content-Transfer-Encoding: 7bit"));
+    WriteLine(QLatin1String("Content-Type: text/plain; charset=") + Quoted(m_form.CharsetName()));
+    WriteLine(QLatin1String("Content-Transfer-Encoding: ") + m_form.EncodingName());
 }
 
 void TmsMessageEncoder::WritePlainText()
@@ -246,7 +249,7 @@ void TmsMessageEncoder::WriteUUMessage()
 void TmsMessageEncoder::EncodeBody()
 {
     const QStringList &body = m_message.Body();
-    if (m_message.CharSet() != csISO8859 && !m_longLines) {
+    if (m_form.Transfer() != TBodyForm::QuotedPrintable) {
         for (const QString &line : body)
             WriteLine(line);
         return;
