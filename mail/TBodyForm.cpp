@@ -9,7 +9,8 @@ TBodyForm TBodyForm::Of(const QStringList &body, TCharSet charSet, TBodyTranspor
         longLines = longLines || line.size() >= LongLine;
         for (const QChar c : line) {
             const char16_t u = c.unicode();
-            eightBit = eightBit || u > 0x7F;
+            // What Latin-1 cannot hold goes out as "?", so only 128 to 255 count.
+            eightBit = eightBit || (u > 0x7F && u <= 0xFF);
             breaks = breaks || u == 0 || u == u'\r' || u == u'\n';
         }
     }
