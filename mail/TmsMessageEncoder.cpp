@@ -1,5 +1,6 @@
 #include "TmsMessageEncoder.h"
 
+#include "EncodedWords.h"
 #include "LineCodecs.h"
 #include "MailNames.h"
 #include "TEventSlice.h"
@@ -24,11 +25,6 @@ const char *const ReservedHeaders[] = {
 QString Quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-QString Mailbox(const TmsMailAddress &address)
-{
-    return address.Name() + QLatin1String(" <") + address.Address() + QLatin1Char('>');
 }
 
 } // namespace
@@ -101,7 +97,8 @@ void TmsMessageEncoder::WriteLine(const QString &text)
 void TmsMessageEncoder::WriteHeaders()
 {
     const TmsMailAddress &sender = *m_message.Sender();
-    WriteLine(MailNames::Cut(QStringLiteral("From:").leftJustified(LabelWidth) + Mailbox(sender)));
+    WriteHeaderText(QStringLiteral("From:").leftJustified(LabelWidth), sender.Name(),
+                    QLatin1String(" <") + sender.Address() + QLatin1Char('>'), true);
     WriteAddressHeader(QStringLiteral("To"), *m_message.Recipients());
     WriteAddressHeader(QStringLiteral("CC"), *m_message.CC());
     if (m_message.ReturnReceipt())
@@ -117,7 +114,7 @@ void TmsMessageEncoder::WriteHeaders()
         WriteLine(line);
 
     if (!m_message.Subject().isEmpty())
-        WriteLine(MailNames::Cut(QStringLiteral("Subject:").leftJustified(LabelWidth) + m_message.Subject()));
+        WriteHeaderText(QStringLiteral("Subject:").leftJustified(LabelWidth), m_message.Subject(), QString(), true);
     if (m_message.Encoding() == meMIME)
         WriteLine(QStringLiteral("Mime-Version: 1.0"));
 }
@@ -131,13 +128,25 @@ void TmsMessageEncoder::WriteAddressHeader(QString label, const TmsAddressList &
         label += QLatin1Char(':');
     const QString indent(LabelWidth, QLatin1Char(' '));
     for (int i = 0; i < count; ++i) {
-        const QString ending = i + 1 < count ? QStringLiteral(",") : QString();
-        const QString line = Mailbox(*list.Items(i)) + ending;
+        const TmsMailAddress &item = *list.Items(i);
+        const QString rest = QLatin1String(" <") + item.Address() + (i + 1 < count ? QLatin1String(">,") : QLatin1String(">"));
         if (i == 0)
-            WriteLine(MailNames::Cut(label.leftJustified(LabelWidth) + line));
+            WriteHeaderText(label.leftJustified(LabelWidth), item.Name(), rest, true);
         else
-            WriteLine(indent + line);
+            WriteHeaderText(indent, item.Name(), rest, false);
     }
+}
+
+void TmsMessageEncoder::WriteHeaderText(const QString &prefix, const QString &text, const QString &rest, bool cut)
+{
+    const QString whole = prefix + text + rest;
+    const QString line = cut ? MailNames::Cut(whole) : whole;
+    const QString shown = line.mid(prefix.size(), text.size());
+    QStringList words = EncodedWords::Encode(shown);
+    words.last() += line.mid(prefix.size() + shown.size());
+    WriteLine(prefix + words.first());
+    for (qsizetype i = 1; i < words.size(); ++i)
+        WriteLine(QLatin1Char(' ') + words.at(i));
 }
 
 void TmsMessageEncoder::WriteBodyHeaders()

@@ -37,6 +37,9 @@ private:
     void WriteLine(const QString &text);
     void WriteHeaders();
     void WriteAddressHeader(QString label, const TmsAddressList &list);
+    // prefix + text + rest as one line, cut to MailTextMax characters when
+    // `cut`; a text with accents goes as encoded words folded over several lines.
+    void WriteHeaderText(const QString &prefix, const QString &text, const QString &rest, bool cut);
     void WriteBodyHeaders();
     void WritePlainText();
     void WriteSinglePart();

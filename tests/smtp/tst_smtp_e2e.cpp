@@ -217,12 +217,17 @@ void TestSmtpE2E::accentedBody()
     smtp.SetUserName(user);
     smtp.SetPassword(QStringLiteral("pw"));
     m_message->SetBody({city + QStringLiteral(" = CH"), QString()});
+    const QString subject = QString(city + QStringLiteral(" = CH ")).repeated(6).trimmed(); // several encoded words
+    m_message->SetSubject(subject);
+    m_message->Sender()->SetName(city);
     smtp.SetMailMessage(m_message.get());
     QCOMPARE(Run([&] { smtp.SendMail(); }).text, QString());
     QVERIFY(sink.WaitForMessages(1));
     const SmtpSink::Message received = sink.Messages().at(0);
     const QJsonObject parsed = Parse(received.data); // what a mail reader shows
     QCOMPARE(parsed.value("text").toString().section(QLatin1Char('\r'), 0, 0), city + QStringLiteral(" = CH"));
+    QCOMPARE(parsed.value("subject").toString(), subject);
+    QCOMPARE(parsed.value("from").toString(), city + QStringLiteral(" <me@here.test>"));
     QCOMPARE(parsed.value("charset").toString() + ' ' + parsed.value("cte").toString(), form);
     QCOMPARE(received.mailOptions.join(' '), mailOptions);
     // Headers, the body, and the client's empty line before ".".
