@@ -76,8 +76,8 @@ private slots:
     void bodyLinesBeginningWithDots();
     void mimeAttachments();
     void uuencodedMessage();
-    void accentedBody_data();
-    void accentedBody();
+    void accentedText_data();
+    void accentedText();
 
 private:
     // Sends the message and returns the text the server stored.
@@ -181,7 +181,7 @@ void TestSmtpE2E::uuencodedMessage()
     QVERIFY(Unix(Decoded(parsed.value("body"))).startsWith("See the attached file.\n.\n"));
 }
 
-void TestSmtpE2E::accentedBody_data()
+void TestSmtpE2E::accentedText_data()
 {
     QTest::addColumn<QStringList>("server"); // options of smtp_sink.py
     QTest::addColumn<QString>("user");       // a login makes the client send EHLO
@@ -201,7 +201,7 @@ void TestSmtpE2E::accentedBody_data()
     QTest::newRow("ASCII, 8BITMIME") << login << "pat" << "Zurich" << "us-ascii 7bit" << QByteArray("Zurich = CH") << "";
 }
 
-void TestSmtpE2E::accentedBody()
+void TestSmtpE2E::accentedText()
 {
     QFETCH(QStringList, server);
     QFETCH(QString, user);
