@@ -46,7 +46,8 @@ TBodyForm TmsMessageEncoder::FormOf(const TmsMessage &message, TBodyTransport tr
 
 bool TmsMessageEncoder::SendsEightBit(const TmsMessage &message, TBodyTransport transport)
 {
-    return FormOf(message, transport).Transfer() == TBodyForm::EightBit;
+    // A 7-bit way needs no look at the text, which may be large.
+    return transport == TBodyTransport::EightBit && FormOf(message, transport).Transfer() == TBodyForm::EightBit;
 }
 
 TmsMessageEncoder::~TmsMessageEncoder() = default;
