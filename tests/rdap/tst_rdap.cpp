@@ -228,6 +228,15 @@ void TestRdap::lookup_data()
     QTest::newRow("answer over 1 MB") << "example.huge" << true
                                       << failing("huge", local, "The answer from 127.0.0.1 is larger than 1024 KB; refused.")
                                       << "";
+    // Hostile servers: each ends the look-up with its own line once a bound is passed.
+    const QStringList hostile[] = {
+        {"endless", "The headers from 127.0.0.1 are larger than 64 KB; refused."},
+        {"gzip", "The answer from 127.0.0.1 came compressed; refused."},
+        {"cut", "The answer from 127.0.0.1 was cut short."},
+        {"loop", "127.0.0.1 redirected the query too often (more than 5 times)."}};
+    for (const QStringList &row : hostile)
+        QTest::newRow(qPrintable(row[0])) << "example." + row[0] << true << failing(row[0], local, row[1])
+                                          << "GET /" + row[0] + "/domain/example." + row[0] + " application/rdap+json";
     QTest::newRow("certificate not trusted")
         << "example.com" << false
         << failing("com", "", "The RDAP bootstrap file could not be read. The certificate of 127.0.0.1 was refused: it is "
