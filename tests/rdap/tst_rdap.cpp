@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 
 #include <QDirIterator>
+#include <sys/stat.h>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -66,6 +67,8 @@ private slots:
     void lookup();
     void keptBootstrap_data();
     void keptBootstrap();
+    void untrustedCopy_data();
+    void untrustedCopy();
     void timeouts_data();
     void timeouts();
     void endedEarly_data();
@@ -315,6 +318,45 @@ void TestRdap::keptBootstrap()
     QCOMPARE(requests().contains("GET /dns.json application/json"), fetched);
     if (fetched)
         QVERIFY(cache.load()->isFresh(QDateTime::currentDateTimeUtc()));
+}
+
+// A fresh copy that others could have written, or a link, is not read; the
+// refreshed copy replaces it, 0600 in a folder 0700, and leaves a link's target alone.
+void TestRdap::untrustedCopy_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("file others can write") << "file 0666";
+    QTest::newRow("folder others can write") << "folder 0777";
+    QTest::newRow("link to a file of the user's") << "link";
+}
+
+void TestRdap::untrustedCopy()
+{
+    QFETCH(QString, how);
+    const RdapBootstrapCache cache(m_cache->path(), url("/dns.json"));
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("own.txt");
+    writeBytes(target, "secret");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    if (how == "link") {
+        QVERIFY(QFile::link(target, cache.filePath()));
+    } else {
+        writeBytes(cache.filePath(), readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_server.Port())));
+        QVERIFY(::chmod(qPrintable(how == "file 0666" ? cache.filePath() : m_cache->path()), how.right(4).toUInt(nullptr, 8)) == 0);
+    }
+    QVERIFY(!cache.load());
+    RdapLookup lookup(options());
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines, fullAnswer("com"));
+    QVERIFY(requests().contains("GET /dns.json application/json"));
+    QCOMPARE(readBytes(target), QByteArray("secret"));
+    QVERIFY(!QFileInfo(cache.filePath()).isSymLink() && cache.load());
+    struct stat file {}, folder {};
+    QVERIFY(::stat(qPrintable(cache.filePath()), &file) == 0 && ::stat(qPrintable(m_cache->path()), &folder) == 0);
+    QCOMPARE(file.st_mode & 0777, 0600u);
+    QCOMPARE(folder.st_mode & 0777, 0700u);
 }
 
 void TestRdap::timeouts_data()
