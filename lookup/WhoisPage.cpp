@@ -205,6 +205,8 @@ void WhoisPage::rdapLookUp(const QString &typed)
     o.bootstrapUrl = m_lookUp.rdapBootstrap;
     o.connectTimeoutMs = options().connectWaitMs;
     o.totalTimeoutMs = options().idleWaitMs;
+    o.lookUpTimeoutMs = options().lookUpWaitMs;
+    stopLookUpWait();
     m_rdap = new RdapLookup(o, this);
     // Its steps and the reason it ended early are lines of the answer.
     connect(m_rdap, &RdapLookup::statusLine, this, &WhoisPage::addLine);

@@ -364,9 +364,13 @@ void TestRdap::timeouts_data()
     QTest::addColumn<bool>("silentPeer"); // the bootstrap comes from a peer that never speaks TLS
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("lookUpMs");
     QTest::newRow("no TLS handshake") << true << "example.com"
-                                      << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second.";
-    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds.";
+                                      << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second."
+                                      << 120000;
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds." << 120000;
+    QTest::newRow("drip") << false << "example.drip" << "E: The look-up of example.drip took longer than 1 second; it was ended."
+                          << 1000;
 }
 
 void TestRdap::timeouts()
@@ -374,11 +378,13 @@ void TestRdap::timeouts()
     QFETCH(bool, silentPeer);
     QFETCH(QString, name);
     QFETCH(QString, error);
+    QFETCH(int, lookUpMs);
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     RdapLookup::Options o = options(silentPeer ? url("/dns.json", silent.serverPort()) : QUrl());
     o.connectTimeoutMs = 300;
     o.totalTimeoutMs = 1500;
+    o.lookUpTimeoutMs = lookUpMs;
     RdapLookup lookup(o);
     Transcript t(lookup);
     lookup.start(name);
