@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "IPrompter.h"
+#include "LookUpText.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -245,7 +246,8 @@ void LookUpPage::answerEnded()
 
 void LookUpPage::addLine(const QString &line)
 {
-    m_pending << line;
+    // Every line goes through here, the servers' and the RDAP answer's alike.
+    m_pending << visibleText(line);
     if (!m_flush.isActive())
         m_flush.start();
 }

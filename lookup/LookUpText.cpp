@@ -24,6 +24,16 @@ QString shownLine(QByteArray line)
     return utf8.hasError() ? QString::fromLatin1(line) : text;
 }
 
+QString visibleText(QString text)
+{
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const char16_t c = text[i].unicode();
+        if ((c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || c == 0x200e || c == 0x200f)
+            text.replace(i, 1, QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper());
+    }
+    return text;
+}
+
 QString aceName(const QString &name)
 {
     if (isAscii(name))

@@ -253,6 +253,9 @@ private slots:
             QTest::addRow("%s Latin-1", qPrintable(page)) << page << QByteArray("M\xfcller GmbH\r\n") << QStringList{"Müller GmbH"};
             QTest::addRow("%s LF only", qPrintable(page)) << page << QByteArray("Login: root\nName: root\n")
                                                           << QStringList{"Login: root", "Name: root"};
+            QTest::addRow("%s bidi controls", qPrintable(page))
+                << page << QString("\u202Emoc.elgoog \u2066a\u2069\u200E\u200F\u202A\r\n").toUtf8()
+                << QStringList{"\\u202Emoc.elgoog \\u2066a\\u2069\\u200E\\u200F\\u202A"};
             QTest::addRow("%s nothing", qPrintable(page)) << page << QByteArray() << QStringList{"The server sent nothing."};
         }
     }
@@ -460,6 +463,9 @@ private slots:
         QTest::newRow("answer") << "example.com" << ""
                                 << asking + QStringList{""} + textLines(data + "registry/example.com.expected") +
                                        QStringList{"", "--- 127.0.0.1 ---"} + textLines(data + "registrar/example.com.expected");
+        QTest::newRow("bidi controls") << "bidi.com" << ""
+                                       << asking + QStringList{"", "Domain Name: bidi.com", "Unicode Name: \\u202Emoc.elgoog",
+                                                               "Status: active\\u200F"};
         QTest::newRow("no match") << "nosuch.com" << "" << asking + QStringList{"No match for nosuch.com."};
         QTest::newRow("Escape") << "example.slow" << "Escape" << slow + QStringList{LookUpPage::stoppedText()};
         QTest::newRow("second click") << "example.slow" << "click" << slow + QStringList{LookUpPage::stoppedText()};
