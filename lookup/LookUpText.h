@@ -15,7 +15,8 @@ QString shownLine(QByteArray line);
 QString visibleText(QString text);
 
 // A host name as the resolver and the server take it: each label that is not
-// ASCII in its "xn--" form; the text as it is when it is no host name.
+// ASCII in its "xn--" form, labels separated by dots however they were typed
+// ("。", "．", "｡" included); the text as it is when it is no host name.
 QString aceName(const QString &name);
 
 // What a query sends for typed text: when `hostName` allows, a dotted name in

@@ -278,6 +278,8 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::newRow("IDN") << "WhoIs" << "müller.de" << QByteArray("xn--mller-kva.de");
         QTest::newRow("IDN, ASCII labels kept") << "WhoIs" << "例え.JP" << QByteArray("xn--r8jz45g.JP");
+        QTest::newRow("ideographic full stop") << "WhoIs" << "müller\u3002de" << QByteArray("xn--mller-kva.de");
+        QTest::newRow("full-width and half-width stops") << "WhoIs" << "www\uFF0Emüller\uFF61de" << QByteArray("www.xn--mller-kva.de");
         QTest::newRow("contact") << "WhoIs" << "Müller GmbH" << QByteArray("M\xc3\xbcller GmbH");
         QTest::newRow("Finger user") << "Finger" << "jörg@127.0.0.1" << QByteArray("j\xc3\xb6rg");
     }
