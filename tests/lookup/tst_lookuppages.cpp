@@ -216,6 +216,8 @@ private slots:
             << QStringList{"refer: 127.0.0.2", "Registrar WHOIS Server: localhost", ""}
             << QStringList{two, "Registrar WHOIS Server: localhost"};
         QTest::newRow("same server") << QStringList{"Registrar WHOIS Server: 127.0.0.1", "", ""} << QStringList{};
+        QTest::newRow("in pieces of a long line")
+            << QStringList{"whois: 127.0.0.2" + QString(2032, ' ') + "whois: 127.0.0.3", "", ""} << QStringList{};
         QTest::newRow("unreachable") << QStringList{"Registrar WHOIS Server: 127.0.0.4", "", ""}
                                      << QStringList{"Referral to 127.0.0.4 failed: [10061] Connection refused."};
     }
@@ -232,7 +234,11 @@ private slots:
         }
         newPages("127.0.0.1", port);
         lookUp("WhoIs", "example.com");
-        const QStringList expected = kConnected + QStringList{answers[0].arg(port)} + shown;
+        // A line arrives in pieces of 2,048 bytes.
+        QStringList first;
+        for (qsizetype at = 0; at < answers[0].arg(port).size(); at += 2048)
+            first << answers[0].arg(port).mid(at, 2048);
+        const QStringList expected = kConnected + first + shown;
         QTRY_COMPARE(lines("WhoIs"), expected);
         QTRY_VERIFY(!m_whois->running());
         QTest::qWait(100); // a further referral or a repeated answer would show by now
