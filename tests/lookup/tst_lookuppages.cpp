@@ -510,6 +510,26 @@ private slots:
         QVERIFY(m_prompter.log.isEmpty());
     }
 
+    // A login line that names its own host: double-clicking it fingers the
+    // user there (a plain login, at the host asked: fingerAgainstFingerd).
+    void fingerDoubleClickOnLoginWithHost()
+    {
+        const QString line = "Login: root@127.0.0.9", asked = "root@127.0.0.9";
+        const quint16 port = closedPort();
+        ScriptedServer first(answering("root", line.toLatin1() + "\r\n")), second(answering("root", "answered\r\n"));
+        QVERIFY(first.Start("127.0.0.7", port));
+        QVERIFY(second.Start(asked.section('@', 1), port));
+        newPages("127.0.0.1", port);
+        ask("Finger", "root", "127.0.0.7");
+        QTRY_COMPARE(lines("Finger").last(), line);
+        QTRY_VERIFY(!m_finger->running());
+        m_finger->lResponse->setCurrentRow(m_finger->lResponse->count() - 1);
+        m_finger->lResponseDblClick();
+        QCOMPARE(m_finger->tHost->text(), asked);
+        QTRY_COMPARE(lines("Finger").last(), QStringLiteral("answered"));
+        QVERIFY2(second.Mismatches().isEmpty(), qPrintable(second.Log()));
+    }
+
     void fingerAgainstFingerd()
     {
         FingerDaemon fingerd;
