@@ -67,6 +67,8 @@ private slots:
     void lookup();
     void keptBootstrap_data();
     void keptBootstrap();
+    void trustedOwner_data();
+    void trustedOwner();
     void untrustedCopy_data();
     void untrustedCopy();
     void timeouts_data();
@@ -318,6 +320,28 @@ void TestRdap::keptBootstrap()
     QCOMPARE(requests().contains("GET /dns.json application/json"), fetched);
     if (fetched)
         QVERIFY(cache.load()->isFresh(QDateTime::currentDateTimeUtc()));
+}
+
+// Whose copy is read, decided by owner and mode (root reads any file, so the
+// decision is checked as such).
+void TestRdap::trustedOwner_data()
+{
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("own, owner-only") << 1000u << 0600u << true;
+    QTest::newRow("own, others may read") << 1000u << 0755u << true;
+    QTest::newRow("own, group may write") << 1000u << 0620u << false;
+    QTest::newRow("own, anyone may write") << 1000u << 01777u << false;
+    QTest::newRow("another user's") << 0u << 0600u << false;
+}
+
+void TestRdap::trustedOwner()
+{
+    QFETCH(uint, owner);
+    QFETCH(uint, mode);
+    QFETCH(bool, trusted);
+    QCOMPARE(RdapBootstrapCache::trusted(owner, mode, 1000), trusted);
 }
 
 // A fresh copy that others could have written, or a link, is not read; the
