@@ -297,8 +297,8 @@ void RecordStoreTest::recordLoadOrder()
     store.loadRecord(kind);
 
     QStringList reads = f.readLog;
-    reads.removeFirst(); // the name field
-    QCOMPARE(reads, readOrder);
+    reads.removeFirst(); // the name field; after the keys, the scheme rules read theirs
+    QCOMPARE(reads.mid(0, readOrder.size()), readOrder);
     QStringList expectedSets = readOrder;
     expectedSets.removeDuplicates();
     if (kind == RecordKind::Contact)

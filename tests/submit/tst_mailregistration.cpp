@@ -114,8 +114,6 @@ struct WorkflowRig {
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
                 fields.texts[field] = value;
-            for (const auto &[combo, index] : completeSchemePicks(k.kind))
-                fields.selected[combo] = QStringList{"MAIL-FROM", "CRYPT-PW", "PGP"}.at(index);
         }
     }
     static std::vector<std::unique_ptr<QWidget>> buildPages(ControlFields &controls)
@@ -153,8 +151,6 @@ class TestMailRegistration : public QObject {
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
                 m_form->setText(field, value);
-            for (const auto &[combo, index] : completeSchemePicks(k.kind))
-                pickEntry(*m_form, combo, index);
         }
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
