@@ -380,7 +380,7 @@ private slots:
         newForm(server.Address());
         const Kind &k = kKinds[1];
         typeName(k, "ns9.example.com");
-        m_form->setText(k.schemeField, "PGP");
+        m_form->setText(k.schemeField, "pgp"); // the form prints it as PGP
         clickMail(k);
         QCOMPARE(m_prompter.informations,
                  QStringList{"You have selected PGP as your Authorization type. If you wish to use PGP Encryption, "
