@@ -3,6 +3,7 @@
 #include "FieldCatalogue.h"
 #include "FormRules.h"
 #include "IPrompter.h"
+#include "ListEntry.h"
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "TMailWorkflow.h"
@@ -18,7 +19,7 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
 {
     const QString name = combo->objectName();
     // Qt takes a typed text that equals an entry for a pick of that entry when
-    // editing ends; only the drop-down list and the arrow keys pick.
+    // editing ends; in a name box only the drop-down list and the arrow keys pick.
     disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     // Only the user's typing or picking counts as a change; texts set by the
     // program block these signals.
@@ -29,6 +30,19 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
     });
     connect(combo, &QComboBox::activated, this, [this, name, onUserChange](int index) {
         setPicked(name, index);
+        if (onUserChange)
+            guarded(onUserChange);
+    });
+    if (!hasFixedList(name))
+        return;
+    // A scheme or notify box stands for the entry its text matches but for
+    // case; once editing ends it shows that entry's spelling, which is what
+    // the template prints, and the rule runs as after a pick.
+    connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, name, onUserChange] {
+        const QString entry = listEntryFor(name, text(name));
+        if (entry.isEmpty() || entry == text(name))
+            return;
+        setText(name, entry);
         if (onUserChange)
             guarded(onUserChange);
     });

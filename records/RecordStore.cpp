@@ -2,6 +2,7 @@
 
 #include "DirectoryIndex.h"
 #include "Exception.h"
+#include "FormRules.h"
 #include "IFields.h"
 #include "IniFile.h"
 #include "Latin1.h"
@@ -176,6 +177,8 @@ void RecordStore::loadRecord(RecordKind kind)
             break; // the action is never set by loading
         }
     }
+    // The loaded schemes enable and caption their info fields as a pick does.
+    applyRulesAfterLoad(m_fields, kind);
 }
 
 void RecordStore::saveRecord(RecordKind kind)

@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "IFields.h"
 #include "IniFile.h"
+#include "ListEntry.h"
 #include "RecordKeys.h"
 #include "RecordStore.h"
 #include "StoredValue.h"
@@ -32,10 +33,14 @@ bool differs(const IFields &fields, RecordKind kind)
     for (const KeyBinding &b : recordLoadOrder(kind)) {
         const QString was = StoredValue::read(stored, section, b.key);
         switch (b.source) {
-        case KeySource::FieldText:
-            if (StoredValue::read(shown, section, b.key) != was)
+        case KeySource::FieldText: {
+            // A scheme stored in another case opens as its entry; that is no change.
+            const QString now = StoredValue::read(shown, section, b.key);
+            const QString entry = listEntryFor(b.field, now);
+            if (now != was && (entry.isEmpty() || entry != listEntryFor(b.field, was)))
                 return true;
             break;
+        }
         case KeySource::PublicFlag:
             // A load changes the choice only for these two values.
             if ((was == QLatin1String("Y") || was == QLatin1String("N")) && was != publicFlag(fields))

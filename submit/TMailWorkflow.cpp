@@ -125,7 +125,8 @@ void TMailWorkflow::mail(RecordKind kind)
     m_parts.review.renderIntoMemo(kind);
 
     const MailSpec &spec = mailSpec(kind);
-    if (m_parts.fields.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
+    // The scheme the form carries, whatever the case it was typed in.
+    if (m_parts.fields.selectedEntry(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
         prompter.information(QLatin1String(kPgpRefusal));
         return;
     }
