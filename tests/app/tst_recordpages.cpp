@@ -555,6 +555,57 @@ private slots:
         QCOMPARE(readBytes(m_dir->filePath("Contacts.cbx")), stored.isEmpty() ? QByteArray() : "Pat Doe\r\n");
         QCOMPARE(m_prompter.errors, QStringList());
     }
+
+    // Escape says what it cleared, where the user is; every clear comes back in
+    // turn; closing names a record that a clear has emptied.
+    void escapeIsVisibleAndRecoverable()
+    {
+        for (const char *f : {"DomainNameEdit", "OOrgNameEdit", "OCityEdit", "PriNSEdit"})
+            m_form->setText(QLatin1String(f), QLatin1String(f) + QStringLiteral(" value"));
+        const QStringList before = values();
+        QWidget *org = m_form->control("OOrgNameEdit"), *ns = m_form->control("PriNSEdit");
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        showPage(0, 5);
+        QTest::keyClick(ns, Qt::Key_Escape);
+        QCOMPARE(m_form->text("OOrgNameEdit") + m_form->text("PriNSEdit"), QString());
+        QTest::keyClick(ns, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(ns, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(values(), before);
+
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        const QString said = "Escape: Org page cleared. Edit > Undo (Ctrl+Z) brings it back.";
+        QCOMPARE(m_form->control<QLineEdit>("status")->text(), said);
+        auto *note = m_form->findChild<QLabel *>("pageNote");
+        QVERIFY(note && note->isVisible());
+        QCOMPARE(note->text(), said);
+
+        m_prompter.choices = {IPrompter::Answer::Yes};
+        QVERIFY(m_form->close());
+        QCOMPARE(m_prompter.questions, QStringList{"DomainNameEdit value was cleared; store it empty?"});
+        const IniDocument stored = IniDocument::load(m_dir->filePath("domains/DomainNameEdit value.ini"));
+        QCOMPARE(stored.value("DomainReg", "OOrgNameEdit"), QString());
+        QCOMPARE(stored.value("DomainReg", "PriNSEdit"), QStringLiteral("PriNSEdit value"));
+    }
+
+    // A long status text shows its start in the window's font size; its tool tip holds it all.
+    void statusLineShowsItsStart()
+    {
+        showPage(0, 6);
+        auto *status = m_form->control<QLineEdit>("status");
+        const QString start = QStringLiteral("9 problems: ");
+        status->setText(start);
+        const QImage alone = status->grab().toImage();
+        const QString text = start + QString(300, QLatin1Char('x')) + QStringLiteral(" needs a NIC handle");
+        status->setText(text);
+        const QImage cut = status->grab().toImage();
+        QCOMPARE(status->font().pointSizeF(), m_form->font().pointSizeF());
+        QCOMPARE(status->toolTip(), text);
+        // Up to the blank after the colon, so that no later letter is in it.
+        const QRect head(0, 0, status->fontMetrics().horizontalAdvance(start.trimmed()) + 3, alone.height());
+        QCOMPARE(cut.copy(head), alone.copy(head));
+    }
 };
 
 QTEST_MAIN(TestRecordPages)
