@@ -17,7 +17,9 @@ bool mayCloseWindow(const IFields &fields, RecordStore &store, IPrompter &prompt
     for (RecordKind kind : kinds)
         if (history.wasCleared(fields, kind))
             cleared << kind;
-    switch (prompter.askYesNoCancel(UnstoredChanges::question(fields, kinds, cleared))) {
+    // Enter must not store a cleared record empty: then it keeps the window open.
+    const auto preset = cleared.isEmpty() ? IPrompter::Answer::Yes : IPrompter::Answer::Cancel;
+    switch (prompter.askYesNoCancel(UnstoredChanges::question(fields, kinds, cleared), preset)) {
     case IPrompter::Answer::Cancel:
         return false;
     case IPrompter::Answer::No:

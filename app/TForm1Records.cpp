@@ -140,8 +140,13 @@ void TForm1::Undo1Click()
 
 void TForm1::tell(RecordKind kind, const QString &text)
 {
-    control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(text);
+    auto *status = control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    status->setText(text);
     if (!m_note)
         m_note = new PageNote(m_pages);
-    m_note->showText(text);
+    // On its review page the status line says it already; the note would cover it.
+    if (status->isVisible())
+        m_note->hide();
+    else
+        m_note->showText(text);
 }

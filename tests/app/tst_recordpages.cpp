@@ -549,6 +549,7 @@ private slots:
         QCOMPARE(m_form->isVisible(), !closed);
         QCOMPARE(m_prompter.questions, answer < 0 ? QStringList() : QStringList{
             "These records have changes that are not stored:\n\nContact Pat Doe\n\nStore them before closing?"});
+        QCOMPARE(m_prompter.presets, answer < 0 ? QList<IPrompter::Answer>() : QList{IPrompter::Answer::Yes});
         const QString record = m_dir->filePath("contacts/Pat Doe.ini");
         QCOMPARE(IniDocument::load(record).value("ContactReg", "ContactMail"), stored);
         QCOMPARE(QFile::exists(m_dir->filePath("contacts/Pat Doe.txt")), !stored.isEmpty());
@@ -584,6 +585,7 @@ private slots:
         m_prompter.choices = {IPrompter::Answer::Yes};
         QVERIFY(m_form->close());
         QCOMPARE(m_prompter.questions, QStringList{"DomainNameEdit value was cleared; store it empty?"});
+        QCOMPARE(m_prompter.presets, QList<IPrompter::Answer>{IPrompter::Answer::Cancel});
         const IniDocument stored = IniDocument::load(m_dir->filePath("domains/DomainNameEdit value.ini"));
         QCOMPARE(stored.value("DomainReg", "OOrgNameEdit"), QString());
         QCOMPARE(stored.value("DomainReg", "PriNSEdit"), QStringLiteral("PriNSEdit value"));
