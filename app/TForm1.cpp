@@ -95,7 +95,7 @@ void TForm1::writeSetup()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Records typed but never stored are offered once; Cancel keeps the window open.
-    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter)) {
+    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter, m_undo)) {
         event->ignore();
         return;
     }

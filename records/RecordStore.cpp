@@ -190,6 +190,8 @@ void RecordStore::saveRecord(RecordKind kind)
         throw EIniFileError(unableToWriteText(path));
     IniFile(path).writeStrings(QLatin1String(kindInfo(kind).section),
                                valuesFor(m_fields, kind, recordWriteOrder(kind)));
+    if (m_onSaved)
+        m_onSaved(kind);
 }
 
 void RecordStore::saveDefaults(RecordKind kind)

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class IFields;
 class IniDocument;
@@ -33,6 +34,8 @@ public:
     void loadRecord(RecordKind kind);
     // Writes every key of the record file from the fields (after a render).
     void saveRecord(RecordKind kind);
+    // Called with the kind each time its record file has been written.
+    void setOnSaved(std::function<void(RecordKind)> onSaved) { m_onSaved = std::move(onSaved); }
 
     void saveDefaults(RecordKind kind);
     // Start-up: the three defaults sections, then the three name lists. A
@@ -52,4 +55,5 @@ public:
 private:
     IFields &m_fields;
     QString m_settingsPath;
+    std::function<void(RecordKind)> m_onSaved;
 };

@@ -62,13 +62,17 @@ QList<RecordKind> kinds(const IFields &fields)
     return result;
 }
 
-QString question(const IFields &fields, const QList<RecordKind> &kinds)
+QString question(const IFields &fields, const QList<RecordKind> &kinds, const QList<RecordKind> &cleared)
 {
+    const auto name = [&](RecordKind kind) { return fields.text(QLatin1String(kindInfo(kind).nameField)); };
+    if (kinds.size() == 1 && cleared.contains(kinds.front()))
+        return QStringLiteral("%1 was cleared; store it empty?").arg(name(kinds.front()));
     QString text = QStringLiteral("These records have changes that are not stored:\n");
     for (RecordKind kind : kinds) {
-        const KindInfo &k = kindInfo(kind);
         const char *what = kind == RecordKind::Domain ? "Domain" : kind == RecordKind::Host ? "Host" : "Contact";
-        text += QStringLiteral("\n%1 %2").arg(QLatin1String(what), fields.text(QLatin1String(k.nameField)));
+        text += QStringLiteral("\n%1 %2").arg(QLatin1String(what), name(kind));
+        if (cleared.contains(kind))
+            text += QStringLiteral(" was cleared; Yes stores it empty");
     }
     return text + QStringLiteral("\n\nStore them before closing?");
 }

@@ -648,6 +648,49 @@ private slots:
         QCOMPARE(readBytes(m_dir->filePath("Contacts.cbx")), stored.isEmpty() ? QByteArray() : "Pat Doe\r\n");
         QCOMPARE(m_prompter.errors, QStringList());
     }
+
+    // Escape says where the user is what it cleared; clears come back in turn; closing names a cleared record.
+    void escapeIsVisibleAndRecoverable()
+    {
+        for (const char *f : {"DomainNameEdit", "OOrgNameEdit", "OCityEdit", "PriNSEdit"})
+            m_form->setText(QLatin1String(f), QLatin1String(f) + QStringLiteral(" value"));
+        const QStringList before = values();
+        QWidget *org = m_form->control("OOrgNameEdit"), *ns = m_form->control("PriNSEdit");
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        showPage(0, 5);
+        QTest::keyClick(ns, Qt::Key_Escape);
+        QCOMPARE(m_form->text("OOrgNameEdit") + m_form->text("PriNSEdit"), QString());
+        for (int undo = 0; undo < 2; ++undo)
+            QTest::keyClick(ns, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(values(), before);
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        const QString said = "Escape: Org page cleared. Edit > Undo (Ctrl+Z) brings it back.";
+        QCOMPARE(m_form->control<QLineEdit>("status")->text(), said);
+        auto *note = m_form->findChild<QLabel *>("pageNote");
+        QVERIFY(note && note->isVisible());
+        QCOMPARE(note->text(), said);
+        m_prompter.choices = {IPrompter::Answer::Yes};
+        QVERIFY(m_form->close());
+        QCOMPARE(m_prompter.questions, QStringList{"DomainNameEdit value was cleared; store it empty?"});
+        QCOMPARE(m_prompter.presets, QList<IPrompter::Answer>{IPrompter::Answer::Cancel});
+    }
+
+    // A long status text shows its start in the window's font size; its tool tip holds it all.
+    void statusLineShowsItsStart()
+    {
+        showPage(0, 6);
+        auto *status = m_form->control<QLineEdit>("status");
+        status->setText("9 problems:");
+        const QImage alone = status->grab().toImage();
+        const QString text = "9 problems: " + QString(300, 'x') + " needs a NIC handle";
+        status->setText(text);
+        QCOMPARE(status->font().pointSizeF(), m_form->font().pointSizeF());
+        QCOMPARE(status->toolTip(), text);
+        const QRect head(0, 0, status->fontMetrics().horizontalAdvance("9 problems:") + 3, alone.height());
+        QCOMPARE(status->grab().toImage().copy(head), alone.copy(head));
+    }
 };
 
 QTEST_MAIN(TestRecordPages)

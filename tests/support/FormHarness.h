@@ -42,6 +42,7 @@ public:
     QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "N: ", "P: " before its text
     QList<bool> answers;      // answers to the next questions; Yes when none is left
     QList<Answer> choices;    // answers to the next Yes/No/Cancel questions; No when none is left
+    QList<Answer> presets;    // what Enter would have answered to each of them
     QList<bool> cautionAnswers; // answers to the next default-No questions; No (the default) when none is left
     // Answers the print dialog: configure the printer and return true, or
     // return false for Cancel (the default).
@@ -58,8 +59,9 @@ public:
         log << QStringLiteral("Q: ") + text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    Answer askYesNoCancel(const QString &text) override
+    Answer askYesNoCancel(const QString &text, Answer preset) override
     {
+        presets << preset;
         questions << text;
         log << QStringLiteral("Q: ") + text;
         return choices.isEmpty() ? Answer::No : choices.takeFirst();
