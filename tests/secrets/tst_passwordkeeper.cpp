@@ -9,6 +9,7 @@
 #include "mssmtp.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -63,6 +64,12 @@ class TestPasswordKeeper : public QObject {
             return false;
         const QByteArray address = m_bus.readLine().trimmed();
         qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        return m_keyringUp = StartDaemon();
+    }
+
+    // The daemon, its login keyring (made on the first start) unlocked.
+    bool StartDaemon()
+    {
         m_keyring.setProcessChannelMode(QProcess::MergedChannels);
         m_keyring.start(QStringLiteral("gnome-keyring-daemon"),
                         {"--foreground", "--unlock", "--components=secrets"});
@@ -72,18 +79,36 @@ class TestPasswordKeeper : public QObject {
         m_keyring.closeWriteChannel();
         // Ready once it owns the Secret Service's name on the bus.
         for (int i = 0; i < 100; ++i) {
-            QProcess ask;
-            ask.start(QStringLiteral("dbus-send"),
-                      {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                       "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"});
-            if (ask.waitForFinished(5000) && ask.readAllStandardOutput().contains("boolean true")) {
-                m_keyringUp = true;
+            if (Bus({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                     "string:org.freedesktop.secrets"})
+                    .contains("boolean true"))
                 return true;
-            }
             QTest::qWait(100);
         }
         return false;
-        return true;
+    }
+
+    static QByteArray Bus(const QStringList &call)
+    {
+        QProcess ask;
+        ask.start(QStringLiteral("dbus-send"), QStringList{"--session", "--print-reply"} + call);
+        return ask.waitForFinished(5000) ? ask.readAllStandardOutput() : QByteArray();
+    }
+
+    // Locks the login keyring as a screen lock or a user would.
+    static bool Lock()
+    {
+        return Bus({"--dest=org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service.Lock",
+                    "array:objpath:/org/freedesktop/secrets/collection/login"})
+            .contains("collection/login");
+    }
+
+    // A daemon started again with its password comes back unlocked.
+    bool Unlock()
+    {
+        m_keyring.terminate();
+        m_keyring.waitForFinished(5000);
+        return StartDaemon();
     }
 
 private slots:
@@ -173,6 +198,36 @@ private slots:
         QVERIFY(after.contains("Setup", "Password"));
         QCOMPARE(after.value("Setup", "Password"), QString());
         QCOMPARE(OpenAndClose(settings), QStringLiteral("legacy"));
+    }
+
+    // A locked keyring holds the password back: it is never taken as empty,
+    // Setup says why, and neither an unchanged nor a newly typed password is
+    // written into the settings file; the keyring keeps its own.
+    void lockedKeyringNeverLooksEmpty()
+    {
+        if (!m_keyringUp)
+            QSKIP("no keyring");
+        WorkFolder work;
+        const QString settings = work.filePath("zandolet.ini");
+        WriteSettings(settings, "User Name=pat\r\n", 0644);
+        OpenAndClose(settings, [](TForm1 &form) {
+            runSetup(form, [](TSetupDlg *d) { d->PasswordEdit->setText("kept"); }, QDialog::Accepted);
+        });
+        QVERIFY(Lock());
+        for (const QString typed : {"", "typed"}) {
+            QString note;
+            QCOMPARE(OpenAndClose(settings, [&](TForm1 &form) {
+                         runSetup(form, [&](TSetupDlg *d) {
+                             note = d->KeyringNote->isVisible() ? d->KeyringNote->text() : QString();
+                             d->PasswordEdit->setText(typed);
+                         }, QDialog::Accepted);
+                     }),
+                     QString());
+            QCOMPARE(IniDocument::load(settings).value("Setup", "Password"), QString());
+            QVERIFY2(note.contains("locked"), qPrintable(note));
+        }
+        QVERIFY(Unlock());
+        QCOMPARE(OpenAndClose(settings), QStringLiteral("kept"));
     }
 };
 
