@@ -25,9 +25,10 @@ public:
 
     // `entry` names this password among the program's keyring entries (the
     // settings file's path, so each settings file has its own). Every call
-    // returns within `waitMs`, so a keyring waiting on an unlock prompt
-    // nobody sees holds the window for at most that long.
-    explicit PasswordKeeper(QString entry, int waitMs = 1000);
+    // returns within about `waitMs` (the window keeps painting meanwhile), so
+    // a keyring waiting on an unlock prompt nobody sees holds the window for
+    // less than a second.
+    explicit PasswordKeeper(QString entry, int waitMs = 900);
     ~PasswordKeeper();
     PasswordKeeper(const PasswordKeeper &) = delete;
     PasswordKeeper &operator=(const PasswordKeeper &) = delete;
