@@ -75,12 +75,10 @@ QString SetupSettings::keyringNote()
 {
     const MailSettings &mail = m_values.mail;
     if (!mail.passwordWithheld.isEmpty())
-        return QStringLiteral("Password not shown: %1. It stays there; open Setup again once the keyring gives it, "
-                              "or type it here.")
+        return QStringLiteral("Not shown: %1. Unlock it and open Setup again, or type the password.")
             .arg(mail.passwordWithheld);
     if (m_passwords.keyring() == PasswordKeeper::Keyring::None)
-        return QStringLiteral("No keyring on this desktop: the password stays in the settings file, readable only "
-                              "by you.");
+        return QStringLiteral("No keyring here: the password stays in the settings file, readable only by you.");
     return QString();
 }
 
