@@ -8,11 +8,7 @@
 #include "msmsg.h"
 #include "mssmtp.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include <QtDBus>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,13 +44,6 @@ void WriteSettings(const QString &path, const QByteArray &setup, mode_t mode)
 
 } // namespace
 
-namespace QTest {
-template <> char *toString(const Pw &password)
-{
-    return password ? toString(*password) : qstrdup("(unknown)");
-}
-} // namespace QTest
-
 class TestPasswordKeeper : public QObject {
     Q_OBJECT
     enum State { Unlocked, Locked, Silent, NoBus };
@@ -83,11 +72,6 @@ class TestPasswordKeeper : public QObject {
             return false;
         const QByteArray address = m_bus.readLine().trimmed();
         qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        return m_keyringUp = StartDaemon();
-    }
-
-    bool StartDaemon()
-    {
         m_keyring.setProcessChannelMode(QProcess::MergedChannels);
         m_keyring.start(QStringLiteral("gnome-keyring-daemon"),
                         {"--foreground", "--unlock", "--components=secrets"});
@@ -100,7 +84,7 @@ class TestPasswordKeeper : public QObject {
             if (Bus({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
                      "string:org.freedesktop.secrets"})
                     .contains("boolean true"))
-                return true;
+                return m_keyringUp = true;
             QTest::qWait(100);
         }
         return false;
