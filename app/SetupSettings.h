@@ -3,8 +3,8 @@
 // setup dialog, written when the dialog is accepted and when the main window
 // closes. A send reads the mail part when it starts; the WhoIs page asks the
 // server named here. The password of a login lives in the desktop keyring
-// when there is one; a keyring that holds it
-// back leaves it unknown, never empty.
+// when there is one; a keyring that holds it back leaves it unknown, never
+// empty.
 #include "LookUpSettings.h"
 #include "MailSettings.h"
 #include "PasswordKeeper.h"
