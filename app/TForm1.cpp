@@ -119,8 +119,9 @@ void TForm1::Setup2Click()
 {
     TSetupDlg dlg(this);
     connect(&dlg, &TSetupDlg::helpRequested, this, [this, &dlg](int context) { showHelp(context, &dlg); });
+    m_setup.askKeyringAgain();
     dlg.setValues(m_setup.values());
-    dlg.showKeyringNote(!m_setup.keyringAnswers());
+    dlg.showKeyringNote(m_setup.keyringNote());
     if (dlg.exec() != Accepted)
         return;
     m_setup.change(dlg.values());

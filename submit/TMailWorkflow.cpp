@@ -114,6 +114,15 @@ void TMailWorkflow::mail(RecordKind kind)
     // The mail buttons are disabled during a send; one component never runs twice.
     if (sending())
         return;
+    // A login without its password would only earn the server's refusal.
+    if (const MailSettings &settings = m_parts.settings;
+        !settings.userName.isEmpty() && !settings.passwordWithheld.isEmpty()) {
+        const QString text = QStringLiteral("Not sent: the password of the SMTP login is unknown because %1. Unlock "
+                                            "it and open File > Setup, or type the password there.")
+                                 .arg(settings.passwordWithheld);
+        setStatus(0, text);
+        throw Exception(text);
+    }
     if (m_parts.review.refuseRecordName(kind))
         return;
     IPrompter &prompter = m_parts.prompter;
@@ -202,7 +211,10 @@ void TMailWorkflow::setStatus(int progress, const QString &text, bool contactPag
             continue;
         if (progress >= 0)
             m_parts.controls.control<QProgressBar>(QLatin1String(k.progress))->setValue(progress);
-        m_parts.controls.control<QLineEdit>(QLatin1String(k.status))->setText(text);
+        auto *status = m_parts.controls.control<QLineEdit>(QLatin1String(k.status));
+        status->setText(text);
+        // A text longer than the line shows its beginning, where it says what happened.
+        status->setCursorPosition(0);
     }
 }
 
