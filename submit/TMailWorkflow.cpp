@@ -211,10 +211,7 @@ void TMailWorkflow::setStatus(int progress, const QString &text, bool contactPag
             continue;
         if (progress >= 0)
             m_parts.controls.control<QProgressBar>(QLatin1String(k.progress))->setValue(progress);
-        auto *status = m_parts.controls.control<QLineEdit>(QLatin1String(k.status));
-        status->setText(text);
-        // A text longer than the line shows its beginning, where it says what happened.
-        status->setCursorPosition(0);
+        m_parts.controls.control<QLineEdit>(QLatin1String(k.status))->setText(text);
     }
 }
 
