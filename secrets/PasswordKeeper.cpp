@@ -160,6 +160,8 @@ std::optional<QString> PasswordKeeper::load(const QString &stored)
     QObject::connect(job, &QKeychain::Job::finished, &scope, [&found, job] { found = job->textData(); });
     const Outcome outcome = run(job, deadline);
     m_keyring = outcome == Outcome::Done ? Keyring::Answers : failure(outcome, false, deadline);
+    if (m_keyring == Keyring::Answers)
+        m_held = outcome == Outcome::Done ? found : QString();
     if (!stored.isEmpty())
         return stored;
     if (m_keyring != Keyring::Answers)
@@ -169,6 +171,9 @@ std::optional<QString> PasswordKeeper::load(const QString &stored)
 
 std::optional<QString> PasswordKeeper::save(const QString &password)
 {
+    if (m_keyring == Keyring::Answers && m_held == password)
+        return QString();
+    m_held.reset();
     const QDeadlineTimer deadline(m_waitMs);
     if (!serviceThere(deadline)) {
         m_keyring = Keyring::None;
@@ -188,9 +193,10 @@ std::optional<QString> PasswordKeeper::save(const QString &password)
         const Outcome outcome = run(job, deadline);
         m_keyring = outcome == Outcome::Done ? Keyring::Answers : failure(outcome, true, deadline);
     }
-    if (m_keyring == Keyring::Answers)
-        return QString();
-    return std::nullopt;
+    if (m_keyring != Keyring::Answers)
+        return std::nullopt;
+    m_held = password;
+    return QString();
 }
 
 PasswordKeeper::Keyring PasswordKeeper::keyring()

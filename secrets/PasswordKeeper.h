@@ -62,4 +62,7 @@ private:
     int m_waitMs;
     QString m_bus; // this keeper's own connection, so a bus started later is found
     std::optional<Keyring> m_keyring;
+    // What the keyring held when it last answered; saving that again is skipped,
+    // as every close of the window saves the password.
+    std::optional<QString> m_held;
 };

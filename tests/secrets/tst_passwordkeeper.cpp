@@ -186,6 +186,15 @@ private slots:
         // A keeper of its own reads what the keyring holds, per settings file.
         QCOMPARE(PasswordKeeper(m_home.filePath("a.ini")).load(QString()), Pw("first"));
         QCOMPARE(PasswordKeeper(m_home.filePath("b.ini")).load(QString()), Pw("second"));
+        // Every close saves the password: one the keyring is known to hold asks
+        // it nothing, so even a keyring that has stopped answering is not waited on.
+        PasswordKeeper closing(m_home.filePath("a.ini"), 300);
+        QCOMPARE(closing.load(QString()), Pw("first"));
+        QCOMPARE(::kill(pid_t(m_keyring.processId()), SIGSTOP), 0);
+        const std::optional<QString> unchanged = closing.save("first"), changed = closing.save("changed");
+        QCOMPARE(::kill(pid_t(m_keyring.processId()), SIGCONT), 0);
+        QCOMPARE(unchanged, Pw(""));
+        QVERIFY(!changed.has_value());
         // A password the file still holds wins until it has been saved.
         QCOMPARE(PasswordKeeper(m_home.filePath("a.ini")).load("older"), Pw("older"));
         // An emptied password leaves the keyring.
