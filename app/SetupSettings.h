@@ -33,6 +33,8 @@ public:
     void change(const SetupValues &typed);
     // The section into the settings file, the rest of the file kept.
     void write();
+    // What the last read() mended (control characters, line breaks), or empty.
+    QString mendedNote() const { return m_mended; }
     // Whether the keyring keeps the password, rather than the settings file.
     bool keyringAnswers() { return m_passwords.keyringAnswers(); }
 
@@ -44,4 +46,5 @@ private:
     QString m_path;
     PasswordKeeper m_passwords;
     SetupValues m_values;
+    QString m_mended;
 };

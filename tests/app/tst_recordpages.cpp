@@ -6,6 +6,10 @@
 #include "IniFile.h"
 #include "Latin1Guard.h"
 #include "PdfWords.h"
+#include "RecordKeys.h"
+#include "StoredValue.h"
+#include "TemplateLabel.h"
+#include "TemplateRenderer.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -456,6 +460,73 @@ private slots:
             m->paste();
         }
         QCOMPARE(m_form->text(field), after);
+    }
+
+    // The template carries what the field shows, however the text came in.
+    void templateCarriesWhatTheFieldShows_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        const QString forged = QStringLiteral("3b. Street Address.............: Fake 1");
+        const std::pair<const char *, QString> cases[] = {
+            {"OOrgNameEdit", QString("Jane") + QChar(0x1B) + "Doe"}, {"Contactname", QString("Jane") + QChar(0x01) + "Doe"},
+            {"HCName", QString("Jane") + QChar(0x7F) + "Doe"},      {"ContactCity", QString("Caf") + QChar(0x85) + "e"},
+            {"PurposeEdit", QString("Books") + QChar(0x1B) + "more"}, {"OOrgNameEdit", "Org\r" + forged},
+            {"OAddrEdit", "Street 1\r\n" + forged},
+        };
+        for (const char *path : {"typed", "pasted", "record file", "defaults"})
+            for (int i = 0; i < int(std::size(cases)); ++i)
+                QTest::addRow("%s, %s %d", path, cases[i].first, i) << path << cases[i].first << cases[i].second;
+    }
+    void templateCarriesWhatTheFieldShows()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        const RecordKind kind = findField(field)->kind;
+        const KindInfo &k = kindInfo(kind);
+        const auto keyOf = [&field](const KeyTable &t) {
+            return std::find_if(t.begin(), t.end(), [&](const KeyBinding &b) { return b.field == field; })->key;
+        };
+        const auto widget = [&]() -> QWidget * {
+            auto *c = m_form->control<QComboBox>(field);
+            return c ? c->lineEdit() : m_form->control(field);
+        };
+        const QString line = value.contains('\n') ? StoredValue::encode(value) : value; // a bare CR as it is
+        QString file, key;
+        if (path == "typed") {
+            for (const QChar c : value) {
+                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(widget(), &press);
+            }
+        } else if (path == "pasted") {
+            QApplication::clipboard()->setText(value);
+            QMetaObject::invokeMethod(widget(), "paste");
+        } else if (path == "defaults") {
+            m_form.reset();
+            file = "zandolet.ini", key = keyOf(defaultsStartupOrder(kind));
+            writeBytes(m_dir->filePath(file), ('[' + QLatin1String(k.section) + "]\r\n" + key + '=' + line).toLatin1());
+            m_form = makeForm(m_dir->filePath(file), m_prompter);
+        } else {
+            file = QLatin1String(k.folder) + "/rec.ini", key = keyOf(recordLoadOrder(kind));
+            const QString name = field == "Contactname" ? QString() : "Contactname=rec\r\n";
+            writeBytes(m_dir->filePath(file), ('[' + QLatin1String(k.section) + "]\r\n" + name + key + '=' + line).toLatin1());
+            QTest::keyClicks(nameEdit(k.nameField), "rec");
+        }
+        const QString status = m_form->control<QLineEdit>(k.status)->text();
+        if (m_form->text(k.nameField).isEmpty())
+            m_form->setText(k.nameField, "rec");
+        auto *memo = qobject_cast<QPlainTextEdit *>(widget());
+        const QString shown = memo ? memo->toPlainText() : qobject_cast<QLineEdit *>(widget())->displayText();
+        m_form->control<QPushButton>(k.showButton)->click();
+        const QStringList lines = memoLines(*m_form, kind);
+        const auto &rows = templateRows(kind);
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const TemplateRow &r) { return r.field == field; });
+        QVERIFY2(lines.contains(templateLabel(*row) + shown), qPrintable(shown));
+        for (const QChar c : lines.join(QString()))
+            QVERIFY2(c >= u' ' && (c < u'\x7F' || c > u'\x9F'), qPrintable(QString::number(c.unicode(), 16)));
+        QVERIFY2(file.isEmpty() || (status.contains(key) && status.contains(file)), qPrintable(status));
     }
 
     // A no-break space is an ISO-8859-1 character like any other.
