@@ -23,10 +23,10 @@ void appendValue(QStringList &out, const QString &label, const QString &value, F
     qsizetype start = 0;
     QString head = label;
     for (qsizetype end; (end = text.indexOf(QLatin1String("\r\n"), start)) >= 0; start = end + 2) {
-        out << head + QStringView(text).mid(start, end - start);
+        out << head + text.mid(start, end - start);
         head.clear();
     }
-    out << head + QStringView(text).mid(start);
+    out << head + text.mid(start);
 }
 
 QString valueOf(const TemplateRow &row, RecordKind kind, const IFields &fields)

@@ -45,6 +45,11 @@ QString controlReason(QChar c)
     return QStringLiteral("A control character (0x%1) cannot be used: this field holds plain text.").arg(code);
 }
 
+QString lineBreakReason()
+{
+    return QStringLiteral("A line break cannot be used: this field holds one line.");
+}
+
 bool fitsStoredValue(const QString &text, bool memo)
 {
     const qsizetype breaks = memo ? text.count(QLatin1Char('\n')) : 0;
@@ -73,7 +78,7 @@ QValidator::State OneLineValidator::validate(QString &input, int &) const
 {
     for (const QChar c : input) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            showText(m_field, QStringLiteral("A line break cannot be used: this field holds one line."));
+            showText(m_field, lineBreakReason());
             return Invalid;
         }
         if (FieldText::refused(c, FieldText::Shape::OneLine)) {

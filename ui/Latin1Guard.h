@@ -17,6 +17,7 @@ class QWidget;
 QChar firstNonLatin1(const QString &text);
 QString nonLatin1Reason(QChar c);
 QString controlReason(QChar c);
+QString lineBreakReason();
 // Whether a field's text, as stored (a memo's line break is CR LF), reads back whole.
 bool fitsStoredValue(const QString &text, bool memo);
 QString tooLongReason();

@@ -486,13 +486,11 @@ private slots:
         QFETCH(QString, value);
         const RecordKind kind = findField(field)->kind;
         const KindInfo &k = kindInfo(kind);
+        QToolTip::hideText();
         const auto keyOf = [&field](const KeyTable &t) {
             return std::find_if(t.begin(), t.end(), [&](const KeyBinding &b) { return b.field == field; })->key;
         };
-        const auto widget = [&]() -> QWidget * {
-            auto *c = m_form->control<QComboBox>(field);
-            return c ? c->lineEdit() : m_form->control(field);
-        };
+        const auto widget = [&] { auto *c = m_form->control<QComboBox>(field); return c ? c->lineEdit() : m_form->control(field); };
         const QString line = value.contains('\n') ? StoredValue::encode(value) : value; // a bare CR as it is
         QString file, key;
         if (path == "typed") {
@@ -503,6 +501,8 @@ private slots:
         } else if (path == "pasted") {
             QApplication::clipboard()->setText(value);
             QMetaObject::invokeMethod(widget(), "paste");
+            const QChar bad = *std::find_if(value.begin(), value.end(), [](QChar c) { return c < u' ' || c >= u'\x7F'; });
+            QCOMPARE(QToolTip::text(), bad == '\r' || bad == '\n' ? lineBreakReason() : controlReason(bad));
         } else if (path == "defaults") {
             m_form.reset();
             file = "zandolet.ini", key = keyOf(defaultsStartupOrder(kind));
