@@ -14,31 +14,25 @@ Cleaned clean(const QString &value, Shape shape)
 {
     // The common case, a plain value, costs one scan and no copy.
     qsizetype first = 0;
-    while (first < value.size() && !refused(value[first], shape) && value[first] != u'\r' && value[first] != u'\n')
+    const bool memo = shape == Shape::Memo;
+    while (first < value.size() && !refused(value[first], shape) && (memo || (value[first] != u'\r' && value[first] != u'\n')))
         ++first;
     if (first == value.size())
         return {value};
 
-    const bool memo = shape == Shape::Memo;
     Cleaned out;
-    out.text.reserve(value.size() + 8);
+    out.text.reserve(value.size());
     out.text.append(QStringView(value).left(first));
     for (qsizetype i = first; i < value.size(); ++i) {
         const QChar c = value[i];
-        if (c == u'\r' || c == u'\n') {
-            if (!memo) {
-                out.linesDropped = true;
-                break;
-            }
-            // Every line break of the memo as CR LF, the form the memo itself reports.
-            if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
-                ++i;
-            out.text += QLatin1String("\r\n");
-        } else if (refused(c, shape)) {
-            out.controlsRemoved = true;
-        } else {
-            out.text += c;
+        if (!memo && (c == u'\r' || c == u'\n')) {
+            out.linesDropped = true;
+            break;
         }
+        if (refused(c, shape))
+            out.controlsRemoved = true;
+        else
+            out.text += c;
     }
     return out;
 }

@@ -36,8 +36,8 @@ struct Cleaned {
 };
 
 // The value as a field of `shape` holds it: a one-line value up to its first
-// CR or LF, a memo's line breaks (CR LF, LF or CR) as CR LF, no refused
-// character. A value with nothing to mend is returned as it is, uncopied.
+// CR or LF, a memo with its line breaks, and no refused character. A value
+// with nothing to mend is returned as it is, uncopied.
 Cleaned clean(const QString &value, Shape shape);
 
 // What the loads from one file mended, for one status note naming its keys.

@@ -22,9 +22,16 @@ void appendValue(QStringList &out, const QString &label, const QString &value, F
     const QString text = FieldText::clean(value, shape).text;
     qsizetype start = 0;
     QString head = label;
-    for (qsizetype end; (end = text.indexOf(QLatin1String("\r\n"), start)) >= 0; start = end + 2) {
-        out << head + text.mid(start, end - start);
+    // Any of CR LF, LF or CR ends a memo line.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        out << head + text.mid(start, i - start);
         head.clear();
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
     out << head + text.mid(start);
 }
