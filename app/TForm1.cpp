@@ -25,6 +25,18 @@
 #include <QLineEdit>
 #include <QShortcut>
 
+namespace {
+
+// A note longer than the status line shows its start, and all of it as the tool tip.
+void showNote(QLineEdit *status, const QString &note)
+{
+    status->setText(note);
+    status->setCursorPosition(0);
+    status->setToolTip(note);
+}
+
+} // namespace
+
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
@@ -35,7 +47,7 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     initAppResources();
     // A mended stored value is told on the kind's status line, until the next status replaces it.
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath, [this](RecordKind kind, const QString &note) {
-        control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(note);
+        showNote(control<QLineEdit>(QLatin1String(kindInfo(kind).status)), note);
     });
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
@@ -84,7 +96,7 @@ void TForm1::FormCreate()
     m_setup.read(settings);
     if (const QString note = m_setup.mendedNote(); !note.isEmpty())
         for (const KindInfo &k : recordKinds())
-            control<QLineEdit>(QLatin1String(k.status))->setText(note);
+            showNote(control<QLineEdit>(QLatin1String(k.status)), note);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }
