@@ -3,6 +3,7 @@
 #include "Agreement.h"
 #include "Exception.h"
 #include "FieldCatalogue.h"
+#include "FieldText.h"
 #include "MapFields.h"
 #include "ProcessedStamp.h"
 #include "RecordCase.h"
@@ -89,6 +90,7 @@ private slots:
     void labels();
     void purposeLines_data();
     void purposeLines();
+    void oneLineFieldsStayOneLine();
     void agreementLayout();
     void agreementInDomainTemplate();
     void processedStamp_data();
@@ -176,6 +178,8 @@ void TstTemplates::purposeLines_data()
     QTest::newRow("lone CR") << "a\rb" << QStringList{"a", "b"};
     QTest::newRow("empty middle line") << "a\r\n\r\nc" << QStringList{"a", "", "c"};
     QTest::newRow("final break") << "a\r\n" << QStringList{"a", ""};
+    QTest::newRow("control characters go, a tab stays")
+        << QString("a\tb") + QChar(0x1B) + QChar(0x85) + "\r\nc" + QChar(0x7F) << QStringList{"a\tb", "c"};
 }
 
 // A purpose of n lines makes the template n - 1 lines longer; its first line
@@ -193,8 +197,24 @@ void TstTemplates::purposeLines()
     QCOMPARE(out[at + lines.size()], QString());
     QCOMPARE(out[at + lines.size() + 1], QStringLiteral("2.  Complete Domain Name.......: example.com"));
     QCOMPARE(out.back(), QStringLiteral("END OF AGREEMENT"));
-    for (const QString &l : out)
-        QVERIFY(!l.contains(QLatin1Char('\r')) && !l.contains(QLatin1Char('\n')));
+    for (const QChar c : out.join(QString()))
+        QVERIFY(!FieldText::refused(c, FieldText::Shape::Memo) && c != u'\r' && c != u'\n');
+}
+
+// However a control character or line break got into a one-line field, its
+// line carries only what the field can show, and no line is forged.
+void TstTemplates::oneLineFieldsStayOneLine()
+{
+    MapFields f = domainWithPurpose("p");
+    const auto isText = [](const TemplateRow &r) { return r.type == RowType::Field && r.source == ValueSource::Text; };
+    for (const TemplateRow &r : templateRows(RecordKind::Domain))
+        if (isText(r) && r.field != "PurposeEdit")
+            f.texts[r.field] = QString("x") + QChar(0x1B) + "y\r\n3b. forged";
+    const QStringList out = renderLines(RecordKind::Domain, f, QDateTime::currentDateTime());
+    QCOMPARE(out.size(), 212);
+    for (const TemplateRow &r : templateRows(RecordKind::Domain))
+        if (isText(r) && r.field != "PurposeEdit")
+            QVERIFY2(out.contains(templateLabel(r) + "xy"), qPrintable(r.field));
 }
 
 void TstTemplates::agreementLayout()
