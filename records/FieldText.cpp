@@ -15,7 +15,8 @@ Cleaned clean(const QString &value, Shape shape)
     // The common case, a plain value, costs one scan and no copy.
     qsizetype first = 0;
     const bool memo = shape == Shape::Memo;
-    while (first < value.size() && !refused(value[first], shape) && (memo || (value[first] != u'\r' && value[first] != u'\n')))
+    const auto breaks = [memo](QChar c) { return !memo && (c == u'\r' || c == u'\n'); };
+    while (first < value.size() && !refused(value[first], shape) && !breaks(value[first]))
         ++first;
     if (first == value.size())
         return {value};
@@ -25,7 +26,7 @@ Cleaned clean(const QString &value, Shape shape)
     out.text.append(QStringView(value).left(first));
     for (qsizetype i = first; i < value.size(); ++i) {
         const QChar c = value[i];
-        if (!memo && (c == u'\r' || c == u'\n')) {
+        if (breaks(c)) {
             out.linesDropped = true;
             break;
         }

@@ -132,7 +132,9 @@ void guardLatin1(QWidget *field)
                 return;
             }
             // Characters outside ISO-8859-1 and control characters go; line breaks and tabs stay.
-            const auto unfit = [](QChar c) { return !Latin1::fits(c) || FieldText::refused(c, FieldText::Shape::Memo); };
+            const auto unfit = [](QChar c) {
+                return !Latin1::fits(c) || FieldText::refused(c, FieldText::Shape::Memo);
+            };
             const auto first = std::find_if(text.cbegin(), text.cend(), unfit);
             if (first == text.cend())
                 return;

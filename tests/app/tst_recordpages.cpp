@@ -469,10 +469,11 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         const QString forged = QStringLiteral("3b. Street Address.............: Fake 1");
+        const auto with = [](const char *a, int c, const char *b) { return QString(a) + QChar(c) + b; };
         const std::pair<const char *, QString> cases[] = {
-            {"OOrgNameEdit", QString("Jane") + QChar(0x1B) + "Doe"}, {"Contactname", QString("Jane") + QChar(0x01) + "Doe"},
-            {"HCName", QString("Jane") + QChar(0x7F) + "Doe"},      {"ContactCity", QString("Caf") + QChar(0x85) + "e"},
-            {"PurposeEdit", QString("Books") + QChar(0x1B) + "more"}, {"OOrgNameEdit", "Org\r" + forged},
+            {"OOrgNameEdit", with("Jane", 0x1B, "Doe")}, {"Contactname", with("Jane", 0x01, "Doe")},
+            {"HCName", with("Jane", 0x7F, "Doe")},       {"ContactCity", with("Caf", 0x85, "e")},
+            {"PurposeEdit", with("Books", 0x1B, "more")}, {"OOrgNameEdit", "Org\r" + forged},
             {"OAddrEdit", "Street 1\r\n" + forged},
         };
         for (const char *path : {"typed", "pasted", "record file", "defaults"})
@@ -490,9 +491,16 @@ private slots:
         const auto keyOf = [&field](const KeyTable &t) {
             return std::find_if(t.begin(), t.end(), [&](const KeyBinding &b) { return b.field == field; })->key;
         };
-        const auto widget = [&] { auto *c = m_form->control<QComboBox>(field); return c ? c->lineEdit() : m_form->control(field); };
+        const auto widget = [&] {
+            auto *c = m_form->control<QComboBox>(field);
+            return c ? c->lineEdit() : m_form->control(field);
+        };
         const QString line = value.contains('\n') ? StoredValue::encode(value) : value; // a bare CR as it is
         QString file, key;
+        const auto write = [&](const QString &text) {
+            const QString section = '[' + QLatin1String(k.section) + "]\r\n";
+            writeBytes(m_dir->filePath(file), (section + text + key + '=' + line).toLatin1());
+        };
         if (path == "typed") {
             for (const QChar c : value) {
                 QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
@@ -501,17 +509,16 @@ private slots:
         } else if (path == "pasted") {
             QApplication::clipboard()->setText(value);
             QMetaObject::invokeMethod(widget(), "paste");
-            const QChar bad = *std::find_if(value.begin(), value.end(), [](QChar c) { return c < u' ' || c >= u'\x7F'; });
+            const QChar bad = *std::find_if(value.begin(), value.end(), [](QChar c) { return c < u' ' || c > u'~'; });
             QCOMPARE(QToolTip::text(), bad == '\r' || bad == '\n' ? lineBreakReason() : controlReason(bad));
         } else if (path == "defaults") {
             m_form.reset();
             file = "zandolet.ini", key = keyOf(defaultsStartupOrder(kind));
-            writeBytes(m_dir->filePath(file), ('[' + QLatin1String(k.section) + "]\r\n" + key + '=' + line).toLatin1());
+            write({});
             m_form = makeForm(m_dir->filePath(file), m_prompter);
         } else {
             file = QLatin1String(k.folder) + "/rec.ini", key = keyOf(recordLoadOrder(kind));
-            const QString name = field == "Contactname" ? QString() : "Contactname=rec\r\n";
-            writeBytes(m_dir->filePath(file), ('[' + QLatin1String(k.section) + "]\r\n" + name + key + '=' + line).toLatin1());
+            write(field == "Contactname" ? QString() : "Contactname=rec\r\n");
             QTest::keyClicks(nameEdit(k.nameField), "rec");
         }
         const QString status = m_form->control<QLineEdit>(k.status)->text();

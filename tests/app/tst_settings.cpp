@@ -333,7 +333,8 @@ private slots:
     void pastedLineBreaksNeverReachTheSettingsFile()
     {
         // A stored bare CR or control character is mended at the start, and the status says so.
-        writeBytes(settingsPath(), "[Setup]\r\nServer=smtp.example.net\rRCPT TO:<x@example.net>\r\nName=Jane\x1b" "Doe\r\n");
+        writeBytes(settingsPath(), "[Setup]\r\nServer=smtp.example.net\rRCPT TO:<x@example.net>\r\n"
+                                   "Name=Jane\x1b" "Doe\r\n");
         QString status;
         {
             ScriptedPrompter prompter;
@@ -353,7 +354,8 @@ private slots:
         auto again = makeForm(settingsPath(), prompter);
         QCOMPARE(shownSettings(*again).mail.server, QStringLiteral("smtp.example.net"));
         QCOMPARE(shownSettings(*again).mail.senderName, QStringLiteral("JaneDoe"));
-        QCOMPARE(status, "Removed control characters from Name and kept only the first line of Server in [Setup] of zandolet.ini");
+        QCOMPARE(status, "Removed control characters from Name and kept only the first line of Server in [Setup] of "
+                         "zandolet.ini");
     }
 
     void settingsFileLocation_data()
