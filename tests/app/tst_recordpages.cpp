@@ -487,39 +487,30 @@ private slots:
         QFETCH(QString, value);
         const RecordKind kind = findField(field)->kind;
         const KindInfo &k = kindInfo(kind);
-        QToolTip::hideText();
-        const auto keyOf = [&field](const KeyTable &t) {
-            return std::find_if(t.begin(), t.end(), [&](const KeyBinding &b) { return b.field == field; })->key;
-        };
         const auto widget = [&] {
             auto *c = m_form->control<QComboBox>(field);
             return c ? c->lineEdit() : m_form->control(field);
         };
+        const bool record = path == "record file", stored = record || path == "defaults";
+        const KeyTable &keys = record ? recordLoadOrder(kind) : defaultsStartupOrder(kind);
+        const QString key = std::ranges::find(keys, field, &KeyBinding::field)->key;
+        const QString file = record ? QLatin1String(k.folder) + "/rec.ini" : QStringLiteral("zandolet.ini");
+        const QString name = record && field != "Contactname" ? "Contactname=rec\r\n" : "";
         const QString line = value.contains('\n') ? StoredValue::encode(value) : value; // a bare CR as it is
-        QString file, key;
-        const auto write = [&](const QString &text) {
-            const QString section = '[' + QLatin1String(k.section) + "]\r\n";
-            writeBytes(m_dir->filePath(file), (section + text + key + '=' + line).toLatin1());
-        };
+        QToolTip::hideText();
         if (path == "typed") {
-            for (const QChar c : value) {
-                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-                QApplication::sendEvent(widget(), &press);
-            }
+            for (const QChar c : value)
+                QTest::sendKeyEvent(QTest::Press, widget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
         } else if (path == "pasted") {
             QApplication::clipboard()->setText(value);
             QMetaObject::invokeMethod(widget(), "paste");
             const QChar bad = *std::find_if(value.begin(), value.end(), [](QChar c) { return c < u' ' || c > u'~'; });
             QCOMPARE(QToolTip::text(), bad == '\r' || bad == '\n' ? lineBreakReason() : controlReason(bad));
-        } else if (path == "defaults") {
-            m_form.reset();
-            file = "zandolet.ini", key = keyOf(defaultsStartupOrder(kind));
-            write({});
-            m_form = makeForm(m_dir->filePath(file), m_prompter);
         } else {
-            file = QLatin1String(k.folder) + "/rec.ini", key = keyOf(recordLoadOrder(kind));
-            write(field == "Contactname" ? QString() : "Contactname=rec\r\n");
-            QTest::keyClicks(nameEdit(k.nameField), "rec");
+            m_form.reset();
+            writeBytes(m_dir->filePath(file), QString("[%1]\r\n%2%3=%4").arg(k.section, name, key, line).toLatin1());
+            m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+            QTest::keyClicks(nameEdit(k.nameField), record ? "rec" : "");
         }
         const QString status = m_form->control<QLineEdit>(k.status)->text();
         if (m_form->text(k.nameField).isEmpty())
@@ -528,12 +519,11 @@ private slots:
         const QString shown = memo ? memo->toPlainText() : qobject_cast<QLineEdit *>(widget())->displayText();
         m_form->control<QPushButton>(k.showButton)->click();
         const QStringList lines = memoLines(*m_form, kind);
-        const auto &rows = templateRows(kind);
-        const auto row = std::find_if(rows.begin(), rows.end(), [&](const TemplateRow &r) { return r.field == field; });
+        const auto row = std::ranges::find(templateRows(kind), field, &TemplateRow::field);
         QVERIFY2(lines.contains(templateLabel(*row) + shown), qPrintable(shown));
         for (const QChar c : lines.join(QString()))
             QVERIFY2(c >= u' ' && (c < u'\x7F' || c > u'\x9F'), qPrintable(QString::number(c.unicode(), 16)));
-        QVERIFY2(file.isEmpty() || (status.contains(key) && status.contains(file)), qPrintable(status));
+        QVERIFY2(!stored || (status.contains(key) && status.contains(file)), qPrintable(status));
     }
 
     // A no-break space is an ISO-8859-1 character like any other.
