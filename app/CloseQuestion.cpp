@@ -1,18 +1,25 @@
 #include "CloseQuestion.h"
 
 #include "Exception.h"
+#include "FieldsUndo.h"
 #include "IPrompter.h"
 #include "UnstoredChanges.h"
 
 #include <QDateTime>
 #include <exception>
 
-bool mayCloseWindow(const IFields &fields, RecordStore &store, IPrompter &prompter)
+bool mayCloseWindow(const IFields &fields, RecordStore &store, IPrompter &prompter, const FieldsUndo &history)
 {
     const QList<RecordKind> kinds = UnstoredChanges::kinds(fields);
     if (kinds.isEmpty())
         return true;
-    switch (prompter.askYesNoCancel(UnstoredChanges::question(fields, kinds))) {
+    QList<RecordKind> cleared;
+    for (RecordKind kind : kinds)
+        if (history.wasCleared(fields, kind))
+            cleared << kind;
+    // Enter must not store a cleared record empty: then it keeps the window open.
+    const auto preset = cleared.isEmpty() ? IPrompter::Answer::Yes : IPrompter::Answer::Cancel;
+    switch (prompter.askYesNoCancel(UnstoredChanges::question(fields, kinds, cleared), preset)) {
     case IPrompter::Answer::Cancel:
         return false;
     case IPrompter::Answer::No:

@@ -15,10 +15,13 @@ bool QtPrompter::confirm(const QString &text)
                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-IPrompter::Answer QtPrompter::askYesNoCancel(const QString &text)
+IPrompter::Answer QtPrompter::askYesNoCancel(const QString &text, Answer preset)
 {
+    const QMessageBox::StandardButton enter = preset == Answer::Yes  ? QMessageBox::Yes
+                                              : preset == Answer::No ? QMessageBox::No
+                                                                     : QMessageBox::Cancel;
     switch (QMessageBox::warning(m_parent, QApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, enter)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:

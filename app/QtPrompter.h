@@ -10,7 +10,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
     void information(const QString &text) override;
     bool confirm(const QString &text) override;
-    Answer askYesNoCancel(const QString &text) override;
+    Answer askYesNoCancel(const QString &text, Answer preset) override;
     void error(const QString &text) override;
     void warning(const QString &text) override;
     bool confirmDefaultNo(const QString &text) override;

@@ -58,11 +58,37 @@ void SetupSettings::read(const IniDocument &file)
     mail.userName = text(kUserName);
     // Only a login needs the password, so only then is the keyring asked.
     const QString stored = file.value(kSetup, kPassword);
-    mail.password = mail.userName.isEmpty() ? stored : m_passwords.load(stored);
+    mail.password = stored;
+    mail.passwordWithheld.clear();
+    if (!mail.userName.isEmpty())
+        take(m_passwords.load(stored));
     m_values.whoisServer = whoisOrDefault(text(kWhoisServer));
     m_values.lookUp = LookUpSettings::read(file, kSetup);
     m_mended = mending.note(QStringLiteral("[%1] of %2").arg(kSetup, QFileInfo(m_path).fileName()));
     emit changed();
+}
+
+void SetupSettings::take(const std::optional<QString> &loaded)
+{
+    m_values.mail.password = loaded.value_or(QString());
+    m_values.mail.passwordWithheld = loaded ? QString() : PasswordKeeper::why(m_passwords.keyring());
+}
+
+void SetupSettings::askKeyringAgain()
+{
+    if (!m_values.mail.passwordWithheld.isEmpty() && !m_values.mail.userName.isEmpty())
+        take(m_passwords.load(QString()));
+}
+
+QString SetupSettings::keyringNote()
+{
+    const MailSettings &mail = m_values.mail;
+    if (!mail.passwordWithheld.isEmpty())
+        return QStringLiteral("Not shown: %1. Unlock it and open Setup again, or type the password.")
+            .arg(mail.passwordWithheld);
+    if (m_passwords.keyring() == PasswordKeeper::Keyring::None)
+        return QStringLiteral("No keyring here: the password stays in the settings file, readable only by you.");
+    return QString();
 }
 
 void SetupSettings::change(const SetupValues &typed)
@@ -89,9 +115,14 @@ void SetupSettings::write()
         stored.contains(kSetup, kPassword)) {
         values.emplace_back(kSecurity, SmtpSecurity::Name(mail.security));
         values.emplace_back(kUserName, mail.userName);
-        // The keyring takes the password when one answers; otherwise the file keeps it, owner-only.
-        if (!mail.userName.isEmpty() || !mail.password.isEmpty())
-            filePassword = m_passwords.save(mail.password);
+        // The keyring takes the password; with no keyring at all the file keeps it, owner-only. A password
+        // the keyring would not give or take leaves the file as it is: never emptied, never newly in clear.
+        if (!mail.userName.isEmpty() || !mail.password.isEmpty()) {
+            std::optional<QString> kept;
+            if (mail.passwordWithheld.isEmpty())
+                kept = m_passwords.save(mail.password);
+            filePassword = kept.value_or(stored.value(kSetup, kPassword));
+        }
         values.emplace_back(kPassword, filePassword);
     }
     // Written last, so that files without it keep their old shape up to here.

@@ -3,7 +3,8 @@
 // setup dialog, written when the dialog is accepted and when the main window
 // closes. A send reads the mail part when it starts; the WhoIs page asks the
 // server named here. The password of a login lives in the desktop keyring
-// when one answers.
+// when there is one; a keyring that holds it back leaves it unknown, never
+// empty.
 #include "LookUpSettings.h"
 #include "MailSettings.h"
 #include "PasswordKeeper.h"
@@ -35,14 +36,21 @@ public:
     void write();
     // What the last read() mended (control characters, line breaks), or empty.
     QString mendedNote() const { return m_mended; }
-    // Whether the keyring keeps the password, rather than the settings file.
-    bool keyringAnswers() { return m_passwords.keyringAnswers(); }
+    // A password the keyring held back is asked for once more (it may have
+    // been unlocked since).
+    void askKeyringAgain();
+    // What the setup dialog says under the password: why it is not shown, or
+    // that the settings file keeps it; empty when the keyring keeps it.
+    QString keyringNote();
 
 signals:
     // After read() and change().
     void changed();
 
 private:
+    // The keyring's answer into the password, or why there is none.
+    void take(const std::optional<QString> &loaded);
+
     QString m_path;
     PasswordKeeper m_passwords;
     SetupValues m_values;

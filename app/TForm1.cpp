@@ -25,18 +25,6 @@
 #include <QLineEdit>
 #include <QShortcut>
 
-namespace {
-
-// A note longer than the status line shows its start, and all of it as the tool tip.
-void showNote(QLineEdit *status, const QString &note)
-{
-    status->setText(note);
-    status->setCursorPosition(0);
-    status->setToolTip(note);
-}
-
-} // namespace
-
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
@@ -47,7 +35,7 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     initAppResources();
     // A mended stored value is told on the kind's status line, until the next status replaces it.
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath, [this](RecordKind kind, const QString &note) {
-        showNote(control<QLineEdit>(QLatin1String(kindInfo(kind).status)), note);
+        control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(note);
     });
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
@@ -96,7 +84,7 @@ void TForm1::FormCreate()
     m_setup.read(settings);
     if (const QString note = m_setup.mendedNote(); !note.isEmpty())
         for (const KindInfo &k : recordKinds())
-            showNote(control<QLineEdit>(QLatin1String(k.status)), note);
+            control<QLineEdit>(QLatin1String(k.status))->setText(note);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }
@@ -114,7 +102,7 @@ void TForm1::writeSetup()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Records typed but never stored are offered once; Cancel keeps the window open.
-    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter)) {
+    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter, m_undo)) {
         event->ignore();
         return;
     }
@@ -138,8 +126,9 @@ void TForm1::Setup2Click()
 {
     TSetupDlg dlg(this);
     connect(&dlg, &TSetupDlg::helpRequested, this, [this, &dlg](int context) { showHelp(context, &dlg); });
+    m_setup.askKeyringAgain();
     dlg.setValues(m_setup.values());
-    dlg.showKeyringNote(!m_setup.keyringAnswers());
+    dlg.showKeyringNote(m_setup.keyringNote());
     if (dlg.exec() != Accepted)
         return;
     m_setup.change(dlg.values());

@@ -18,6 +18,7 @@ class IPrompter;
 class QComboBox;
 class QAction;
 class QTabWidget;
+class PageNote;
 class QVBoxLayout;
 class RecordStore;
 class HelpWindow;
@@ -48,7 +49,8 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
-    // Edit > Undo: the fields as they were before the last Clear All or copy button.
+    // Edit > Undo: the fields as they were before the newest Clear, Clear All,
+    // Escape or copy button still in reach (see FieldsUndo).
     void Undo1Click();
     // Opens the help topic of a context number (0: contents); `over`: the
     // modal window it was asked from, if any.
@@ -69,8 +71,14 @@ private:
     QSize windowGrowth() const;
     void connectRecordHandlers();
     void buildMenus(QVBoxLayout *outer);
-    // Runs a button's change of the kind's fields so that Edit > Undo can take it back.
-    void undoable(RecordKind kind, const std::function<void()> &change);
+    // A copy or clear button of the record pages, clicked or reached by Escape.
+    void editButtonClick(const QString &name, bool byEscape);
+    // Runs a button's change of the kind's fields so that Edit > Undo can take
+    // it back; a clear says so where the user is.
+    void undoable(RecordKind kind, FieldsUndo::Kind how, const QString &what, bool byEscape,
+                  const std::function<void()> &change);
+    // Puts `text` on the kind's status line and in a note on the page on show.
+    void tell(RecordKind kind, const QString &text);
     // The "Setup" section as the exit writes it.
     void writeSetup();
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
@@ -87,6 +95,7 @@ private:
     QPointer<HelpWindow> m_help;
     FieldsUndo m_undo;
     QAction *m_undoAction = nullptr;
+    PageNote *m_note = nullptr;
 
     WhoisPage *m_whoisPage = nullptr;
     FingerPage *m_fingerPage = nullptr;

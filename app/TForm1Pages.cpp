@@ -275,9 +275,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         button->setAutoDefault(false);
         panel->addWidget(button);
         const QString name = b.name;
-        connect(button, &QPushButton::clicked, this, [this, name] {
-            guarded([this, name] { undoable(RecordKind::Domain, [this, name] { runCopyButton(*this, name); }); });
-        });
+        connect(button, &QPushButton::clicked, this, [this, name] { guarded([this, name] { editButtonClick(name, false); }); });
     }
     return page;
 }

@@ -3,6 +3,8 @@
 #include "FieldCatalogue.h"
 #include "FormRules.h"
 #include "IPrompter.h"
+#include "ListEntry.h"
+#include "PageNote.h"
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "TMailWorkflow.h"
@@ -18,7 +20,7 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
 {
     const QString name = combo->objectName();
     // Qt takes a typed text that equals an entry for a pick of that entry when
-    // editing ends; only the drop-down list and the arrow keys pick.
+    // editing ends; in a name box only the drop-down list and the arrow keys pick.
     disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     // Only the user's typing or picking counts as a change; texts set by the
     // program block these signals.
@@ -29,6 +31,19 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
     });
     connect(combo, &QComboBox::activated, this, [this, name, onUserChange](int index) {
         setPicked(name, index);
+        if (onUserChange)
+            guarded(onUserChange);
+    });
+    if (!hasFixedList(name))
+        return;
+    // A scheme or notify box stands for the entry its text matches but for
+    // case; once editing ends it shows that entry's spelling, which is what
+    // the template prints, and the rule runs as after a pick.
+    connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, name, onUserChange] {
+        const QString entry = listEntryFor(name, text(name));
+        if (entry.isEmpty() || entry == text(name))
+            return;
+        setText(name, entry);
         if (onUserChange)
             guarded(onUserChange);
     });
@@ -43,7 +58,12 @@ void TForm1::connectRecordHandlers()
         for (const KindInfo &k : recordKinds())
             if (f.name == QLatin1String(k.nameField)) {
                 const RecordKind kind = k.kind;
-                rule = [this, kind] { m_store->loadRecord(kind); };
+                // Another record by name: the old one's undo steps must not reach it.
+                rule = [this, kind] {
+                    m_undo.forget(kind);
+                    m_undoAction->setEnabled(m_undo.canUndo(*this));
+                    m_store->loadRecord(kind);
+                };
             }
         for (const SchemeRuleSpec &s : schemeRules())
             if (f.name == s.schemeField) {
@@ -72,10 +92,15 @@ void TForm1::connectRecordHandlers()
                 });
     }
     for (const ClearAllButtonSpec &c : clearAllButtons()) {
-        const RecordKind kind = c.kind;
-        connect(control<QPushButton>(c.name), &QPushButton::clicked, this,
-                [this, kind] { guarded([this, kind] { undoable(kind, [this, kind] { clearAll(*this, kind); }); }); });
+        const QString name = c.name;
+        connect(control<QPushButton>(name), &QPushButton::clicked, this,
+                [this, name] { guarded([this, name] { editButtonClick(name, false); }); });
     }
+    // A stored record is where undo starts again.
+    m_store->setOnSaved([this](RecordKind kind) {
+        m_undo.forget(kind);
+        m_undoAction->setEnabled(m_undo.canUndo(*this));
+    });
 
     // Escape presses the cancel button of the page on show, where it has one.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -85,19 +110,57 @@ void TForm1::connectRecordHandlers()
         if (!inner)
             return;
         for (const QString &name : cancelButtonNames())
-            if (auto *b = control<QPushButton>(name); b && inner->currentWidget()->isAncestorOf(b))
-                b->click();
+            if (auto *b = control<QPushButton>(name); b && b->isEnabled() && inner->currentWidget()->isAncestorOf(b))
+                guarded([this, name] { editButtonClick(name, true); });
     });
 }
 
-void TForm1::undoable(RecordKind kind, const std::function<void()> &change)
+void TForm1::editButtonClick(const QString &name, bool byEscape)
 {
-    m_undo.record(*this, kind, change);
+    for (const CopyButtonSpec &b : copyButtons())
+        if (b.name == name) {
+            const bool clear = b.isCancel;
+            undoable(RecordKind::Domain, clear ? FieldsUndo::Kind::Clear : FieldsUndo::Kind::Copy,
+                     clear ? QStringLiteral("%1 page cleared").arg(b.page) : b.caption, byEscape,
+                     [this, name] { runCopyButton(*this, name); });
+        }
+    for (const ClearAllButtonSpec &c : clearAllButtons())
+        if (c.name == name) {
+            const RecordKind kind = c.kind;
+            const QString what = QString::fromLatin1(kindInfo(kind).outerPage).section(QLatin1Char(' '), 0, 0);
+            undoable(kind, FieldsUndo::Kind::Clear, QStringLiteral("%1 record cleared").arg(what), byEscape,
+                     [this, kind] { clearAll(*this, kind); });
+        }
+}
+
+void TForm1::undoable(RecordKind kind, FieldsUndo::Kind how, const QString &what, bool byEscape,
+                      const std::function<void()> &change)
+{
+    const bool step = m_undo.record(*this, kind, how, what, change);
     m_undoAction->setEnabled(m_undo.canUndo(*this));
+    if (!step || how != FieldsUndo::Kind::Clear)
+        return;
+    const QString keys = m_undoAction->shortcut().toString(QKeySequence::NativeText);
+    tell(kind, QStringLiteral("%1%2. Edit > Undo (%3) brings it back.")
+                   .arg(byEscape ? QStringLiteral("Escape: ") : QString(), what, keys));
 }
 
 void TForm1::Undo1Click()
 {
-    m_undo.undo(*this);
-    m_undoAction->setEnabled(false);
+    if (const auto undone = m_undo.undo(*this))
+        tell(undone->kind, QStringLiteral("Undone: %1.").arg(undone->what));
+    m_undoAction->setEnabled(m_undo.canUndo(*this));
+}
+
+void TForm1::tell(RecordKind kind, const QString &text)
+{
+    auto *status = control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    status->setText(text);
+    if (!m_note)
+        m_note = new PageNote(m_pages);
+    // On its review page the status line says it already; the note would cover it.
+    if (status->isVisible())
+        m_note->hide();
+    else
+        m_note->showText(text);
 }

@@ -82,8 +82,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         form->labelForField(WhoIsServerEdit)->setEnabled(whois);
     });
 
-    KeyringNote = new QLabel(
-        QStringLiteral("No keyring answered: the password stays in the settings file, readable only by you."), this);
+    KeyringNote = new QLabel(this);
     KeyringNote->setObjectName(QStringLiteral("KeyringNote"));
     KeyringNote->setWordWrap(true);
     // Two lines at the dialog's width; a fixed-size dialog would squeeze a wrapped label.
@@ -122,8 +121,10 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     centerOnScreen();
 }
 
-void TSetupDlg::showKeyringNote(bool show)
+void TSetupDlg::showKeyringNote(const QString &note)
 {
+    const bool show = !note.isEmpty();
+    KeyringNote->setText(note);
     m_form->setRowVisible(KeyringNote, show);
     setClientSize(404, show ? 304 : 262);
 }
@@ -154,6 +155,9 @@ SetupValues TSetupDlg::values() const
     mail.security = SmtpSecurity::FromName(SecurityCombo->currentText());
     mail.userName = LoginNameEdit->text();
     mail.password = PasswordEdit->text();
+    // An unknown password left empty stays unknown, so nothing replaces it; one typed is known.
+    if (!mail.password.isEmpty())
+        mail.passwordWithheld.clear();
     values.whoisServer = WhoIsServerEdit->text();
     values.lookUp.protocol = LookUpSettings::fromName(LookUpWithCombo->currentText());
     return values;

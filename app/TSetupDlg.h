@@ -29,10 +29,11 @@ public:
     // "WHOIS" or "RDAP"; RDAP finds its servers itself, so the WhoIs server rests.
     QComboBox *LookUpWithCombo;
     QLineEdit *WhoIsServerEdit;
-    // Under the password: no keyring answered, so the settings file keeps it.
+    // Under the password: why it is not shown, or that the settings file keeps it.
     QLabel *KeyringNote;
 
-    void showKeyringNote(bool show);
+    // An empty note hides the row.
+    void showKeyringNote(const QString &note);
 
 private:
     // What the dialog was opened with; values() keeps what it does not show.

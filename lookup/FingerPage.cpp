@@ -143,7 +143,8 @@ void FingerPage::lResponseDblClick()
     }
     if (user.isEmpty())
         return;
-    tHost->setText(user + QLatin1Char('@') + m_fingerHost);
+    // A login that names its own host ("Login: user@host") is asked there.
+    tHost->setText(user.contains(QLatin1Char('@')) ? user : user + QLatin1Char('@') + m_fingerHost);
     fingerlookup->click();
 }
 

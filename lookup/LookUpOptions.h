@@ -9,4 +9,6 @@ struct LookUpOptions {
     int connectWaitMs = 15000;
     // For the next byte of an answer, as the whois client waits.
     int idleWaitMs = 60000;
+    // For a whole look-up, referrals included, however the server drips.
+    int lookUpWaitMs = 120000;
 };

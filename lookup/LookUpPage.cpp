@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "IPrompter.h"
+#include "LookUpText.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -28,6 +29,13 @@ LookUpPage::LookUpPage(IPrompter &prompter, const LookUpOptions &options, QWidge
     m_connectWait.setSingleShot(true);
     m_connectWait.setTimerType(Qt::PreciseTimer);
     connect(&m_connectWait, &QTimer::timeout, this, [this] { guarded([this] { connectTimedOut(); }); });
+    m_lookUpWait.setSingleShot(true);
+    connect(&m_lookUpWait, &QTimer::timeout, this, [this] {
+        if (!m_running)
+            return;
+        end();
+        addLine(tooLongText(m_options.lookUpWaitMs));
+    });
     m_idleWait.setSingleShot(true);
     connect(&m_idleWait, &QTimer::timeout, this, [this] { guarded([this] { idleCheck(); }); });
     // Zero: after the read pass that brought the lines has handed back to the loop.
@@ -53,6 +61,12 @@ QString LookUpPage::stoppedText()
 QString LookUpPage::noAnswerText()
 {
     return QStringLiteral("The server did not answer in time; the connection was closed.");
+}
+
+QString LookUpPage::tooLongText(int ms)
+{
+    const int s = (ms + 999) / 1000;
+    return QStringLiteral("The look-up took longer than %1 second%2; it was ended.").arg(s).arg(s == 1 ? "" : "s");
 }
 
 QString LookUpPage::nothingSentText()
@@ -132,6 +146,7 @@ quint64 LookUpPage::beginRun()
     m_running = true;
     m_limit.restart();
     m_answered = false;
+    m_lookUpWait.start(m_options.lookUpWaitMs);
     return ++m_run;
 }
 
@@ -140,6 +155,7 @@ void LookUpPage::finishRun()
     m_running = false;
     m_connectWait.stop();
     m_idleWait.stop();
+    m_lookUpWait.stop();
 }
 
 void LookUpPage::failRun(quint64 run, const QString &line)
@@ -230,7 +246,8 @@ void LookUpPage::answerEnded()
 
 void LookUpPage::addLine(const QString &line)
 {
-    m_pending << line;
+    // Every line goes through here, the servers' and the RDAP answer's alike.
+    m_pending << visibleText(line);
     if (!m_flush.isActive())
         m_flush.start();
 }

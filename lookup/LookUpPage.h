@@ -33,6 +33,7 @@ public:
     static QString stoppedText();
     static QString noAnswerText();
     static QString nothingSentText();
+    static QString tooLongText(int ms);
 
 protected:
     LookUpPage(IPrompter &prompter, const LookUpOptions &options, QWidget *parent);
@@ -62,6 +63,8 @@ protected:
     // Ends at once whatever carries the look-up (a connection, a resolve).
     virtual void abortTransport() = 0;
 
+    // The look-up keeps to its own time limit (RDAP): the page's rests.
+    void stopLookUpWait() { m_lookUpWait.stop(); }
     void startConnectWait();
     void stopConnectWait() { m_connectWait.stop(); }
     virtual void connectTimedOut() = 0;
@@ -108,6 +111,7 @@ private:
     bool m_running = false;
     QTimer m_connectWait;
     QTimer m_idleWait;
+    QTimer m_lookUpWait;
     QElapsedTimer m_sinceByte;
     ReplyLimit m_limit;
     bool m_answered = false;

@@ -13,6 +13,15 @@ bool isAscii(QStringView text)
     return true;
 }
 
+// The ideographic and full-width full stops separate labels as a dot does, as IDNA has it.
+QString withDots(QString name)
+{
+    for (QChar &c : name)
+        if (c == QChar(0x3002) || c == QChar(0xff0e) || c == QChar(0xff61))
+            c = QLatin1Char('.');
+    return name;
+}
+
 } // namespace
 
 QString shownLine(QByteArray line)
@@ -24,10 +33,21 @@ QString shownLine(QByteArray line)
     return utf8.hasError() ? QString::fromLatin1(line) : text;
 }
 
-QString aceName(const QString &name)
+QString visibleText(QString text)
 {
-    if (isAscii(name))
-        return name;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const char16_t c = text[i].unicode();
+        if ((c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || c == 0x200e || c == 0x200f)
+            text.replace(i, 1, QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper());
+    }
+    return text;
+}
+
+QString aceName(const QString &typed)
+{
+    if (isAscii(typed))
+        return typed;
+    const QString name = withDots(typed);
     // Label by label, so that the ASCII ones go out exactly as typed.
     QStringList labels = name.split(QLatin1Char('.'));
     for (QString &label : labels) {
@@ -35,7 +55,7 @@ QString aceName(const QString &name)
             continue;
         const QByteArray ace = QUrl::toAce(label);
         if (ace.isEmpty())
-            return name;
+            return typed;
         label = QString::fromLatin1(ace);
     }
     return labels.join(QLatin1Char('.'));
@@ -48,6 +68,6 @@ QByteArray queryLine(const QString &typed, bool hostName)
         if (const qsizetype at = text.indexOf(stop); at >= 0)
             text.truncate(at);
     // A contact's name or handle goes out as typed, a domain or host name as the resolver knows it.
-    const bool name = hostName && text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char(' '));
+    const bool name = hostName && withDots(text).contains(QLatin1Char('.')) && !text.contains(QLatin1Char(' '));
     return (name ? aceName(text) : text).toUtf8() + "\r\n";
 }

@@ -8,8 +8,15 @@
 // A CR before the line's end is dropped.
 QString shownLine(QByteArray line);
 
+// Text from a server made safe to show: each character that would reorder
+// the text around it (the bidi embeddings, overrides, isolates and marks)
+// shows as its escape "\uXXXX", so that "U+202E moc.elgoog" cannot pass for
+// "google.com".
+QString visibleText(QString text);
+
 // A host name as the resolver and the server take it: each label that is not
-// ASCII in its "xn--" form; the text as it is when it is no host name.
+// ASCII in its "xn--" form, labels separated by dots however they were typed
+// ("。", "．", "｡" included); the text as it is when it is no host name.
 QString aceName(const QString &name);
 
 // What a query sends for typed text: when `hostName` allows, a dotted name in

@@ -161,16 +161,20 @@ void WhoisPage::IPPort1Connected(QObject *, int statusCode, const QString &descr
         addLine(QStringLiteral("Connected. Waiting for data..."));
         addLine(QString());
     }
+    m_midLine = false;
     startAnswer();
     send(m_query);
 }
 
-void WhoisPage::IPPort1DataIn(QObject *, const QByteArray &text, bool)
+void WhoisPage::IPPort1DataIn(QObject *, const QByteArray &text, bool eol)
 {
     if (!running() || !admit(text.size()))
         return;
     const QString line = shownLine(text);
-    if (!m_referral && m_asked.size() <= MaxReferrals)
+    // A referral is read only from a whole line, never from a piece of a longer one.
+    const bool afterPiece = std::exchange(m_midLine, !eol);
+    const bool whole = eol && !afterPiece;
+    if (whole && !m_referral && m_asked.size() <= MaxReferrals)
         m_referral = whoisReferral(line, options().whoisPort);
     addLine(line);
 }
@@ -205,6 +209,8 @@ void WhoisPage::rdapLookUp(const QString &typed)
     o.bootstrapUrl = m_lookUp.rdapBootstrap;
     o.connectTimeoutMs = options().connectWaitMs;
     o.totalTimeoutMs = options().idleWaitMs;
+    o.lookUpTimeoutMs = options().lookUpWaitMs;
+    stopLookUpWait();
     m_rdap = new RdapLookup(o, this);
     // Its steps and the reason it ended early are lines of the answer.
     connect(m_rdap, &RdapLookup::statusLine, this, &WhoisPage::addLine);

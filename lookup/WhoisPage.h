@@ -63,4 +63,6 @@ private:
     QByteArray m_query;
     QList<WhoisServer> m_asked;
     std::optional<WhoisServer> m_referral;
+    // The last piece received ended mid-line: what follows is no line of its own.
+    bool m_midLine = false;
 };

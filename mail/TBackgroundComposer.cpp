@@ -42,8 +42,8 @@ private:
 
 } // namespace
 
-TBackgroundComposer::TBackgroundComposer(TmsMessage &message, QFile &file)
-    : m_message(std::make_unique<TmsMessage>()), m_file(file)
+TBackgroundComposer::TBackgroundComposer(TmsMessage &message, QFile &file, TBodyTransport transport)
+    : m_message(std::make_unique<TmsMessage>()), m_file(file), m_transport(transport)
 {
     TmsMessageEncoder::RemoveReservedHeaders(message.Headers());
     m_message->Assign(message);
@@ -91,7 +91,7 @@ void TBackgroundComposer::Run()
     std::exception_ptr failure;
     try {
         TPublishingDevice out(m_file, [this](qint64 bytes) { return Published(bytes); });
-        m_message->EncodeMessage(out);
+        m_message->EncodeMessage(out, m_transport);
     } catch (...) {
         failure = std::current_exception();
     }

@@ -2,6 +2,8 @@
 // Composes a message into a file on a thread of its own, so that sending can
 // begin while composing goes on. The thread works on a copy of the message
 // taken at the start, and it alone touches the file until composing has ended.
+#include "msdef.h"
+
 #include <QtGlobal>
 
 #include <condition_variable>
@@ -22,7 +24,7 @@ public:
 
     // Starts composing message into file, which must be empty. The reserved
     // headers leave the message's extra headers at once, as composing does.
-    TBackgroundComposer(TmsMessage &message, QFile &file);
+    TBackgroundComposer(TmsMessage &message, QFile &file, TBodyTransport transport = TBodyTransport::SevenBit);
     // Stops composing at its next write and waits for the thread.
     ~TBackgroundComposer();
     TBackgroundComposer(const TBackgroundComposer &) = delete;
@@ -41,6 +43,7 @@ private:
 
     std::unique_ptr<TmsMessage> m_message;
     QFile &m_file;
+    TBodyTransport m_transport;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     State m_state;

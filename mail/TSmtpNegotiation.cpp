@@ -55,6 +55,7 @@ void TSmtpNegotiation::Hello(bool fallBack)
 {
     const QString ehlo = QStringLiteral("EHLO ") + m_smtp.LocalHost();
     m_extensions.clear();
+    m_smtp.m_eightBitMime = false;
     QStringList reply;
     if (!fallBack) {
         m_smtp.SendLine(ehlo);
@@ -83,6 +84,7 @@ void TSmtpNegotiation::Hello(bool fallBack)
     }
     for (qsizetype i = 1; i < reply.size(); ++i)
         m_extensions << reply.at(i).mid(4).trimmed();
+    m_smtp.m_eightBitMime = Offers(QStringLiteral("8BITMIME"));
 }
 
 void TSmtpNegotiation::StartTls()

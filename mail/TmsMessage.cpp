@@ -91,8 +91,8 @@ void TmsMessage::CheckAddresses() const
     throw EMessageError(QStringLiteral("At least one Recipient, CC or BCC must be entered"));
 }
 
-void TmsMessage::EncodeMessage(QIODevice &out)
+void TmsMessage::EncodeMessage(QIODevice &out, TBodyTransport transport)
 {
-    TmsMessageEncoder encoder(*this, out);
+    TmsMessageEncoder encoder(*this, out, transport);
     encoder.Encode();
 }

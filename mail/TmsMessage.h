@@ -42,6 +42,9 @@ public:
     void SetPriority(TPriority priority) { m_priority = priority; }
     bool ReturnReceipt() const { return m_returnReceipt; }
     void SetReturnReceipt(bool on) { m_returnReceipt = on; }
+    // The label of a plain ASCII body: csISO8859 makes it iso-8859-1 and
+    // quoted-printable. A body with accents is iso-8859-1 whatever this says,
+    // as the composer sees from the text itself.
     TCharSet CharSet() const { return m_charSet; }
     void SetCharSet(TCharSet charSet) { m_charSet = charSet; }
     TMsgEncoding Encoding() const { return m_encoding; }
@@ -59,8 +62,9 @@ public:
     void Loaded();
     // Throws EMessageError when there is no sender or no recipient mailbox.
     void CheckAddresses() const;
-    // Composes the message text into out, from position 0.
-    void EncodeMessage(QIODevice &out);
+    // Composes the message text into out, from position 0; an accented plain
+    // body goes as 8bit only when the transport carries 8-bit text.
+    void EncodeMessage(QIODevice &out, TBodyTransport transport = TBodyTransport::SevenBit);
 
 private:
     std::unique_ptr<TmsMailAddress> m_sender;

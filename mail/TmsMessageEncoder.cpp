@@ -1,5 +1,6 @@
 #include "TmsMessageEncoder.h"
 
+#include "EncodedWords.h"
 #include "LineCodecs.h"
 #include "MailNames.h"
 #include "TEventSlice.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr int LabelWidth = 10;
-constexpr int LongLine = 256;
 // Input bytes encoded per write; whole lines of both line encoders.
 constexpr qsizetype EncodeBlock = LineCodecs::Base64LineBytes * LineCodecs::UULineBytes * 40;
 
@@ -27,24 +27,27 @@ QString Quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString Mailbox(const TmsMailAddress &address)
-{
-    return address.Name() + QLatin1String(" <") + address.Address() + QLatin1Char('>');
-}
-
 } // namespace
 
-TmsMessageEncoder::TmsMessageEncoder(TmsMessage &message, QIODevice &out)
+TmsMessageEncoder::TmsMessageEncoder(TmsMessage &message, QIODevice &out, TBodyTransport transport)
     : m_message(message), m_output(out),
       m_slice(std::make_unique<TEventSlice>()),
-      m_writer(std::make_unique<TLineWriter>(out, *m_slice))
+      m_writer(std::make_unique<TLineWriter>(out, *m_slice)),
+      m_form(FormOf(message, transport))
 {
-    for (const QString &line : std::as_const(message.Body())) {
-        if (line.size() >= LongLine) {
-            m_longLines = true;
-            break;
-        }
-    }
+}
+
+TBodyForm TmsMessageEncoder::FormOf(const TmsMessage &message, TBodyTransport transport)
+{
+    const bool lonePlainText = message.Encoding() == meMIME && message.Attachments()->Count() == 0 &&
+                               message.ContentType() == QLatin1String("text/plain");
+    return TBodyForm::Of(message.Body(), message.CharSet(), lonePlainText ? transport : TBodyTransport::SevenBit);
+}
+
+bool TmsMessageEncoder::SendsEightBit(const TmsMessage &message, TBodyTransport transport)
+{
+    // A 7-bit way needs no look at the text, which may be large.
+    return transport == TBodyTransport::EightBit && FormOf(message, transport).Transfer() == TBodyForm::EightBit;
 }
 
 TmsMessageEncoder::~TmsMessageEncoder() = default;
@@ -95,7 +98,8 @@ void TmsMessageEncoder::WriteLine(const QString &text)
 void TmsMessageEncoder::WriteHeaders()
 {
     const TmsMailAddress &sender = *m_message.Sender();
-    WriteLine(MailNames::Cut(QStringLiteral("From:").leftJustified(LabelWidth) + Mailbox(sender)));
+    WriteHeaderText(QStringLiteral("From:").leftJustified(LabelWidth), sender.Name(),
+                    QLatin1String(" <") + sender.Address() + QLatin1Char('>'), true);
     WriteAddressHeader(QStringLiteral("To"), *m_message.Recipients());
     WriteAddressHeader(QStringLiteral("CC"), *m_message.CC());
     if (m_message.ReturnReceipt())
@@ -111,7 +115,7 @@ void TmsMessageEncoder::WriteHeaders()
         WriteLine(line);
 
     if (!m_message.Subject().isEmpty())
-        WriteLine(MailNames::Cut(QStringLiteral("Subject:").leftJustified(LabelWidth) + m_message.Subject()));
+        WriteHeaderText(QStringLiteral("Subject:").leftJustified(LabelWidth), m_message.Subject(), QString(), true);
     if (m_message.Encoding() == meMIME)
         WriteLine(QStringLiteral("Mime-Version: 1.0"));
 }
@@ -125,22 +129,31 @@ void TmsMessageEncoder::WriteAddressHeader(QString label, const TmsAddressList &
         label += QLatin1Char(':');
     const QString indent(LabelWidth, QLatin1Char(' '));
     for (int i = 0; i < count; ++i) {
-        const QString ending = i + 1 < count ? QStringLiteral(",") : QString();
-        const QString line = Mailbox(*list.Items(i)) + ending;
+        const TmsMailAddress &item = *list.Items(i);
+        const QString rest = QLatin1String(" <") + item.Address() + (i + 1 < count ? QLatin1String(">,") : QLatin1String(">"));
         if (i == 0)
-            WriteLine(MailNames::Cut(label.leftJustified(LabelWidth) + line));
+            WriteHeaderText(label.leftJustified(LabelWidth), item.Name(), rest, true);
         else
-            WriteLine(indent + line);
+            WriteHeaderText(indent, item.Name(), rest, false);
     }
+}
+
+void TmsMessageEncoder::WriteHeaderText(const QString &prefix, const QString &text, const QString &rest, bool cut)
+{
+    const QString whole = prefix + text + rest;
+    const QString line = cut ? MailNames::Cut(whole) : whole;
+    const QString shown = line.mid(prefix.size(), text.size());
+    QStringList words = EncodedWords::Encode(shown);
+    words.last() += line.mid(prefix.size() + shown.size());
+    WriteLine(prefix + words.first());
+    for (qsizetype i = 1; i < words.size(); ++i)
+        WriteLine(QLatin1Char(' ') + words.at(i));
 }
 
 void TmsMessageEncoder::WriteBodyHeaders()
 {
-    const bool iso = m_message.CharSet() == csISO8859;
-    WriteLine(QLatin1String("Content-Type: text/plain; charset=")
-              + Quoted(iso ? QStringLiteral("iso-8859-1") : QStringLiteral("us-ascii")));
-    WriteLine(iso || m_longLines ? QStringLiteral("Content-Transfer-Encoding: quoted-printable")
-                                 : QStringLiteral("Content-Transfer-Encoding: 7bit"));
+    WriteLine(QLatin1String("Content-Type: text/plain; charset=") + Quoted(m_form.CharsetName()));
+    WriteLine(QLatin1String("Content-Transfer-Encoding: ") + m_form.EncodingName());
 }
 
 void TmsMessageEncoder::WritePlainText()
@@ -246,7 +259,7 @@ void TmsMessageEncoder::WriteUUMessage()
 void TmsMessageEncoder::EncodeBody()
 {
     const QStringList &body = m_message.Body();
-    if (m_message.CharSet() != csISO8859 && !m_longLines) {
+    if (m_form.Transfer() != TBodyForm::QuotedPrintable) {
         for (const QString &line : body)
             WriteLine(line);
         return;

@@ -8,6 +8,8 @@
 enum TPriority { ptLow, ptNormal, ptHigh };
 enum TCharSet { csUSASCII, csISO8859 };
 enum TMsgEncoding { meMIME, meUU };
+// What the way to the server carries: 7-bit text only, or 8-bit text too (8BITMIME).
+enum class TBodyTransport { SevenBit, EightBit };
 
 // Transfer encoding of one attachment; the value is stored as a byte.
 enum TAttEncoding : std::uint8_t { aeSevenBit = 0, aeBase64 = 1, aeQuotedPrintable = 2 };

@@ -13,6 +13,7 @@
 #include "TSmtpNegotiation.h"
 #include "TSubmissionHeaders.h"
 #include "TTempFileStream.h"
+#include "TmsMessageEncoder.h"
 #include "WholeFile.h"
 #include "msmsg.h"
 
@@ -116,6 +117,7 @@ QString TmsSMTP::ReadReply(QStringList *lines)
 
 void TmsSMTP::Login()
 {
+    m_eightBitMime = false;
     ConnectSocket();
     if (Extended())
         return TSmtpNegotiation(*this).Run();
@@ -219,20 +221,25 @@ void TmsSMTP::Send()
     if (OnPrepare)
         OnPrepare(this);
     const TSubmissionHeaders submission(*message, Extended());
+    // The greeting is over, so what the server takes is known before the
+    // body's headers are composed.
+    const TBodyTransport transport = m_eightBitMime ? TBodyTransport::EightBit : TBodyTransport::SevenBit;
+    const bool eightBit = TmsMessageEncoder::SendsEightBit(*message, transport);
     // The text is composed beside the envelope and the first blocks of the
     // data, so a large message takes about as long as its sending alone.
-    TBackgroundComposer composer(*message, *text);
-    SendEnvelope(*message, composer);
+    TBackgroundComposer composer(*message, *text, transport);
+    SendEnvelope(*message, composer, eightBit);
     SendData(text, composer);
 }
 
-void TmsSMTP::SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer)
+void TmsSMTP::SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer, bool eightBit)
 {
     if (OnSending)
         OnSending(this);
     const QString sender = message.Sender()->Address();
     if (!sender.isEmpty()) {
-        SendLine(QStringLiteral("MAIL FROM:<") + sender + QLatin1Char('>'));
+        SendLine(QStringLiteral("MAIL FROM:<") + sender + QLatin1Char('>') +
+                 (eightBit ? QStringLiteral(" BODY=8BITMIME") : QString()));
         ReadReply();
     }
     for (const TmsAddressList *list : {message.Recipients(), message.CC(), message.BCC()}) {

@@ -1,7 +1,8 @@
 #pragma once
 // TmsSMTP: delivers one TmsMessage to an SMTP server with the basic RFC 821
 // exchange (HELO, MAIL FROM, RCPT TO, DATA, QUIT), or, when security or a
-// login is set, opened with TSmtpNegotiation instead of HELO. The message is
+// login is set, opened with TSmtpNegotiation instead of HELO. An accented body
+// goes as 8bit only to a server whose EHLO reply offered 8BITMIME. The message is
 // composed into a temporary file while it is streamed from there in 2,047-byte
 // chunks, gathered into sends of up to 64 KB.
 #include "SmtpSecurity.h"
@@ -70,7 +71,8 @@ private:
     // Reads one whole reply; returns its last line, and all of them in `lines`.
     QString ReadReply(QStringList *lines = nullptr);
     void Send();
-    void SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer);
+    // eightBit announces an 8bit body with BODY=8BITMIME.
+    void SendEnvelope(const TmsMessage &message, TBackgroundComposer &composer, bool eightBit);
     // Waits, letting events run, until the text holds `bytes` bytes or is
     // whole; a failed composing ends the connection and throws.
     TBackgroundComposer::State AwaitText(TBackgroundComposer &composer, qint64 bytes);
@@ -80,6 +82,7 @@ private:
     QPointer<TmsMessage> m_message;
     bool m_inHelo = false;
     bool m_challenge = false; // a 334 challenge is a good answer during AUTH
+    bool m_eightBitMime = false; // the last EHLO reply of this session offered 8BITMIME
     TSmtpSecurity m_security = TSmtpSecurity::None;
     QString m_userName;
     QString m_password;

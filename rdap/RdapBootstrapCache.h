@@ -1,7 +1,10 @@
 #pragma once
 // The copy of the RDAP bootstrap file kept between look-ups, so that IANA is
 // asked at most once a day, and a look-up still finds its server when the
-// file cannot be fetched.
+// file cannot be fetched. The copy decides where look-ups go, so only a copy
+// that no one else could have written is read: a regular file of the user's
+// own, in a folder of the user's own, neither writable by others. Writing
+// replaces the file name itself, never what a link there points to.
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -29,13 +32,20 @@ public:
     };
 
     // nullopt when there is no copy, or it is not a regular file of a
-    // bootstrap file's size.
+    // bootstrap file's size, or it or its folder is not trusted.
     std::optional<Copy> load() const;
 
-    // Replaces the copy atomically; false with the reason in `error`.
+    // Replaces the copy atomically (a file 0600 in a folder 0700, which is
+    // made so when it is the user's own); false with the reason in `error`.
     bool store(const QByteArray &bytes, QString *error) const;
 
+    // Whether a file or folder with this owner and mode is one that only
+    // `user` could have written.
+    static bool trusted(uint owner, uint mode, uint user);
+
 private:
+    bool makeFolder(QString *error) const;
+
     QString m_folder;
     QString m_path;
 };

@@ -1,11 +1,8 @@
 #include "RdapLookup.h"
 
+#include "HttpsGet.h"
 #include "RdapAnswerFormatter.h"
 #include "ReplyLimit.h"
-
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
 
 namespace {
 
@@ -45,35 +42,10 @@ bool isHttps(const QUrl &url)
     return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
-// A certificate fault as the user should read it.
-QString certificateFault(const QSslError &error, const QString &host)
-{
-    switch (error.error()) {
-    case QSslError::SelfSignedCertificate:
-    case QSslError::SelfSignedCertificateInChain:
-    case QSslError::UnableToGetLocalIssuerCertificate:
-    case QSslError::UnableToGetIssuerCertificate:
-    case QSslError::UnableToVerifyFirstCertificate:
-    case QSslError::CertificateUntrusted:
-    case QSslError::InvalidCaCertificate:
-        return QStringLiteral("it is not signed by a trusted authority");
-    case QSslError::HostNameMismatch:
-        return QStringLiteral("it is not issued for %1").arg(host);
-    case QSslError::CertificateExpired:
-        return QStringLiteral("it has expired");
-    case QSslError::CertificateNotYetValid:
-        return QStringLiteral("it is not valid yet");
-    case QSslError::CertificateRevoked:
-        return QStringLiteral("it has been revoked");
-    default:
-        return error.errorString();
-    }
-}
-
 // The peer's reason phrase, on one line.
-QString phrase(const QVariant &value)
+QString phrase(const QByteArray &value)
 {
-    QString text = QString::fromLatin1(value.toByteArray().left(80));
+    QString text = QString::fromLatin1(value.left(80));
     for (QChar &c : text)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = QLatin1Char(' ');
@@ -93,15 +65,22 @@ RdapLookup::RdapLookup(Options options, QObject *parent)
 {
     if (!m_options.extraCaCertificates.isEmpty())
         m_ssl.addCaCertificates(m_options.extraCaCertificates);
-    m_network.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
     m_connectTimer.setSingleShot(true);
     m_totalTimer.setSingleShot(true);
+    m_lookUpTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         stopRequest(QStringLiteral("%1 did not answer within %2.").arg(m_url.host(), seconds(m_options.connectTimeoutMs)));
     });
     connect(&m_totalTimer, &QTimer::timeout, this, [this] {
         stopRequest(
             QStringLiteral("%1 did not send its answer within %2.").arg(m_url.host(), seconds(m_options.totalTimeoutMs)));
+    });
+    connect(&m_lookUpTimer, &QTimer::timeout, this, [this] {
+        const QString line =
+            QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, seconds(m_options.lookUpTimeoutMs));
+        if (m_get)
+            return stopRequest(line);
+        fail(line);
     });
 }
 
@@ -117,6 +96,7 @@ void RdapLookup::start(const QString &typed)
     m_name = typed.trimmed();
     m_ascii = asciiName(m_name);
     m_stage = Stage::Bootstrap;
+    m_lookUpTimer.start(m_options.lookUpTimeoutMs);
     if (m_ascii.isEmpty())
         return fail(QStringLiteral("%1 is not a domain name.").arg(m_name));
     emit statusLine(QStringLiteral("Looking up the RDAP service for .%1...").arg(m_ascii.section(QLatin1Char('.'), -1)));
@@ -140,117 +120,73 @@ void RdapLookup::abort()
     m_stage = Stage::Idle;
     m_connectTimer.stop();
     m_totalTimer.stop();
-    if (QNetworkReply *reply = m_reply) {
-        m_reply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
+    m_lookUpTimer.stop();
+    if (HttpsGet *get = std::exchange(m_get, nullptr)) {
+        get->disconnect(this);
+        get->abort();
+        get->deleteLater();
     }
 }
 
-void RdapLookup::get(const QUrl &url, const QByteArray &accept)
+void RdapLookup::get(const QUrl &url, const QByteArray &accept, bool redirected)
 {
     m_url = url;
-    m_body.clear();
-    m_stopReason.clear();
-    m_tlsErrors.clear();
-    QNetworkRequest request(url);
-    request.setRawHeader("Accept", accept);
-    request.setMaximumRedirectsAllowed(MaxRedirects);
-    request.setSslConfiguration(m_ssl);
-    QNetworkReply *reply = m_network.get(request);
-    m_reply = reply;
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) {
-        if (!isHttps(to))
-            return stopRequest(QStringLiteral("%1 redirected the query to plain HTTP; not followed.").arg(m_url.host()));
-        m_url = to;
-        emit reply->redirectAllowed();
-    });
-    connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError> &errors) {
-        for (const QSslError &e : errors)
-            if (const QString fault = certificateFault(e, m_url.host()); !m_tlsErrors.contains(fault))
-                m_tlsErrors << fault;
-    });
-    const auto connected = [this] { m_connectTimer.stop(); };
-    connect(reply, &QNetworkReply::encrypted, this, connected);
-    connect(reply, &QNetworkReply::requestSent, this, connected);
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        m_connectTimer.stop();
-        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > ReplyLimit::MaxBytes)
-            stopRequest(QStringLiteral("The answer from %1 is larger than %2 KB; refused.")
-                            .arg(m_url.host())
-                            .arg(ReplyLimit::MaxBytes / 1024));
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        m_connectTimer.stop();
-        m_body += reply->read(ReplyLimit::MaxBytes + 1 - m_body.size());
-        if (m_body.size() > ReplyLimit::MaxBytes)
-            stopRequest(QStringLiteral("The answer from %1 is larger than %2 KB; refused.")
-                            .arg(m_url.host())
-                            .arg(ReplyLimit::MaxBytes / 1024));
-    });
-    connect(reply, &QNetworkReply::finished, this, &RdapLookup::finished);
+    m_accept = accept;
+    if (!redirected)
+        m_redirects = 0;
+    m_get = new HttpsGet(m_ssl, ReplyLimit::MaxBytes, this);
+    connect(m_get, &HttpsGet::encrypted, &m_connectTimer, &QTimer::stop);
+    connect(m_get, &HttpsGet::finished, this, &RdapLookup::finished);
     m_connectTimer.start(m_options.connectTimeoutMs);
     m_totalTimer.start(m_options.totalTimeoutMs);
+    m_get->start(url, accept);
 }
 
 void RdapLookup::stopRequest(const QString &reason)
 {
-    if (!m_reply)
+    if (!m_get)
         return;
-    m_stopReason = reason;
-    m_reply->abort(); // finishes the reply at once
+    finished(reason);
 }
 
-void RdapLookup::finished()
+void RdapLookup::finished(const QString &transportFailure)
 {
-    QNetworkReply *reply = m_reply;
-    if (!reply || sender() != reply)
+    HttpsGet *request = std::exchange(m_get, nullptr);
+    if (!request)
         return;
-    m_reply = nullptr;
     m_connectTimer.stop();
     m_totalTimer.stop();
-    reply->disconnect(this);
-    reply->deleteLater();
-    if (m_stopReason.isEmpty()) {
-        m_body += reply->read(ReplyLimit::MaxBytes + 1 - m_body.size());
-        if (m_body.size() > ReplyLimit::MaxBytes)
-            m_stopReason = QStringLiteral("The answer from %1 is larger than %2 KB; refused.")
-                               .arg(m_url.host())
-                               .arg(ReplyLimit::MaxBytes / 1024);
+    request->disconnect(this);
+    request->abort();
+    request->deleteLater();
+    if (!transportFailure.isEmpty())
+        return arrived(transportFailure, 0, {});
+    const HttpResponseReader &response = request->response();
+    const int status = response.status();
+    const QString host = m_url.host();
+    if (status >= 200 && status < 300)
+        return arrived({}, status, response.body());
+    const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+    if (redirect && !response.header("Location").isEmpty()) {
+        const QUrl to = m_url.resolved(QUrl::fromEncoded(response.header("Location")));
+        if (!isHttps(to) || !to.isValid())
+            return arrived(QStringLiteral("%1 redirected the query to plain HTTP; not followed.").arg(host), status, {});
+        if (++m_redirects > MaxRedirects)
+            return arrived(QStringLiteral("%1 redirected the query too often (more than %2 times).").arg(host).arg(MaxRedirects),
+                           status, {});
+        return get(to, m_accept, true);
     }
-    int status = 0;
-    const QString why = failure(reply, &status);
-    const QByteArray body = std::exchange(m_body, {});
-    if (m_stage == Stage::Bootstrap)
-        bootstrapArrived(why, body);
-    else if (m_stage != Stage::Idle)
-        answerArrived(why, status, body);
+    const QString reason = phrase(response.reason());
+    arrived(QStringLiteral("%1 answered HTTP %2%3.").arg(host).arg(status).arg(reason.isEmpty() ? QString() : QLatin1Char(' ') + reason),
+            status, {});
 }
 
-QString RdapLookup::failure(QNetworkReply *reply, int *httpStatus) const
+void RdapLookup::arrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
-    const QString host = m_url.host();
-    if (!m_stopReason.isEmpty())
-        return m_stopReason;
-    if (reply->error() == QNetworkReply::SslHandshakeFailedError) {
-        if (!m_tlsErrors.isEmpty())
-            return QStringLiteral("The certificate of %1 was refused: %2.").arg(host, m_tlsErrors.join(QLatin1String("; ")));
-        return QStringLiteral("TLS handshake with %1 failed: %2.").arg(host, reply->errorString());
-    }
-    if (reply->error() == QNetworkReply::TooManyRedirectsError)
-        return QStringLiteral("%1 redirected the query more than %2 times.").arg(host).arg(MaxRedirects);
-    const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (code.isValid()) {
-        *httpStatus = code.toInt();
-        if (*httpStatus >= 200 && *httpStatus < 300)
-            return {};
-        const QString reason = phrase(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute));
-        return QStringLiteral("%1 answered HTTP %2%3.").arg(host).arg(*httpStatus).arg(reason.isEmpty() ? QString() : QLatin1Char(' ') + reason);
-    }
-    if (reply->error() != QNetworkReply::NoError)
-        return QStringLiteral("Asking %1 failed: %2.").arg(host, reply->errorString());
-    return {};
+    if (m_stage == Stage::Bootstrap)
+        bootstrapArrived(failure, body);
+    else if (m_stage != Stage::Idle)
+        answerArrived(failure, httpStatus, body);
 }
 
 void RdapLookup::bootstrapArrived(const QString &failure, const QByteArray &body)
@@ -331,5 +267,6 @@ void RdapLookup::fail(const QString &line)
 void RdapLookup::finish()
 {
     m_stage = Stage::Idle;
+    m_lookUpTimer.stop();
     emit done();
 }

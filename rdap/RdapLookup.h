@@ -12,7 +12,6 @@
 #include "RdapBootstrapCache.h"
 
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QSslCertificate>
@@ -21,7 +20,7 @@
 #include <QTimer>
 #include <QUrl>
 
-class QNetworkReply;
+class HttpsGet;
 
 class RdapLookup : public QObject {
     Q_OBJECT
@@ -33,6 +32,7 @@ public:
         QList<QSslCertificate> extraCaCertificates;
         int connectTimeoutMs = 15000;
         int totalTimeoutMs = 60000; // for each request, from its start
+        int lookUpTimeoutMs = 120000; // for the whole look-up, redirects and the related link included
     };
 
     static QUrl defaultBootstrapUrl();
@@ -56,11 +56,11 @@ signals:
 private:
     enum class Stage { Idle, Bootstrap, Query, Related };
 
-    void get(const QUrl &url, const QByteArray &accept);
+    // Asks `url`; `redirected` when a redirect of the previous request leads there.
+    void get(const QUrl &url, const QByteArray &accept, bool redirected = false);
     void stopRequest(const QString &reason);
-    void finished();
-    // Why the request failed, as one sentence; empty when it succeeded.
-    QString failure(QNetworkReply *reply, int *httpStatus) const;
+    void finished(const QString &transportFailure);
+    void arrived(const QString &failure, int httpStatus, const QByteArray &body);
     void bootstrapArrived(const QString &failure, const QByteArray &body);
     void askService(const RdapBootstrap &bootstrap);
     void answerArrived(const QString &failure, int httpStatus, const QByteArray &body);
@@ -70,17 +70,16 @@ private:
     Options m_options;
     RdapBootstrapCache m_cache;
     QSslConfiguration m_ssl;
-    QNetworkAccessManager m_network;
     QTimer m_connectTimer;
     QTimer m_totalTimer;
+    QTimer m_lookUpTimer;
 
     Stage m_stage = Stage::Idle;
     QString m_name;  // as typed, for "No match for NAME."
     QString m_ascii; // what is asked
-    QPointer<QNetworkReply> m_reply;
+    HttpsGet *m_get = nullptr;
     QUrl m_url;
-    QByteArray m_body;
-    QString m_stopReason;   // set when we end a request ourselves
-    QStringList m_tlsErrors; // the certificate's faults, named
-    quint64 m_run = 0;       // which start() the replies and signals belong to
+    QByteArray m_accept;
+    int m_redirects = 0;
+    quint64 m_run = 0; // which start() the replies and signals belong to
 };

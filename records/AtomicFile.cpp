@@ -112,6 +112,32 @@ int syncFolder(const QByteArray &folder)
     return err;
 }
 
+// Whether the regular file `path` (described by `st`) holds exactly `bytes`.
+bool holds(const QByteArray &path, const struct stat &st, const QByteArray &bytes)
+{
+    if (st.st_size != bytes.size())
+        return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    char buffer[65536];
+    qsizetype at = 0;
+    bool same = true;
+    while (same) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            same = n == 0 && at == bytes.size();
+            break;
+        }
+        same = at + n <= bytes.size() && std::memcmp(buffer, bytes.constData() + at, size_t(n)) == 0;
+        at += n;
+    }
+    ::close(fd);
+    return same;
+}
+
 } // namespace
 
 void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, Access access)
@@ -138,6 +164,10 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, 
         fail(S_ISDIR(old.st_mode) ? EISDIR : EACCES);
     if (exists && ::access(target.constData(), W_OK) != 0)
         fail(errno);
+    // Closing the window writes the settings and its state; replacing a file
+    // with the bytes it holds costs two disk flushes and changes nothing.
+    if (exists && (access == Access::Keep || (old.st_mode & 077) == 0) && holds(target, old, bytes))
+        return;
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray("/");
     removeStaleTemps(folder);

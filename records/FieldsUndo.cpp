@@ -3,6 +3,8 @@
 #include "FieldCatalogue.h"
 #include "IFields.h"
 
+#include <algorithm>
+
 namespace {
 
 QStringList valueFields(RecordKind kind)
@@ -16,40 +18,64 @@ QStringList valueFields(RecordKind kind)
 
 } // namespace
 
-QList<FieldsUndo::Value> FieldsUndo::read(const IFields &fields) const
+FieldsUndo::Value FieldsUndo::read(const IFields &fields, const QString &name)
 {
-    QList<Value> values;
-    for (const QString &name : m_names)
-        values.append({fields.text(name), fields.selectedIndex(name), fields.selectedEntry(name)});
-    return values;
+    return {fields.text(name), fields.selectedIndex(name), fields.selectedEntry(name)};
 }
 
-void FieldsUndo::record(IFields &fields, RecordKind kind, const std::function<void()> &change)
+bool FieldsUndo::record(IFields &fields, RecordKind kind, Kind how, const QString &what,
+                        const std::function<void()> &change)
 {
-    m_names = valueFields(kind);
-    m_before = read(fields);
-    m_after.clear();
+    const QStringList names = valueFields(kind);
+    QList<Value> before;
+    for (const QString &name : names)
+        before << read(fields, name);
     change();
-    const QList<Value> after = read(fields);
-    if (after != m_before)
-        m_after = after;
+    Step step{kind, how, what, {}};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (const Value after = read(fields, names[i]); after != before[i])
+            step.changes.append({names[i], before[i], after});
+    if (step.changes.isEmpty())
+        return false;
+    m_steps.append(step);
+    if (m_steps.size() > kMaxSteps)
+        m_steps.removeFirst();
+    return true;
 }
 
 bool FieldsUndo::canUndo(const IFields &fields) const
 {
-    return !m_after.isEmpty() && read(fields) == m_after;
+    if (m_steps.isEmpty())
+        return false;
+    const QList<Change> &changes = m_steps.last().changes;
+    return std::all_of(changes.begin(), changes.end(),
+                       [&](const Change &c) { return read(fields, c.field) == c.after; });
 }
 
-bool FieldsUndo::undo(IFields &fields)
+std::optional<FieldsUndo::Undone> FieldsUndo::undo(IFields &fields)
 {
     if (!canUndo(fields))
-        return false;
-    m_after.clear();
-    for (qsizetype i = 0; i < m_names.size(); ++i) {
-        const Value &v = m_before[i];
-        fields.setText(m_names[i], v.text);
-        if (v.picked >= 0 && fields.items(m_names[i]).value(v.picked) == v.pickedEntry)
-            fields.setSelectedIndex(m_names[i], v.picked);
+        return std::nullopt;
+    const Step step = m_steps.takeLast();
+    for (const Change &c : step.changes) {
+        fields.setText(c.field, c.before.text);
+        if (c.before.picked >= 0 && fields.items(c.field).value(c.before.picked) == c.before.pickedEntry)
+            fields.setSelectedIndex(c.field, c.before.picked);
     }
-    return true;
+    return Undone{step.kind, step.what};
+}
+
+void FieldsUndo::forget(RecordKind kind)
+{
+    m_steps.removeIf([kind](const Step &s) { return s.kind == kind; });
+}
+
+bool FieldsUndo::wasCleared(const IFields &fields, RecordKind kind) const
+{
+    for (const Step &s : m_steps)
+        if (s.kind == kind && s.how == Kind::Clear)
+            for (const Change &c : s.changes)
+                if (!c.before.text.isEmpty() && c.after.text.isEmpty() && fields.text(c.field).isEmpty())
+                    return true;
+    return false;
 }

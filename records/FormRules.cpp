@@ -3,6 +3,7 @@
 #include "FieldCatalogue.h"
 #include "IFields.h"
 #include "IMessageBoxes.h"
+#include "ListEntry.h"
 
 
 namespace {
@@ -314,15 +315,32 @@ void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radi
         askDeletion(fields, prompter, RecordKind::Domain, {});
 }
 
-void applyRulesAfterLoad(IFields &fields)
+void applyRulesAfterLoad(IFields &fields, RecordKind kind)
 {
+    const auto ofKind = [kind](const QString &name) {
+        const FieldSpec *f = findField(name);
+        return f && f->kind == kind;
+    };
+    for (const FieldSpec &f : fieldCatalogue())
+        if (f.kind == kind && hasFixedList(f.name))
+            if (const QString entry = listEntryFor(f.name, fields.text(f.name));
+                !entry.isEmpty() && entry != fields.text(f.name))
+                fields.setText(f.name, entry);
     for (const SchemeRuleSpec &r : schemeRules())
-        schemeChanged(fields, r.schemeField);
-    authenticationChanged(fields);
+        if (ofKind(r.schemeField))
+            schemeChanged(fields, r.schemeField);
+    if (kind == RecordKind::Contact)
+        authenticationChanged(fields);
     // What the checked choice disables stays disabled whatever the scheme.
     for (const QString &radio : actionRuleRadios())
-        if (fields.isChecked(radio))
+        if (ofKind(radio) && fields.isChecked(radio))
             choiceRule(fields, radio);
+}
+
+void applyRulesAfterLoad(IFields &fields)
+{
+    for (const KindInfo &k : recordKinds())
+        applyRulesAfterLoad(fields, k.kind);
 }
 
 QString deletionQuestion(RecordKind kind)

@@ -70,10 +70,14 @@ const QStringList &actionRuleRadios();
 // radio through fields.check(), which runs its rule in turn.
 void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radioName);
 
-// After the program has loaded field texts (the defaults at start-up): the
-// scheme and authentication rules run as after the user's change, then the
-// rule of each checked New or Modify choice, so that a scheme does not enable
-// a field the choice keeps disabled. Asks nothing.
+// After the program has loaded the kind's field texts (its defaults at
+// start-up, a record): a scheme or notify box whose text is an entry of its
+// list in another case shows the entry's spelling, the scheme and
+// authentication rules run as after the user's pick, then the rule of the
+// checked New or Modify choice, so that a scheme does not enable a field the
+// choice keeps disabled. Asks nothing.
+void applyRulesAfterLoad(IFields &fields, RecordKind kind);
+// The same for every kind.
 void applyRulesAfterLoad(IFields &fields);
 
 // "You just chose to DELETE a domain.  Is this what you really want to do?" etc.

@@ -15,6 +15,7 @@ public:
     virtual void setText(const QString &field, const QString &text) = 0;
 
     // Text of the combo box's selected list entry; empty when none is selected.
+    // A box with a fixed list (ListEntry.h) selects the entry its text stands for.
     virtual QString selectedEntry(const QString &combo) const = 0;
 
     virtual bool isChecked(const QString &radio) const = 0;
@@ -31,10 +32,11 @@ public:
     // Drop-down list of a name box.
     virtual QStringList items(const QString &combo) const = 0;
     virtual void setItems(const QString &combo, const QStringList &items) = 0;
-    // Position of the entry picked from the list; -1 when none is selected
-    // (also after the user typed in the box).
+    // Position of the selected entry; -1 when none is selected (for a name
+    // box, also after the user typed in it).
     virtual int selectedIndex(const QString &combo) const = 0;
-    // Marks entry `index` of the list as picked, as the user's pick does, but
-    // without running a handler; the text stays as it is.
+    // Marks entry `index` of a name box's list as picked, as the user's pick
+    // does, but without running a handler; the text stays as it is. A box
+    // with a fixed list ignores it.
     virtual void setSelectedIndex(const QString &combo, int index) = 0;
 };

@@ -3,6 +3,7 @@
 #include "DirectoryIndex.h"
 #include "Exception.h"
 #include "FieldText.h"
+#include "FormRules.h"
 #include "IFields.h"
 #include "IniFile.h"
 #include "Latin1.h"
@@ -181,6 +182,8 @@ void RecordStore::loadRecord(RecordKind kind)
             break; // the action is never set by loading
         }
     }
+    // The loaded schemes enable and caption their info fields as a pick does.
+    applyRulesAfterLoad(m_fields, kind);
     report(kind, mending.note(QDir::current().relativeFilePath(path)));
 }
 
@@ -199,6 +202,8 @@ void RecordStore::saveRecord(RecordKind kind)
         throw EIniFileError(unableToWriteText(path));
     IniFile(path).writeStrings(QLatin1String(kindInfo(kind).section),
                                valuesFor(m_fields, kind, recordWriteOrder(kind)));
+    if (m_onSaved)
+        m_onSaved(kind);
 }
 
 void RecordStore::saveDefaults(RecordKind kind)

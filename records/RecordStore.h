@@ -37,6 +37,8 @@ public:
     void loadRecord(RecordKind kind);
     // Writes every key of the record file from the fields (after a render).
     void saveRecord(RecordKind kind);
+    // Called with the kind each time its record file has been written.
+    void setOnSaved(std::function<void(RecordKind)> onSaved) { m_onSaved = std::move(onSaved); }
 
     void saveDefaults(RecordKind kind);
     // Start-up: the three defaults sections, then the three name lists. A
@@ -59,4 +61,5 @@ private:
     IFields &m_fields;
     QString m_settingsPath;
     MendedNote m_mended;
+    std::function<void(RecordKind)> m_onSaved;
 };

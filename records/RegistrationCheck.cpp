@@ -1,6 +1,8 @@
 #include "RegistrationCheck.h"
 
+#include "FieldCatalogue.h"
 #include "IFields.h"
+#include "ListEntry.h"
 #include "RegistrationSyntax.h"
 
 #include <QStringList>
@@ -36,8 +38,8 @@ struct PersonRule {
 };
 
 // A scheme box and its info field: for the listed actions the scheme must be
-// one of the three, picked from its list (the form prints only a picked
-// entry), and carry the info it asks for: CRYPT-PW a password, or with
+// one of the three entries of its list (the form prints only an entry), and
+// carry the info it asks for: CRYPT-PW a password, or with
 // `infoForEveryScheme` (authentication) an e-mail address, password or key.
 struct SchemeRule {
     RecordKind kind;
@@ -49,7 +51,6 @@ struct SchemeRule {
 
 const QString kMailFrom = QStringLiteral("MAIL-FROM");
 const QString kCryptPw = QStringLiteral("CRYPT-PW");
-const QString kPgp = QStringLiteral("PGP");
 
 const char *const kNameServers[][2] = {
     {"PriNSEdit", "PriNSIPEdit"},
@@ -99,6 +100,8 @@ const std::vector<FieldRule> &fieldRules(RecordKind kind)
         {"Contactname", "Contact name"},
         {"ContactAuthorizationType", "Authorization scheme"},
         {"ContactAuthorizationInfo", "Authorization info"},
+        {"ContactNotifyUpdates", "Notify updates"},
+        {"ContactNotifyUse", "Notify use"},
         {"ContactAuthenticationType", "Authentication scheme"},
         {"ContactAuthenticationInfo", "Authentication info"},
         {"ContactNicHandle", "NIC handle"},
@@ -205,6 +208,8 @@ public:
         for (const SchemeRule &s : kSchemes)
             if (s.kind == m_kind)
                 checkScheme(s);
+        for (const FieldSpec &f : fieldCatalogue())
+            checkListEntry(f);
         for (const FieldRule &f : m_rules)
             if (const QString value = text(f.field); !isEmpty(f.field))
                 if (const QString p = formatProblem(f.format, value); !p.isEmpty())
@@ -266,7 +271,9 @@ private:
 
     void checkScheme(const SchemeRule &s)
     {
-        const QString scheme = m_fields.text(QLatin1String(s.scheme));
+        const QString schemeField = QLatin1String(s.scheme);
+        // The scheme as the form prints it: the entry the box's text stands for.
+        const QString scheme = m_fields.selectedEntry(schemeField);
         const QString infoField = QLatin1String(s.info);
         const QString info = text(infoField);
         // An authentication mailbox is checked whenever there is one.
@@ -275,22 +282,22 @@ private:
                 add(infoField, subject(infoField) + QLatin1Char(' ') + shown(info) + QLatin1Char(' ') + p);
         if (!applies(s.kind, s.actions))
             return;
-        const QString schemeField = QLatin1String(s.scheme);
-        if (scheme.isEmpty()) {
+        if (isEmpty(schemeField)) {
             add(schemeField, subject(schemeField) + QStringLiteral(" is empty"));
             return;
         }
-        if (scheme != kMailFrom && scheme != kCryptPw && scheme != kPgp) {
-            add(schemeField, subject(schemeField) + QLatin1Char(' ') + shown(scheme) +
-                                 QStringLiteral(" is none of MAIL-FROM, CRYPT-PW and PGP"));
-            return;
-        }
-        if (m_fields.selectedEntry(schemeField) != scheme)
-            add(schemeField, subject(schemeField) + QLatin1Char(' ') + scheme +
-                                 QStringLiteral(" is not picked from its list, so the form leaves it out"));
-        if ((s.infoForEveryScheme || scheme == kCryptPw) && isEmpty(infoField))
+        if ((s.infoForEveryScheme || scheme == kCryptPw) && !scheme.isEmpty() && isEmpty(infoField))
             add(infoField, subject(infoField) + QStringLiteral(" is empty; ") + scheme + QStringLiteral(" needs ") +
                                infoNeeded(scheme));
+    }
+
+    // A scheme or notify box whose text is none of its entries prints nothing.
+    void checkListEntry(const FieldSpec &f)
+    {
+        if (f.kind != m_kind || !hasFixedList(f.name) || isEmpty(f.name) || !m_fields.selectedEntry(f.name).isEmpty())
+            return;
+        add(f.name, subject(f.name) + QStringLiteral(" \"") + shown(text(f.name)) + QStringLiteral("\" is not one of: ") +
+                        f.items.join(QStringLiteral(", ")));
     }
 
     const IFields &m_fields;

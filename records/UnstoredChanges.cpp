@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "IFields.h"
 #include "IniFile.h"
+#include "ListEntry.h"
 #include "RecordKeys.h"
 #include "RecordStore.h"
 #include "StoredValue.h"
@@ -32,10 +33,14 @@ bool differs(const IFields &fields, RecordKind kind)
     for (const KeyBinding &b : recordLoadOrder(kind)) {
         const QString was = StoredValue::read(stored, section, b.key);
         switch (b.source) {
-        case KeySource::FieldText:
-            if (StoredValue::read(shown, section, b.key) != was)
+        case KeySource::FieldText: {
+            // A scheme stored in another case opens as its entry; that is no change.
+            const QString now = StoredValue::read(shown, section, b.key);
+            const QString entry = listEntryFor(b.field, now);
+            if (now != was && (entry.isEmpty() || entry != listEntryFor(b.field, was)))
                 return true;
             break;
+        }
         case KeySource::PublicFlag:
             // A load changes the choice only for these two values.
             if ((was == QLatin1String("Y") || was == QLatin1String("N")) && was != publicFlag(fields))
@@ -57,13 +62,17 @@ QList<RecordKind> kinds(const IFields &fields)
     return result;
 }
 
-QString question(const IFields &fields, const QList<RecordKind> &kinds)
+QString question(const IFields &fields, const QList<RecordKind> &kinds, const QList<RecordKind> &cleared)
 {
+    const auto name = [&](RecordKind kind) { return fields.text(QLatin1String(kindInfo(kind).nameField)); };
+    if (kinds.size() == 1 && cleared.contains(kinds.front()))
+        return QStringLiteral("%1 was cleared; store it empty?").arg(name(kinds.front()));
     QString text = QStringLiteral("These records have changes that are not stored:\n");
     for (RecordKind kind : kinds) {
-        const KindInfo &k = kindInfo(kind);
         const char *what = kind == RecordKind::Domain ? "Domain" : kind == RecordKind::Host ? "Host" : "Contact";
-        text += QStringLiteral("\n%1 %2").arg(QLatin1String(what), fields.text(QLatin1String(k.nameField)));
+        text += QStringLiteral("\n%1 %2").arg(QLatin1String(what), name(kind));
+        if (cleared.contains(kind))
+            text += QStringLiteral(" was cleared; Yes stores it empty");
     }
     return text + QStringLiteral("\n\nStore them before closing?");
 }

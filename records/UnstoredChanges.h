@@ -17,8 +17,9 @@ namespace UnstoredChanges {
 bool differs(const IFields &fields, RecordKind kind);
 // The kinds for which `differs` holds, in page order.
 QList<RecordKind> kinds(const IFields &fields);
-// The question naming those records.
-QString question(const IFields &fields, const QList<RecordKind> &kinds);
+// The question naming those records; those in `cleared` lost texts to a
+// clear, and the question says so.
+QString question(const IFields &fields, const QList<RecordKind> &kinds, const QList<RecordKind> &cleared);
 // Stores each kind as Show Form does: the text copy and the record file, then
 // the name list.
 void store(const IFields &fields, RecordStore &store, const QList<RecordKind> &kinds, const QDateTime &now);

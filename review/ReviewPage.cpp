@@ -5,10 +5,10 @@
 #include "FieldCatalogue.h"
 #include "FormRules.h"
 #include "PageLayout.h"
+#include "StatusLine.h"
 #include "TextPrinter.h"
 
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -71,12 +71,9 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     rowsLayout->addLayout(buttons);
 
     auto *statusRow = new QHBoxLayout;
-    auto *status = new QLineEdit(QStringLiteral("status..."));
+    // The window's own font size: a summary's count comes first and must stay readable.
+    auto *status = new StatusLine(QStringLiteral("status..."));
     controls.registerControl(status, QLatin1String(k.status));
-    status->setReadOnly(true);
-    QFont small = status->font();
-    small.setPointSize(7);
-    status->setFont(small);
     auto *progress = new QProgressBar;
     controls.registerControl(progress, QLatin1String(k.progress));
     progress->setRange(0, 100);

@@ -1,11 +1,15 @@
 #include "TextPrinter.h"
 
+#include "AtomicFile.h"
 #include "Exception.h"
 #include "Fonts.h"
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QDir>
 #include <QPrinter>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <utility>
 
@@ -123,5 +127,27 @@ int TextPrinter::print(const QStringList &lines)
 
 int printLines(const QStringList &lines, const QFont &font, QPrinter &printer)
 {
-    return TextPrinter(printer, font).print(lines);
+    const QString target = printer.outputFileName();
+    if (target.isEmpty())
+        return TextPrinter(printer, font).print(lines);
+
+    // The printout holds what the text copy holds, Auth Info included, so the
+    // file is made the way record files are: owner-only when new, whole or not
+    // at all. The job goes to a private temporary file first, as Qt would
+    // otherwise create the target with the umask's mode and fill it in place.
+    const QString failed = QStringLiteral("Unable to print to %1").arg(target);
+    QTemporaryFile job(QDir::tempPath() + QStringLiteral("/zandolet-print-XXXXXX.pdf"));
+    if (!job.open())
+        throw Exception(failed);
+    printer.setOutputFileName(job.fileName());
+    const auto restore = qScopeGuard([&] { printer.setOutputFileName(target); });
+    int pages = 0;
+    try {
+        pages = TextPrinter(printer, font).print(lines);
+        job.seek(0);
+        AtomicFile::write(target, job.readAll(), AtomicFile::Sync::NoFlush);
+    } catch (const Exception &) {
+        throw Exception(failed);
+    }
+    return pages;
 }

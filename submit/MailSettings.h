@@ -13,4 +13,7 @@ struct MailSettings {
     TSmtpSecurity security = TSmtpSecurity::None;
     QString userName;
     QString password;
+    // Why the login's password is unknown ("the keyring is locked"); empty when
+    // it is known. A send that needs it stops before connecting.
+    QString passwordWithheld;
 };

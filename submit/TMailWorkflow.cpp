@@ -114,6 +114,15 @@ void TMailWorkflow::mail(RecordKind kind)
     // The mail buttons are disabled during a send; one component never runs twice.
     if (sending())
         return;
+    // A login without its password would only earn the server's refusal.
+    if (const MailSettings &settings = m_parts.settings;
+        !settings.userName.isEmpty() && !settings.passwordWithheld.isEmpty()) {
+        const QString text = QStringLiteral("Not sent: the password of the SMTP login is unknown because %1. Unlock "
+                                            "it and open File > Setup, or type the password there.")
+                                 .arg(settings.passwordWithheld);
+        setStatus(0, text);
+        throw Exception(text);
+    }
     if (m_parts.review.refuseRecordName(kind))
         return;
     IPrompter &prompter = m_parts.prompter;
@@ -125,7 +134,8 @@ void TMailWorkflow::mail(RecordKind kind)
     m_parts.review.renderIntoMemo(kind);
 
     const MailSpec &spec = mailSpec(kind);
-    if (m_parts.fields.text(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
+    // The scheme the form carries, whatever the case it was typed in.
+    if (m_parts.fields.selectedEntry(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
         prompter.information(QLatin1String(kPgpRefusal));
         return;
     }

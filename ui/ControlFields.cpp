@@ -2,6 +2,7 @@
 
 #include "FieldMark.h"
 #include "Latin1Guard.h"
+#include "ListEntry.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -52,6 +53,8 @@ void ControlFields::setText(const QString &field, const QString &text)
 
 QString ControlFields::selectedEntry(const QString &combo) const
 {
+    if (hasFixedList(combo))
+        return listEntryFor(combo, text(combo));
     const int i = selectedIndex(combo);
     auto *c = control<QComboBox>(combo);
     return c && i >= 0 && i < c->count() ? c->itemText(i) : QString();
@@ -59,7 +62,18 @@ QString ControlFields::selectedEntry(const QString &combo) const
 
 int ControlFields::selectedIndex(const QString &combo) const
 {
+    if (hasFixedList(combo)) {
+        const QString entry = selectedEntry(combo);
+        return entry.isEmpty() ? -1 : int(items(combo).indexOf(entry));
+    }
     return m_pickedIndex.value(combo, -1);
+}
+
+void ControlFields::setSelectedIndex(const QString &combo, int index)
+{
+    // A box with a fixed list selects what its text stands for.
+    if (!hasFixedList(combo))
+        setPicked(combo, index);
 }
 
 bool ControlFields::isChecked(const QString &radio) const

@@ -14,7 +14,7 @@ public:
 
     // Names `w` and makes it the field of that name.
     void registerControl(QWidget *w, const QString &name);
-    // The combo box's entry the user picked, -1 after typing.
+    // The name box's entry the user picked, -1 after typing.
     void setPicked(const QString &combo, int index) { m_pickedIndex[combo] = index; }
 
     QString text(const QString &field) const override;
@@ -29,7 +29,7 @@ public:
     QStringList items(const QString &combo) const override;
     void setItems(const QString &combo, const QStringList &items) override;
     int selectedIndex(const QString &combo) const override;
-    void setSelectedIndex(const QString &combo, int index) override { setPicked(combo, index); }
+    void setSelectedIndex(const QString &combo, int index) override;
 
 private:
     QHash<QString, QWidget *> m_controls;

@@ -8,8 +8,9 @@ class QPrinter;
 class IPrompter : public IMessageBoxes {
 public:
     enum class Answer { Yes, No, Cancel };
-    // Warning box with Yes, No and Cancel; Escape and the close box answer Cancel.
-    virtual Answer askYesNoCancel(const QString &text) = 0;
+    // Warning box with Yes, No and Cancel; Enter gives `preset`, Escape and the
+    // close box answer Cancel.
+    virtual Answer askYesNoCancel(const QString &text, Answer preset) = 0;
     // Warning box with one OK button.
     virtual void warning(const QString &text) = 0;
     // Warning box with Yes and No where No is the default (Enter answers No); true for Yes.

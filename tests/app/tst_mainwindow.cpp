@@ -209,18 +209,20 @@ private slots:
         QCOMPARE(m_form->control<QPlainTextEdit>("PurposeEdit")->toPlainText(), QStringLiteral("line one\nline two"));
         QCOMPARE(m_form->text("PurposeEdit"), QStringLiteral("line one\r\nline two"));
 
-        // A picked entry is the selected one; typing afterwards deselects it.
+        // A scheme box selects the entry its text stands for; typing one away deselects it.
         auto *scheme = m_form->control<QComboBox>("HostAuthScheme");
-        scheme->setCurrentIndex(1);
-        emit scheme->activated(1);
+        pickEntry(*m_form, "HostAuthScheme", 1);
         QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QStringLiteral("CRYPT-PW"));
         QCOMPARE(m_form->selectedIndex("HostAuthScheme"), 1);
         QTest::keyClick(scheme->lineEdit(), Qt::Key_Backspace);
         QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QString());
         QCOMPARE(m_form->text("HostAuthScheme"), QStringLiteral("CRYPT-P"));
-        // Text set by the program selects nothing.
-        m_form->setText("HostAuthScheme", "PGP");
-        QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QString());
+        m_form->setText("HostAuthScheme", "pgp");
+        QCOMPARE(m_form->selectedEntry("HostAuthScheme"), QStringLiteral("PGP"));
+        // A name box's typed text selects nothing.
+        m_form->setItems("HostName", {"ns1"});
+        m_form->setText("HostName", "ns1");
+        QCOMPARE(m_form->selectedEntry("HostName"), QString());
     }
 
     // Every label on every record page stands at least 4 pixels clear of the

@@ -3,10 +3,12 @@
 #include "CompleteRecords.h"
 #include "FieldCatalogue.h"
 #include "FormHarness.h"
+#include "FormRules.h"
 #include "IniFile.h"
 #include "Latin1Guard.h"
 #include "PdfWords.h"
 #include "RecordKeys.h"
+#include "RegistrationCheck.h"
 #include "StoredValue.h"
 #include "TemplateLabel.h"
 #include "TemplateRenderer.h"
@@ -15,6 +17,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -103,6 +107,94 @@ private slots:
         pickEntry(*m_form, "AuthScheme", 2);
         QVERIFY(!m_form->isEnabled("AuthInfoEdit"));
         QCOMPARE(m_form->caption("Label52"), QStringLiteral("n/a"));
+    }
+
+    // Every way a scheme or notify box gets its text: the box shows what the
+    // template prints, the info field follows it, and a text that is no entry
+    // is named by the check before mailing.
+    void schemeBoxesPrintWhatTheyShow_data()
+    {
+        for (const char *c : {"path", "box", "value", "shown", "problem"})
+            QTest::addColumn<QString>(c);
+        const QString noEntry = "Authorization scheme \"CRYPTPW\" is not one of: MAIL-FROM, CRYPT-PW, PGP";
+        QTest::newRow("reopened") << "load" << "AuthScheme" << "CRYPT-PW" << "CRYPT-PW" << "";
+        QTest::newRow("reopened, lower case") << "load" << "ContactAuthorizationType" << "crypt-pw" << "CRYPT-PW" << "";
+        QTest::newRow("reopened, no entry") << "load" << "HostAuthScheme" << "CRYPTPW" << "CRYPTPW" << noEntry;
+        QTest::newRow("Return") << "Return" << "AuthScheme" << "crypt-pw" << "CRYPT-PW" << "";
+        QTest::newRow("Return, no entry") << "Return" << "AuthScheme" << "CRYPTPW" << "CRYPTPW" << noEntry;
+        QTest::newRow("Tab") << "Tab" << "HostAuthScheme" << "crypt-pw" << "CRYPT-PW" << "";
+        QTest::newRow("Tab, notify") << "Tab" << "ContactNotifyUpdates" << "not-care" << "NOT-CARE" << "";
+        QTest::newRow("picked") << "pick" << "ContactAuthenticationType" << "PGP" << "PGP" << "";
+        QTest::newRow("pasted") << "paste" << "ContactAuthorizationType" << "CRYPT-PW" << "CRYPT-PW" << "";
+        QTest::newRow("default") << "default" << "AuthScheme" << "crypt-pw" << "CRYPT-PW" << "";
+        QTest::newRow("default, notify") << "default" << "ContactNotifyUse" << "before-use" << "BEFORE-USE" << "";
+        QTest::newRow("undone") << "undo" << "HostAuthScheme" << "CRYPT-PW" << "CRYPT-PW" << "";
+    }
+    void schemeBoxesPrintWhatTheyShow()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, box);
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        QFETCH(QString, problem);
+        const RecordKind kind = findField(box)->kind;
+        const KindInfo &k = kindInfo(kind);
+        if (path == "default") {
+            for (const KeyBinding &b : defaultsStartupOrder(kind))
+                if (b.field == box)
+                    writeBytes(m_dir->filePath("zandolet.ini"),
+                               QString("[%1]\r\n%2=%3").arg(k.section, b.key, value).toLatin1());
+            m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+            m_form->show();
+        }
+        m_form->control<QRadioButton>(k.modifyRadio)->click(); // opens the contact's authorization box
+        auto *combo = m_form->control<QComboBox>(box);
+        for (QWidget *w = combo; w->parentWidget(); w = w->parentWidget())
+            if (auto *tabs = qobject_cast<QTabWidget *>(w->parentWidget()->parentWidget()))
+                tabs->setCurrentWidget(w);
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        combo->setFocus();
+        if (path == "load") {
+            writeBytes(m_dir->filePath(QString("%1/ex.ini").arg(k.folder)),
+                       QString("[%1]\r\nContactname=ex\r\n%2=%3").arg(k.section, box, value).toLatin1());
+            QTest::keyClicks(nameEdit(k.nameField), "ex");
+        } else if (path == "Return" || path == "Tab") {
+            QTest::keyClicks(combo->lineEdit(), value);
+            QTest::keyClick(combo->lineEdit(), path == "Tab" ? Qt::Key_Tab : Qt::Key_Return);
+            QCOMPARE(combo->hasFocus(), path != "Tab");
+        } else if (path == "pick" || path == "undo") {
+            pickEntry(*m_form, box, int(findField(box)->items.indexOf(value)));
+        } else if (path == "paste") {
+            QGuiApplication::clipboard()->setText(value);
+            QTest::keyClick(combo->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+        }
+        if (path == "undo") {
+            m_form->control<QPushButton>(k.clearAllButton)->click();
+            QCOMPARE(combo->currentText(), QString());
+            m_form->Undo1Click();
+        }
+        if (m_form->text(k.nameField).isEmpty())
+            m_form->setText(k.nameField, "ex");
+        m_form->control<QPushButton>(k.showButton)->click();
+
+        QCOMPARE(combo->currentText(), shown);
+        const QStringList memo = memoLines(*m_form, kind);
+        for (const FieldSpec &f : fieldCatalogue())
+            if (f.kind == kind && !f.items.isEmpty()) {
+                const QString line = memo.filter(QRegularExpression('^' + f.line + "\\.")).value(0);
+                const QString text = m_form->control<QComboBox>(f.name)->currentText();
+                QVERIFY2(line.endsWith(": " + (f.items.contains(text) ? text : QString())), qPrintable(line));
+            }
+        for (const SchemeRuleSpec &r : schemeRules())
+            if (r.schemeField == box && findField(box)->items.contains(shown))
+                QCOMPARE(m_form->isEnabled(r.infoField), shown == "CRYPT-PW");
+        QStringList found;
+        for (const RegistrationProblem &p : checkRegistration(*m_form, kind))
+            if (p.field == box)
+                found << p.text;
+        QCOMPARE(found, problem.isEmpty() ? QStringList() : QStringList{problem});
+        QCOMPARE(m_prompter.errors, QStringList());
     }
 
     void deleteQuestionAnsweredNoGoesBackToNew()
@@ -622,6 +714,49 @@ private slots:
         QCOMPARE(QFile::exists(m_dir->filePath("contacts/Pat Doe.txt")), !stored.isEmpty());
         QCOMPARE(readBytes(m_dir->filePath("Contacts.cbx")), stored.isEmpty() ? QByteArray() : "Pat Doe\r\n");
         QCOMPARE(m_prompter.errors, QStringList());
+    }
+
+    // Escape says where the user is what it cleared; clears come back in turn; closing names a cleared record.
+    void escapeIsVisibleAndRecoverable()
+    {
+        for (const char *f : {"DomainNameEdit", "OOrgNameEdit", "OCityEdit", "PriNSEdit"})
+            m_form->setText(QLatin1String(f), QLatin1String(f) + QStringLiteral(" value"));
+        const QStringList before = values();
+        QWidget *org = m_form->control("OOrgNameEdit"), *ns = m_form->control("PriNSEdit");
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        showPage(0, 5);
+        QTest::keyClick(ns, Qt::Key_Escape);
+        QCOMPARE(m_form->text("OOrgNameEdit") + m_form->text("PriNSEdit"), QString());
+        for (int undo = 0; undo < 2; ++undo)
+            QTest::keyClick(ns, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(values(), before);
+        showPage(0, 1);
+        QTest::keyClick(org, Qt::Key_Escape);
+        const QString said = "Escape: Org page cleared. Edit > Undo (Ctrl+Z) brings it back.";
+        QCOMPARE(m_form->control<QLineEdit>("status")->text(), said);
+        auto *note = m_form->findChild<QLabel *>("pageNote");
+        QVERIFY(note && note->isVisible());
+        QCOMPARE(note->text(), said);
+        m_prompter.choices = {IPrompter::Answer::Yes};
+        QVERIFY(m_form->close());
+        QCOMPARE(m_prompter.questions, QStringList{"DomainNameEdit value was cleared; store it empty?"});
+        QCOMPARE(m_prompter.presets, QList<IPrompter::Answer>{IPrompter::Answer::Cancel});
+    }
+
+    // A long status text shows its start in the window's font size; its tool tip holds it all.
+    void statusLineShowsItsStart()
+    {
+        showPage(0, 6);
+        auto *status = m_form->control<QLineEdit>("status");
+        status->setText("9 problems:");
+        const QImage alone = status->grab().toImage();
+        const QString text = "9 problems: " + QString(300, 'x') + " needs a NIC handle";
+        status->setText(text);
+        QCOMPARE(status->font().pointSizeF(), m_form->font().pointSizeF());
+        QCOMPARE(status->toolTip(), text);
+        const QRect head(0, 0, status->fontMetrics().horizontalAdvance("9 problems:") + 3, alone.height());
+        QCOMPARE(status->grab().toImage().copy(head), alone.copy(head));
     }
 };
 

@@ -58,8 +58,10 @@ private slots:
                                           << "AuthInfoEdit" << false;
         QTest::newRow("domain CRYPT-PW") << QByteArray("[DomainReg]\r\nAuthScheme=CRYPT-PW\r\n") << "Label52"
                                          << "Password" << "AuthInfoEdit" << true;
-        QTest::newRow("domain, another case") << QByteArray("[DomainReg]\r\nAuthScheme=mail-from\r\n") << "Label52"
-                                              << "Authorization Info" << "AuthInfoEdit" << false;
+        QTest::newRow("domain, another case") << QByteArray("[DomainReg]\r\nAuthScheme=crypt-pw\r\n") << "Label52"
+                                              << "Password" << "AuthInfoEdit" << true;
+        QTest::newRow("domain, no entry") << QByteArray("[DomainReg]\r\nAuthScheme=CRYPTPW\r\n") << "Label52"
+                                          << "Authorization Info" << "AuthInfoEdit" << false;
         QTest::newRow("host CRYPT-PW") << QByteArray("[HostReg]\r\nHostAuthScheme=CRYPT-PW\r\n") << "Label61"
                                        << "Password" << "HostAuthInfo" << true;
         // New is checked at start: its field stays disabled whatever the scheme.

@@ -59,11 +59,12 @@ class TestLookUpPages : public QObject {
     FingerPage *m_finger = nullptr;
 
     // Both pages in a plain window; WHOIS asks `server`, both connect to `port`.
-    void newPages(const QString &server, quint16 port, int connectWaitMs = 15000, int idleWaitMs = 60000)
+    void newPages(const QString &server, quint16 port, int connectWaitMs = 15000, int idleWaitMs = 60000,
+                  int lookUpWaitMs = 120000)
     {
         m_window = std::make_unique<QWidget>();
         m_prompter = ScriptedPrompter();
-        const LookUpOptions options{port, port, connectWaitMs, idleWaitMs};
+        const LookUpOptions options{port, port, connectWaitMs, idleWaitMs, lookUpWaitMs};
         m_whois = new WhoisPage(m_prompter, options, m_window.get());
         m_finger = new FingerPage(m_prompter, options, m_window.get());
         m_whois->setServer(server);
@@ -215,6 +216,8 @@ private slots:
             << QStringList{"refer: 127.0.0.2", "Registrar WHOIS Server: localhost", ""}
             << QStringList{two, "Registrar WHOIS Server: localhost"};
         QTest::newRow("same server") << QStringList{"Registrar WHOIS Server: 127.0.0.1", "", ""} << QStringList{};
+        QTest::newRow("in pieces of a long line")
+            << QStringList{"whois: 127.0.0.2" + QString(2032, ' ') + "whois: 127.0.0.3", "", ""} << QStringList{};
         QTest::newRow("unreachable") << QStringList{"Registrar WHOIS Server: 127.0.0.4", "", ""}
                                      << QStringList{"Referral to 127.0.0.4 failed: [10061] Connection refused."};
     }
@@ -231,7 +234,11 @@ private slots:
         }
         newPages("127.0.0.1", port);
         lookUp("WhoIs", "example.com");
-        const QStringList expected = kConnected + QStringList{answers[0].arg(port)} + shown;
+        // A line arrives in pieces of 2,048 bytes.
+        QStringList first;
+        for (qsizetype at = 0; at < answers[0].arg(port).size(); at += 2048)
+            first << answers[0].arg(port).mid(at, 2048);
+        const QStringList expected = kConnected + first + shown;
         QTRY_COMPARE(lines("WhoIs"), expected);
         QTRY_VERIFY(!m_whois->running());
         QTest::qWait(100); // a further referral or a repeated answer would show by now
@@ -252,6 +259,9 @@ private slots:
             QTest::addRow("%s Latin-1", qPrintable(page)) << page << QByteArray("M\xfcller GmbH\r\n") << QStringList{"Müller GmbH"};
             QTest::addRow("%s LF only", qPrintable(page)) << page << QByteArray("Login: root\nName: root\n")
                                                           << QStringList{"Login: root", "Name: root"};
+            QTest::addRow("%s bidi controls", qPrintable(page))
+                << page << QString("\u202Emoc.elgoog \u2066a\u2069\u200E\u200F\u202A\r\n").toUtf8()
+                << QStringList{"\\u202Emoc.elgoog \\u2066a\\u2069\\u200E\\u200F\\u202A"};
             QTest::addRow("%s nothing", qPrintable(page)) << page << QByteArray() << QStringList{"The server sent nothing."};
         }
     }
@@ -274,6 +284,8 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::newRow("IDN") << "WhoIs" << "müller.de" << QByteArray("xn--mller-kva.de");
         QTest::newRow("IDN, ASCII labels kept") << "WhoIs" << "例え.JP" << QByteArray("xn--r8jz45g.JP");
+        QTest::newRow("ideographic full stop") << "WhoIs" << "müller\u3002de" << QByteArray("xn--mller-kva.de");
+        QTest::newRow("full-width and half-width stops") << "WhoIs" << "www\uFF0Emüller\uFF61de" << QByteArray("www.xn--mller-kva.de");
         QTest::newRow("contact") << "WhoIs" << "Müller GmbH" << QByteArray("M\xc3\xbcller GmbH");
         QTest::newRow("Finger user") << "Finger" << "jörg@127.0.0.1" << QByteArray("j\xc3\xb6rg");
     }
@@ -376,6 +388,7 @@ private slots:
             QTest::addRow("%s Escape", qPrintable(page)) << page << "Escape" << LookUpPage::stoppedText();
             QTest::addRow("%s second click", qPrintable(page)) << page << "click" << LookUpPage::stoppedText();
             QTest::addRow("%s silent server", qPrintable(page)) << page << "wait" << LookUpPage::noAnswerText();
+            QTest::addRow("%s dripping server", qPrintable(page)) << page << "drip" << LookUpPage::tooLongText(1000);
         }
     }
     void lookUpEnds()
@@ -383,8 +396,9 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, how);
         QFETCH(QString, said);
-        ScriptedServer slow("C: root\nS: one\nW: 5000");
-        newPages("127.0.0.1", slow.Start(), 15000, how == "wait" ? 300 : 60000);
+        // The drip sends a line well within the wait for the next byte, for longer than a look-up may last.
+        ScriptedServer slow("C: root\nS: one\n" + QString(how == "drip" ? "W: 100\nS: .\n" : "W: 5000").repeated(how == "drip" ? 50 : 1));
+        newPages("127.0.0.1", slow.Start(), 15000, how == "wait" || how == "drip" ? 300 : 60000, how == "drip" ? 1000 : 120000);
         ask(page, "root");
         QTRY_VERIFY(lines(page).contains("one"));
         if (how == "Escape") {
@@ -397,7 +411,7 @@ private slots:
         }
         else if (how == "click")
             QTest::mouseClick(whois(page) ? m_whois->bLookUp : m_finger->fingerlookup, Qt::LeftButton);
-        QTRY_COMPARE(lines(page), asking(page) + (QStringList{"one", said}));
+        QTRY_COMPARE(lines(page).filter(QRegularExpression("^(?!\\.$)")), asking(page) + (QStringList{"one", said}));
         QTRY_VERIFY(slow.ClientClosed());
     }
 
@@ -457,6 +471,9 @@ private slots:
         QTest::newRow("answer") << "example.com" << ""
                                 << asking + QStringList{""} + textLines(data + "registry/example.com.expected") +
                                        QStringList{"", "--- 127.0.0.1 ---"} + textLines(data + "registrar/example.com.expected");
+        QTest::newRow("bidi controls") << "bidi.com" << ""
+                                       << asking + QStringList{"", "Domain Name: bidi.com", "Unicode Name: \\u202Emoc.elgoog",
+                                                               "Status: active\\u200F"};
         QTest::newRow("no match") << "nosuch.com" << "" << asking + QStringList{"No match for nosuch.com."};
         QTest::newRow("Escape") << "example.slow" << "Escape" << slow + QStringList{LookUpPage::stoppedText()};
         QTest::newRow("second click") << "example.slow" << "click" << slow + QStringList{LookUpPage::stoppedText()};
@@ -491,6 +508,26 @@ private slots:
         QCOMPARE(lines("WhoIs"), shown);
         QTRY_COMPARE(openSockets(), sockets);
         QVERIFY(m_prompter.log.isEmpty());
+    }
+
+    // A login line that names its own host: double-clicking it fingers the
+    // user there (a plain login, at the host asked: fingerAgainstFingerd).
+    void fingerDoubleClickOnLoginWithHost()
+    {
+        const QString line = "Login: root@127.0.0.9", asked = "root@127.0.0.9";
+        const quint16 port = closedPort();
+        ScriptedServer first(answering("root", line.toLatin1() + "\r\n")), second(answering("root", "answered\r\n"));
+        QVERIFY(first.Start("127.0.0.7", port));
+        QVERIFY(second.Start(asked.section('@', 1), port));
+        newPages("127.0.0.1", port);
+        ask("Finger", "root", "127.0.0.7");
+        QTRY_COMPARE(lines("Finger").last(), line);
+        QTRY_VERIFY(!m_finger->running());
+        m_finger->lResponse->setCurrentRow(m_finger->lResponse->count() - 1);
+        m_finger->lResponseDblClick();
+        QCOMPARE(m_finger->tHost->text(), asked);
+        QTRY_COMPARE(lines("Finger").last(), QStringLiteral("answered"));
+        QVERIFY2(second.Mismatches().isEmpty(), qPrintable(second.Log()));
     }
 
     void fingerAgainstFingerd()

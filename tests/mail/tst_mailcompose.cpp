@@ -65,6 +65,8 @@ private slots:
     void golden_data();
     void golden();
     void bodyLinesAreLeftAlone();
+    void bodyForm_data();
+    void bodyForm();
     void longLineThreshold_data();
     void longLineThreshold();
     void paragraphLimit_data();
@@ -119,6 +121,39 @@ void TestMailCompose::bodyLinesAreLeftAlone()
     const QList<QByteArray> lines = Lines(Compose(message));
     QCOMPARE(lines.mid(lines.size() - 3), (QList<QByteArray>{".", ".x", ".."}));
     QCOMPARE(message.Body(), (QStringList{QStringLiteral("."), QStringLiteral(".x"), QStringLiteral("..")}));
+}
+
+void TestMailCompose::bodyForm_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("setup"); // "iso" asked, or an "attach"ment; always on an 8-bit way
+    QTest::addColumn<QByteArray>("form"); // charset, transfer encoding, first body line
+    const QString u = QString(QChar(0xfc));
+    QTest::newRow("accented") << "Z" + u << "" << QByteArray("iso-8859-1 8bit Z\xfc");
+    QTest::newRow("accented long line") << u + QString(255, 'a') << "" << "iso-8859-1 quoted-printable =FC" + QByteArray(64, 'a') + '=';
+    QTest::newRow("accented, multipart") << "Z" + u << "attach" << QByteArray("iso-8859-1 quoted-printable Z=FC");
+    QTest::newRow("accented, CR inside") << "Z" + u + "\rx" << "" << QByteArray("iso-8859-1 quoted-printable Z=FC");
+    QTest::newRow("iso asked, ASCII") << "a=b" << "iso" << QByteArray("iso-8859-1 quoted-printable a=3Db");
+    QTest::newRow("beyond Latin-1") << QString::fromUtf8("5\u20ac") << "" << QByteArray("us-ascii 7bit 5?");
+}
+
+void TestMailCompose::bodyForm()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, setup);
+    QFETCH(QByteArray, form);
+    TmsMessage message;
+    message.Body() = QStringList{line};
+    message.SetCharSet(setup == "iso" ? csISO8859 : csUSASCII);
+    if (setup == "attach")
+        message.Attachments()->Add()->SetFileName(QStringLiteral("a.bin"));
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    message.EncodeMessage(buffer, TBodyTransport::EightBit);
+    const QList<QByteArray> want = form.split(' ');
+    QVERIFY2(buffer.data().contains("charset=\"" + want[0] + "\"\r\nContent-Transfer-Encoding: " + want[1] + "\r\n\r\n" +
+                                    want[2] + "\r\n"), buffer.data().constData());
+    QCOMPARE(TmsMessageEncoder::SendsEightBit(message, TBodyTransport::EightBit), want[1] == "8bit");
 }
 
 void TestMailCompose::longLineThreshold_data()

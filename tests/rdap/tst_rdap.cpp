@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 
 #include <QDirIterator>
+#include <sys/stat.h>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -66,6 +67,10 @@ private slots:
     void lookup();
     void keptBootstrap_data();
     void keptBootstrap();
+    void trustedOwner_data();
+    void trustedOwner();
+    void untrustedCopy_data();
+    void untrustedCopy();
     void timeouts_data();
     void timeouts();
     void endedEarly_data();
@@ -228,6 +233,15 @@ void TestRdap::lookup_data()
     QTest::newRow("answer over 1 MB") << "example.huge" << true
                                       << failing("huge", local, "The answer from 127.0.0.1 is larger than 1024 KB; refused.")
                                       << "";
+    // Hostile servers: each ends the look-up with its own line once a bound is passed.
+    const QStringList hostile[] = {
+        {"endless", "The headers from 127.0.0.1 are larger than 64 KB; refused."},
+        {"gzip", "The answer from 127.0.0.1 came compressed; refused."},
+        {"cut", "The answer from 127.0.0.1 was cut short."},
+        {"loop", "127.0.0.1 redirected the query too often (more than 5 times)."}};
+    for (const QStringList &row : hostile)
+        QTest::newRow(qPrintable(row[0])) << "example." + row[0] << true << failing(row[0], local, row[1])
+                                          << "GET /" + row[0] + "/domain/example." + row[0] + " application/rdap+json";
     QTest::newRow("certificate not trusted")
         << "example.com" << false
         << failing("com", "", "The RDAP bootstrap file could not be read. The certificate of 127.0.0.1 was refused: it is "
@@ -308,14 +322,79 @@ void TestRdap::keptBootstrap()
         QVERIFY(cache.load()->isFresh(QDateTime::currentDateTimeUtc()));
 }
 
+// Whose copy is read, decided by owner and mode (root reads any file, so the
+// decision is checked as such).
+void TestRdap::trustedOwner_data()
+{
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("own, owner-only") << 1000u << 0600u << true;
+    QTest::newRow("own, others may read") << 1000u << 0755u << true;
+    QTest::newRow("own, group may write") << 1000u << 0620u << false;
+    QTest::newRow("own, anyone may write") << 1000u << 01777u << false;
+    QTest::newRow("another user's") << 0u << 0600u << false;
+}
+
+void TestRdap::trustedOwner()
+{
+    QFETCH(uint, owner);
+    QFETCH(uint, mode);
+    QFETCH(bool, trusted);
+    QCOMPARE(RdapBootstrapCache::trusted(owner, mode, 1000), trusted);
+}
+
+// A fresh copy that others could have written, or a link, is not read; the
+// refreshed copy replaces it, 0600 in a folder 0700, and leaves a link's target alone.
+void TestRdap::untrustedCopy_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("file others can write") << "file 0666";
+    QTest::newRow("folder others can write") << "folder 0777";
+    QTest::newRow("link to a file of the user's") << "link";
+}
+
+void TestRdap::untrustedCopy()
+{
+    QFETCH(QString, how);
+    const RdapBootstrapCache cache(m_cache->path(), url("/dns.json"));
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("own.txt");
+    writeBytes(target, "secret");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    if (how == "link") {
+        QVERIFY(QFile::link(target, cache.filePath()));
+    } else {
+        writeBytes(cache.filePath(), readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_server.Port())));
+        QVERIFY(::chmod(qPrintable(how == "file 0666" ? cache.filePath() : m_cache->path()), how.right(4).toUInt(nullptr, 8)) == 0);
+    }
+    QVERIFY(!cache.load());
+    RdapLookup lookup(options());
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines, fullAnswer("com"));
+    QVERIFY(requests().contains("GET /dns.json application/json"));
+    QCOMPARE(readBytes(target), QByteArray("secret"));
+    QVERIFY(!QFileInfo(cache.filePath()).isSymLink() && cache.load());
+    struct stat file {}, folder {};
+    QVERIFY(::stat(qPrintable(cache.filePath()), &file) == 0 && ::stat(qPrintable(m_cache->path()), &folder) == 0);
+    QCOMPARE(file.st_mode & 0777, 0600u);
+    QCOMPARE(folder.st_mode & 0777, 0700u);
+}
+
 void TestRdap::timeouts_data()
 {
     QTest::addColumn<bool>("silentPeer"); // the bootstrap comes from a peer that never speaks TLS
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("lookUpMs");
     QTest::newRow("no TLS handshake") << true << "example.com"
-                                      << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second.";
-    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds.";
+                                      << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second."
+                                      << 120000;
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds." << 120000;
+    QTest::newRow("drip") << false << "example.drip" << "E: The look-up of example.drip took longer than 1 second; it was ended."
+                          << 1000;
 }
 
 void TestRdap::timeouts()
@@ -323,11 +402,13 @@ void TestRdap::timeouts()
     QFETCH(bool, silentPeer);
     QFETCH(QString, name);
     QFETCH(QString, error);
+    QFETCH(int, lookUpMs);
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     RdapLookup::Options o = options(silentPeer ? url("/dns.json", silent.serverPort()) : QUrl());
     o.connectTimeoutMs = 300;
     o.totalTimeoutMs = 1500;
+    o.lookUpTimeoutMs = lookUpMs;
     RdapLookup lookup(o);
     Transcript t(lookup);
     lookup.start(name);

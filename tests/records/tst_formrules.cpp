@@ -20,7 +20,7 @@ public:
         asked << t;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    Answer askYesNoCancel(const QString &t) override
+    Answer askYesNoCancel(const QString &t, Answer) override
     {
         asked << t;
         return Answer::No;

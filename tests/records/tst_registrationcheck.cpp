@@ -29,8 +29,7 @@ QString cut(const QString &value)
 class TestRegistrationCheck : public QObject {
     Q_OBJECT
 private slots:
-    // `edits`: "field=value" sets a text (a scheme box also picks it),
-    // "field~value" only types it. `expected`: "field: text", in order.
+    // `edits`: "field=value" sets a text. `expected`: "field: text", in order.
     void problems_data()
     {
         QTest::addColumn<int>("kind");
@@ -136,12 +135,15 @@ private slots:
         QTest::newRow("a new domain needs no password") << D << "N" << QStringList{"AuthInfoEdit="} << QStringList();
         QTest::newRow("MAIL-FROM needs none") << D << "D" << QStringList{"AuthScheme=MAIL-FROM", "AuthInfoEdit="}
                                               << QStringList();
-        QTest::newRow("typed other scheme")
-            << D << "D" << QStringList{"AuthScheme~PGP"}
-            << QStringList{"AuthScheme: Authorization scheme PGP is not picked from its list, so the form leaves it out"};
-        QTest::newRow("scheme in lower case") << H << "M" << QStringList{"HostAuthScheme=mail-from"}
-                                              << QStringList{"HostAuthScheme: Authorization scheme mail-from is none of "
-                                                             "MAIL-FROM, CRYPT-PW and PGP"};
+        QTest::newRow("scheme in lower case") << C << "M" << QStringList{"ContactAuthorizationType=crypt-pw"}
+                                              << QStringList{"ContactAuthorizationInfo: Authorization info is empty; "
+                                                             "CRYPT-PW needs a password"};
+        QTest::newRow("no such scheme") << H << "N" << QStringList{"HostAuthScheme=CRYPTPW"}
+                                        << QStringList{"HostAuthScheme: Authorization scheme \"CRYPTPW\" is not one of: "
+                                                       "MAIL-FROM, CRYPT-PW, PGP"};
+        QTest::newRow("no such notice") << C << "D" << QStringList{"ContactNotifyUse=AFTER USE"}
+                                        << QStringList{"ContactNotifyUse: Notify use \"AFTER USE\" is not one of: "
+                                                       "AFTER-USE, BEFORE-USE, NOT-CARE"};
         QTest::newRow("no scheme") << C << "D" << QStringList{"ContactAuthorizationType="}
                                    << QStringList{"ContactAuthorizationType: Authorization scheme is empty"};
         QTest::newRow("new host: address and contact")
@@ -174,18 +176,13 @@ private slots:
         MapFields fields;
         for (const auto &[field, value] : completeFields(k))
             fields.texts[field] = value;
-        for (const auto &pick : completeSchemePicks(k))
-            fields.selected[pick.first] = fields.texts[pick.first];
         fields.texts[kindInfo(k).nameField] = kNames[kind];
         const KindInfo &info = kindInfo(k);
         if (!action.isEmpty())
             fields.checked << (action == "N" ? info.newRadio : action == "M" ? info.modifyRadio : info.deleteRadio);
         for (const QString &e : edits) {
-            const qsizetype at = e.indexOf(QRegularExpression("[=~]"));
-            const QString field = e.left(at);
-            fields.texts[field] = e.mid(at + 1);
-            if (e[at] == '=' && fields.selected.contains(field))
-                fields.selected[field] = e.mid(at + 1);
+            const qsizetype at = e.indexOf('=');
+            fields.texts[e.left(at)] = e.mid(at + 1);
         }
         const MapFields before = fields;
 

@@ -106,6 +106,26 @@ private slots:
         QCOMPARE(int(modeOf(path)), after);
     }
 
+    // Closing the window saves settings that rarely changed: the same bytes
+    // leave the file as it is (no replacement, no flush); new bytes replace it.
+    void sameBytesLeaveTheFileAlone()
+    {
+        TestDir dir;
+        const auto inode = [](const QString &path) {
+            struct stat st {};
+            ::stat(QFile::encodeName(path).constData(), &st);
+            return st.st_ino;
+        };
+        for (const QString &w : kStoreFiles) {
+            const QString path = writeStoreFile(w, dir.path("zandolet.ini"));
+            const ino_t first = inode(path);
+            QCOMPARE(inode(writeStoreFile(w, dir.path("zandolet.ini"))), first);
+            AtomicFile::write(path, "changed");
+            QVERIFY2(inode(path) != first, qPrintable(w));
+            QCOMPARE(readBytes(path), QByteArray("changed"));
+        }
+    }
+
     void recordFileLinkIsFollowed()
     {
         TestDir dir;

@@ -4,10 +4,13 @@
 Parsed with the standard email package: the body text, every attachment
 decoded by its Content-Transfer-Encoding, and every uuencoded block found in a
 plain body ("begin <mode> <name>" ... "end"), each as base64 of its bytes.
+The body also comes as the text a reader shows: decoded by its charset; so do
+the subject and sender, their encoded words decoded.
 """
 import base64
 import binascii
 import email
+import email.header
 import email.policy
 import json
 import sys
@@ -35,11 +38,16 @@ def uu_blocks(text):
     return blocks
 
 
+def header_text(value):
+    return str(email.header.make_header(email.header.decode_header(value)))
+
+
 def main():
     raw = sys.stdin.buffer.read()
     msg = email.message_from_bytes(raw, policy=email.policy.compat32)
-    out = {'content_type': msg.get_content_type(), 'subject': msg.get('Subject', ''),
-           'body': None, 'attachments': [], 'uu': []}
+    out = {'content_type': msg.get_content_type(), 'subject': header_text(msg.get('Subject', '')),
+           'from': header_text(msg.get('From', '')),
+           'body': None, 'text': None, 'charset': None, 'cte': None, 'attachments': [], 'uu': []}
     for part in msg.walk():
         if part.is_multipart():
             continue
@@ -51,6 +59,9 @@ def main():
                                        'data': b64(payload)})
         elif out['body'] is None:
             out['body'] = b64(payload)
+            out['charset'] = part.get_content_charset('us-ascii')
+            out['cte'] = part.get('Content-Transfer-Encoding', '7bit').lower()
+            out['text'] = payload.decode(out['charset'], errors='replace')
             out['uu'] = uu_blocks(payload)
     json.dump(out, sys.stdout)
 

@@ -76,6 +76,8 @@ private slots:
     void bodyLinesBeginningWithDots();
     void mimeAttachments();
     void uuencodedMessage();
+    void accentedText_data();
+    void accentedText();
 
 private:
     // Sends the message and returns the text the server stored.
@@ -177,6 +179,59 @@ void TestSmtpE2E::uuencodedMessage()
     QCOMPARE(blocks.at(0).toObject().value("name").toString(), QStringLiteral("data.bin"));
     QCOMPARE(Decoded(blocks.at(0).toObject().value("data")), content);
     QVERIFY(Unix(Decoded(parsed.value("body"))).startsWith("See the attached file.\n.\n"));
+}
+
+void TestSmtpE2E::accentedText_data()
+{
+    QTest::addColumn<QStringList>("server"); // options of smtp_sink.py
+    QTest::addColumn<QString>("user");       // a login makes the client send EHLO
+    QTest::addColumn<QString>("city");
+    QTest::addColumn<QString>("form");   // charset and transfer encoding of the body
+    QTest::addColumn<QByteArray>("wire"); // the body as the server stores it
+    QTest::addColumn<QString>("mailOptions");
+
+    const QStringList login = {"--user", "pat", "--password", "pw"};
+    const QString zurich = QString::fromUtf8("Z\u00fcrich");
+    QTest::newRow("8BITMIME") << login << "pat" << zurich << "iso-8859-1 8bit" << QByteArray("Z\xfcrich = CH")
+                              << "BODY=8BITMIME";
+    QTest::newRow("no 8BITMIME") << login + QStringList{"--no-8bitmime"} << "pat" << zurich
+                                 << "iso-8859-1 quoted-printable" << QByteArray("Z=FCrich =3D CH") << "";
+    QTest::newRow("HELO only") << QStringList{"--no-ehlo"} << "" << zurich << "iso-8859-1 quoted-printable"
+                               << QByteArray("Z=FCrich =3D CH") << "";
+    QTest::newRow("ASCII, 8BITMIME") << login << "pat" << "Zurich" << "us-ascii 7bit" << QByteArray("Zurich = CH") << "";
+}
+
+void TestSmtpE2E::accentedText()
+{
+    QFETCH(QStringList, server);
+    QFETCH(QString, user);
+    QFETCH(QString, city);
+    QFETCH(QString, form);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, mailOptions);
+
+    SmtpSink sink;
+    QVERIFY2(sink.Start(15000, server), qPrintable(sink.ErrorText()));
+    TmsSMTP smtp;
+    smtp.SetServer(sink.Address());
+    smtp.SetUserName(user);
+    smtp.SetPassword(QStringLiteral("pw"));
+    m_message->SetBody({city + QStringLiteral(" = CH"), QString()});
+    const QString subject = QString(city + QStringLiteral(" = CH ")).repeated(6).trimmed(); // several encoded words
+    m_message->SetSubject(subject);
+    m_message->Sender()->SetName(city);
+    smtp.SetMailMessage(m_message.get());
+    QCOMPARE(Run([&] { smtp.SendMail(); }).text, QString());
+    QVERIFY(sink.WaitForMessages(1));
+    const SmtpSink::Message received = sink.Messages().at(0);
+    const QJsonObject parsed = Parse(received.data); // what a mail reader shows
+    QCOMPARE(parsed.value("text").toString().section(QLatin1Char('\r'), 0, 0), city + QStringLiteral(" = CH"));
+    QCOMPARE(parsed.value("subject").toString(), subject);
+    QCOMPARE(parsed.value("from").toString(), city + QStringLiteral(" <me@here.test>"));
+    QCOMPARE(parsed.value("charset").toString() + ' ' + parsed.value("cte").toString(), form);
+    QCOMPARE(received.mailOptions.join(' '), mailOptions);
+    // Headers, the body, and the client's empty line before ".".
+    QVERIFY(received.data.endsWith("\r\n\r\n" + wire + "\r\n\r\n\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSmtpE2E)

@@ -114,8 +114,6 @@ struct WorkflowRig {
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
                 fields.texts[field] = value;
-            for (const auto &[combo, index] : completeSchemePicks(k.kind))
-                fields.selected[combo] = QStringList{"MAIL-FROM", "CRYPT-PW", "PGP"}.at(index);
         }
     }
     static std::vector<std::unique_ptr<QWidget>> buildPages(ControlFields &controls)
@@ -153,8 +151,6 @@ class TestMailRegistration : public QObject {
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
                 m_form->setText(field, value);
-            for (const auto &[combo, index] : completeSchemePicks(k.kind))
-                pickEntry(*m_form, combo, index);
         }
         m_statusLog.clear();
         for (const char *page : {"status", "hoststatus", "Cstatus"}) {
@@ -384,7 +380,7 @@ private slots:
         newForm(server.Address());
         const Kind &k = kKinds[1];
         typeName(k, "ns9.example.com");
-        m_form->setText(k.schemeField, "PGP");
+        m_form->setText(k.schemeField, "pgp"); // the form prints it as PGP
         clickMail(k);
         QCOMPARE(m_prompter.informations,
                  QStringList{"You have selected PGP as your Authorization type. If you wish to use PGP Encryption, "

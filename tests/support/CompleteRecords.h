@@ -1,9 +1,7 @@
 #pragma once
 // A record of each kind that the registration check finds nothing wrong with,
 // whatever its action, for tests that mail or check one. The name field is
-// left to the test; the scheme boxes must also be picked from their lists
-// (index into "MAIL-FROM", "CRYPT-PW", "PGP"), as the form prints only a
-// picked entry.
+// left to the test.
 #include "RecordKind.h"
 
 #include <QList>
@@ -33,17 +31,4 @@ inline FieldTexts completeFields(RecordKind kind)
             {"ContactAuthenticationInfo", "jane@example.net"}, {"ContactNicHandle", "JD7"},
             {"ContactAddr", "2 Side Road"}, {"ContactCity", "Shelbyville"},
             {"ContactCountry", "US"}, {"ContactMail", "jane.doe+reg@example.net"}};
-}
-
-inline QList<QPair<QString, int>> completeSchemePicks(RecordKind kind)
-{
-    switch (kind) {
-    case RecordKind::Domain:
-        return {{"AuthScheme", 1}};
-    case RecordKind::Host:
-        return {{"HostAuthScheme", 0}};
-    case RecordKind::Contact:
-        break;
-    }
-    return {{"ContactAuthorizationType", 0}, {"ContactAuthenticationType", 0}};
 }

@@ -21,6 +21,7 @@
 #include "TSetupDlg.h"
 #include "TestFiles.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -41,6 +42,7 @@ public:
     QStringList log;          // every box in order, "I: ", "Q: ", "E: ", "W: ", "N: ", "P: " before its text
     QList<bool> answers;      // answers to the next questions; Yes when none is left
     QList<Answer> choices;    // answers to the next Yes/No/Cancel questions; No when none is left
+    QList<Answer> presets;    // what Enter would have answered to each of them
     QList<bool> cautionAnswers; // answers to the next default-No questions; No (the default) when none is left
     // Answers the print dialog: configure the printer and return true, or
     // return false for Cancel (the default).
@@ -57,8 +59,9 @@ public:
         log << QStringLiteral("Q: ") + text;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    Answer askYesNoCancel(const QString &text) override
+    Answer askYesNoCancel(const QString &text, Answer preset) override
     {
+        presets << preset;
         questions << text;
         log << QStringLiteral("Q: ") + text;
         return choices.isEmpty() ? Answer::No : choices.takeFirst();
@@ -87,12 +90,24 @@ public:
     }
 };
 
-// Picks entry `index` of a combo box from its list, as a user does.
+// Picks entry `index` of a combo box as a user does: opens its list and
+// chooses the row with the keyboard, so that Qt sets the text and signals.
 inline void pickEntry(TForm1 &form, const QString &combo, int index)
 {
     auto *c = form.control<QComboBox>(combo);
-    c->setCurrentIndex(index);
-    emit c->activated(index);
+    QVERIFY2(c && c->isEnabled() && index < c->count(), qPrintable(combo));
+    c->showPopup();
+    QTRY_VERIFY(c->view()->isVisible());
+    QTest::keyClick(c->view(), Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(c->view(), Qt::Key_Down);
+    QTest::keyClick(c->view(), Qt::Key_Return);
+    QTRY_VERIFY(!c->view()->isVisible());
+    QCOMPARE(c->currentText(), c->itemText(index));
+    // A desktop gives the window back its activation once the list closes;
+    // the offscreen platform leaves it with the closed list.
+    c->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(c->window()));
 }
 
 // The kind's review memo as shown, one entry a line.

@@ -2,7 +2,9 @@
 // An IFields over plain maps, for tests of the record logic without a window.
 // Unknown fields read as empty, unchecked and enabled; check() of a radio
 // unchecks the other radios of its group (`groups`) and runs `onCheck`.
+// A scheme or notify box selects what its text stands for, as in the window.
 #include "IFields.h"
+#include "ListEntry.h"
 
 #include <QHash>
 #include <QSet>
@@ -11,7 +13,7 @@
 class MapFields : public IFields {
 public:
     QHash<QString, QString> texts;
-    QHash<QString, QString> selected;   // combo -> selected entry text
+    QHash<QString, QString> selected;   // name box -> selected entry text
     QHash<QString, int> selectedIndexes;
     QSet<QString> checked;
     QSet<QString> disabled;
@@ -27,7 +29,10 @@ public:
         setTextLog << f;
         texts[f] = t;
     }
-    QString selectedEntry(const QString &c) const override { return selected.value(c); }
+    QString selectedEntry(const QString &c) const override
+    {
+        return hasFixedList(c) ? listEntryFor(c, texts.value(c)) : selected.value(c);
+    }
     bool isChecked(const QString &r) const override { return checked.contains(r); }
     void check(const QString &r) override
     {

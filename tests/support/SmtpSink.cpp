@@ -76,6 +76,8 @@ QList<SmtpSink::Message> SmtpSink::Messages() const
         for (const QByteArray &line : ReadAll(base + QStringLiteral(".env")).split('\n')) {
             if (line.startsWith("MAIL FROM:"))
                 m.mailFrom = QString::fromLatin1(line.mid(10));
+            else if (line.startsWith("MAIL OPTIONS:"))
+                m.mailOptions = QString::fromLatin1(line.mid(13)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
             else if (line.startsWith("RCPT TO:"))
                 m.rcptTo << QString::fromLatin1(line.mid(8));
         }

@@ -22,6 +22,7 @@ class SmtpSink {
 public:
     struct Message {
         QString mailFrom;
+        QStringList mailOptions; // the parameters after MAIL FROM, upper-cased
         QStringList rcptTo;
         QByteArray data; // as delivered: transparency dots removed, CR LF line ends
     };
@@ -32,7 +33,7 @@ public:
     SmtpSink &operator=(const SmtpSink &) = delete;
 
     // Starts the server and waits until it listens; false (see ErrorText) on failure.
-    // options: more arguments of smtp_sink.py (TLS, required login, no EHLO).
+    // options: more arguments of smtp_sink.py (TLS, required login, no EHLO, no 8BITMIME).
     bool Start(int timeoutMs = 15000, const QStringList &options = {});
     quint16 Port() const { return m_port; }
     QString Address() const;

@@ -12,8 +12,14 @@ ROOT/<folder>/<name>.json, with @HOST@ in them replaced by 127.0.0.1:<n> and
   /stall/...                  never answers
   /huge/...                   sends 2 MB of JSON
   /broken/...                 answers 503
+  /endless/...                sends header lines (8 MB of them), then waits
+  /gzip/...                   sends the registry's answer gzip-compressed
+  /cut/...                    promises 5000 bytes, sends 714 and closes
+  /loop/...                   redirects to itself
+  /drip/...                   promises 100000 bytes, sends one every 50 ms
 Every request is printed as "GET <path> <Accept header>".
 """
+import gzip
 import http.server
 import os
 import ssl
@@ -45,6 +51,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send(200, b'{"objectClassName": "domain", "remarks": [' + b'"x",' * 700000 + b'"x"]}')
         if parts[0] == 'broken':
             return self.send(503)
+        if parts[0] == 'endless':
+            self.wfile.write(b'HTTP/1.1 200 OK\r\n' + (b'X-Filler: ' + b'a' * 1000 + b'\r\n') * 8000)
+            time.sleep(30)
+            return
+        if parts[0] == 'gzip':
+            with open(os.path.join(self.server.root, 'registry', 'example.com.json'), 'rb') as f:
+                body = gzip.compress(f.read())
+            return self.send(200, body, [('Content-Type', 'application/rdap+json'), ('Content-Encoding', 'gzip')])
+        if parts[0] == 'cut':
+            self.send_response(200)
+            self.send_header('Content-Length', '5000')
+            self.end_headers()
+            self.wfile.write(b'{"objectClassName": "domain", "ldhName": "example.com"}'.ljust(714))
+            self.close_connection = True
+            return
+        if parts[0] == 'loop':
+            return self.send(302, headers=[('Location', self.path)])
+        if parts[0] == 'drip':
+            self.send_response(200)
+            self.send_header('Content-Length', '100000')
+            self.end_headers()
+            for _ in range(100000):
+                self.wfile.write(b' ')
+                self.wfile.flush()
+                time.sleep(0.05)
+            return
         if parts[0] in ('moved', 'moved-plain') and len(parts) == 3:
             scheme = 'https' if parts[0] == 'moved' else 'http'
             target = '%s://%s/registry/domain/example.com' % (scheme, host)

@@ -3,14 +3,17 @@
 
 Usage: smtp_sink.py FOLDER [--tls starttls|implicit --cert PEM --key PEM]
                            [--user NAME --password WORD [--only-login]] [--no-ehlo]
+                           [--no-8bitmime]
 Listens on 127.0.0.1 with a free port and prints that port on stdout.
-Message n is stored as FOLDER/<n>.env (the "MAIL FROM:" and "RCPT TO:" lines)
+Message n is stored as FOLDER/<n>.env (the "MAIL FROM:", "MAIL OPTIONS:" and
+"RCPT TO:" lines)
 and FOLDER/<n>.eml (the data, transparency dots removed), each written
 atomically, .env first. Every login attempt adds a line "MECHANISM USER
 ENCRYPTED-0-or-1" to FOLDER/auth.log. With --tls starttls the server demands
 STARTTLS; with --user a login is required before MAIL (over plain text too,
 unless STARTTLS is demanded), with --only-login offered as LOGIN alone.
---no-ehlo refuses EHLO.
+--no-ehlo refuses EHLO. --no-8bitmime leaves 8BITMIME out of the EHLO reply,
+refuses BODY= on MAIL FROM and refuses data holding a byte above 127.
 Ends when its standard input is closed.
 """
 import argparse
@@ -38,6 +41,7 @@ class Sink:
         self.count += 1
         base = os.path.join(self.folder, '%06d' % self.count)
         env = 'MAIL FROM:%s\n' % envelope.mail_from
+        env += 'MAIL OPTIONS:%s\n' % ' '.join(envelope.mail_options)
         env += ''.join('RCPT TO:%s\n' % r for r in envelope.rcpt_tos)
         write_atomically(base + '.env', env.encode('latin-1'))
         write_atomically(base + '.eml', envelope.original_content)
@@ -87,7 +91,8 @@ async def main(args):
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(args.cert, args.key)
     implicit = args.tls == 'implicit'
-    options = dict(data_size_limit=None, hostname='sink.localhost', loop=loop)
+    # decode_data makes aiosmtpd a strict 7-bit server.
+    options = dict(data_size_limit=None, hostname='sink.localhost', loop=loop, decode_data=args.no_8bitmime)
     if args.tls == 'starttls':
         options.update(tls_context=context, require_starttls=True)
     if args.user is not None:
@@ -112,4 +117,5 @@ if __name__ == '__main__':
     parser.add_argument('--password', default='')
     parser.add_argument('--only-login', action='store_true')
     parser.add_argument('--no-ehlo', action='store_true')
+    parser.add_argument('--no-8bitmime', action='store_true')
     asyncio.run(main(parser.parse_args()))

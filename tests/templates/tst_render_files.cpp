@@ -109,9 +109,9 @@ void TstRenderFiles::recordKeepsTextOfCombos()
     RecordCase rc = RecordCase::load(kDataDir + QStringLiteral("/domain_purpose3"));
     RecordStore store(rc.fields, m_dir->filePath(QStringLiteral("zandolet.ini")));
     const RenderResult r = renderRecord(rc.kind, rc.fields, store, rc.now);
-    QVERIFY(TextCopy::read(r.textPath).contains(QStringLiteral("0b. Auth Scheme................: ")));
+    QVERIFY(TextCopy::read(r.textPath).contains(QStringLiteral("0b. Auth Scheme................: PGP")));
     QCOMPARE(IniDocument::load(r.recordPath).value(QStringLiteral("DomainReg"), QStringLiteral("AuthScheme")),
-             QStringLiteral("PGP"));
+             QStringLiteral("pgp"));
     QCOMPARE(IniDocument::load(r.recordPath).value(QStringLiteral("DomainReg"), QStringLiteral("DomainNameEdit")), QString());
 }
 

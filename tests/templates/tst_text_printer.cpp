@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString run(const QString &program, const QStringList &args)
@@ -65,6 +67,7 @@ private slots:
     void tabStops();
     void emptyJob();
     void printerFailure();
+    void printoutIsOwnerOnly();
 
 private:
     // Prints to a fresh PDF in the temporary folder and returns its path.
@@ -273,6 +276,20 @@ void TstTextPrinter::printerFailure()
     } catch (const Exception &e) {
         QCOMPARE(e.Message(), QStringLiteral("Unable to print to ") + path);
     }
+}
+
+// The printout carries the Auth Info the text copy does: a new file is
+// owner-only whatever the umask allows.
+void TstTextPrinter::printoutIsOwnerOnly()
+{
+    const mode_t old = ::umask(022);
+    const QString pdf = print({QStringLiteral("0c. Auth Info..................: secret")},
+                              TextPrinter::memoFont(RecordKind::Domain));
+    ::umask(old);
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(pdf).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0600));
+    QVERIFY(pageTexts(pdf).value(0).contains(QStringLiteral("secret")));
 }
 
 QTEST_MAIN(TstTextPrinter)
