@@ -1,5 +1,6 @@
 #include "SetupSettings.h"
 
+#include "FieldText.h"
 #include "IniFile.h"
 
 #include <QFileInfo>
@@ -41,21 +42,29 @@ SetupSettings::SetupSettings(const QString &path)
 
 void SetupSettings::read(const IniDocument &file)
 {
+    // What reaches a protocol line or the dialog's fields holds neither a
+    // line break nor a control character. The password is left as stored:
+    // it is sent encoded and never shown, and a mended one would only fail.
+    FieldText::Mending mending;
+    const auto text = [&](const QString &key) {
+        return mending.take(file.value(kSetup, key), FieldText::Shape::OneLine, key);
+    };
     MailSettings &mail = m_values.mail;
-    mail.mailto = file.value(kSetup, kMailto);
-    mail.server = file.value(kSetup, kServer);
-    mail.senderAddress = file.value(kSetup, kAddress).left(kTextMax);
-    mail.senderName = file.value(kSetup, kName).left(kTextMax);
+    mail.mailto = text(kMailto);
+    mail.server = text(kServer);
+    mail.senderAddress = text(kAddress).left(kTextMax);
+    mail.senderName = text(kName).left(kTextMax);
     mail.security = SmtpSecurity::FromName(file.value(kSetup, kSecurity));
-    mail.userName = file.value(kSetup, kUserName);
+    mail.userName = text(kUserName);
     // Only a login needs the password, so only then is the keyring asked.
     const QString stored = file.value(kSetup, kPassword);
     mail.password = stored;
     mail.passwordWithheld.clear();
     if (!mail.userName.isEmpty())
         take(m_passwords.load(stored));
-    m_values.whoisServer = whoisOrDefault(file.value(kSetup, kWhoisServer));
+    m_values.whoisServer = whoisOrDefault(text(kWhoisServer));
     m_values.lookUp = LookUpSettings::read(file, kSetup);
+    m_mended = mending.note(QStringLiteral("[%1] of %2").arg(kSetup, QFileInfo(m_path).fileName()));
     emit changed();
 }
 

@@ -34,6 +34,8 @@ public:
     void change(const SetupValues &typed);
     // The section into the settings file, the rest of the file kept.
     void write();
+    // What the last read() mended (control characters, line breaks), or empty.
+    QString mendedNote() const { return m_mended; }
     // A password the keyring held back is asked for once more (it may have
     // been unlocked since).
     void askKeyringAgain();
@@ -52,4 +54,5 @@ private:
     QString m_path;
     PasswordKeeper m_passwords;
     SetupValues m_values;
+    QString m_mended;
 };

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QShortcut>
 
 TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
@@ -32,7 +33,10 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     installFontSubstitutions();
     initAppResources();
-    m_store = std::make_unique<RecordStore>(*this, m_settingsPath);
+    // A mended stored value is told on the kind's status line, until the next status replaces it.
+    m_store = std::make_unique<RecordStore>(*this, m_settingsPath, [this](RecordKind kind, const QString &note) {
+        control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(note);
+    });
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
@@ -78,6 +82,9 @@ void TForm1::FormCreate()
     IniDocument settings;
     guarded([&] { settings = IniDocument::load(m_settingsPath); });
     m_setup.read(settings);
+    if (const QString note = m_setup.mendedNote(); !note.isEmpty())
+        for (const KindInfo &k : recordKinds())
+            control<QLineEdit>(QLatin1String(k.status))->setText(note);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }

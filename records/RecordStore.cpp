@@ -2,6 +2,7 @@
 
 #include "DirectoryIndex.h"
 #include "Exception.h"
+#include "FieldText.h"
 #include "FormRules.h"
 #include "IFields.h"
 #include "IniFile.h"
@@ -83,8 +84,8 @@ void removeQuietly(const QString &path)
 
 } // namespace
 
-RecordStore::RecordStore(IFields &fields, QString settingsPath)
-    : m_fields(fields), m_settingsPath(std::move(settingsPath))
+RecordStore::RecordStore(IFields &fields, QString settingsPath, MendedNote mended)
+    : m_fields(fields), m_settingsPath(std::move(settingsPath)), m_mended(std::move(mended))
 {
 }
 
@@ -132,6 +133,9 @@ QString RecordStore::recordNameProblem(const QString &name)
         return refuse(QStringLiteral("it contains a NUL character"));
     if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
         return refuse(QStringLiteral("it contains a line break"));
+    for (const QChar c : name)
+        if (FieldText::refused(c, FieldText::Shape::OneLine))
+            return refuse(QStringLiteral("it contains a control character"));
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return refuse(QStringLiteral("it names a folder"));
     // The name lists are ISO-8859-1 files.
@@ -161,11 +165,12 @@ void RecordStore::loadRecord(RecordKind kind)
 
     const IniDocument doc = IniDocument::load(path);
     const QString section = QLatin1String(kindInfo(kind).section);
+    FieldText::Mending mending;
     for (const KeyBinding &b : recordLoadOrder(kind)) {
         const QString value = StoredValue::read(doc, section, b.key);
         switch (b.source) {
         case KeySource::FieldText:
-            setIfDifferent(m_fields, b.field, value);
+            setIfDifferent(m_fields, b.field, mending.take(value, FieldText::shapeOf(b.field), b.key));
             break;
         case KeySource::PublicFlag:
             if (value == QLatin1String("Y"))
@@ -179,6 +184,13 @@ void RecordStore::loadRecord(RecordKind kind)
     }
     // The loaded schemes enable and caption their info fields as a pick does.
     applyRulesAfterLoad(m_fields, kind);
+    report(kind, mending.note(QDir::current().relativeFilePath(path)));
+}
+
+void RecordStore::report(RecordKind kind, const QString &note) const
+{
+    if (m_mended && !note.isEmpty())
+        m_mended(kind, note);
 }
 
 void RecordStore::saveRecord(RecordKind kind)
@@ -209,8 +221,11 @@ void RecordStore::loadDefaultsAndLists(const IniDocument &settings)
 {
     for (RecordKind kind : {RecordKind::Domain, RecordKind::Host, RecordKind::Contact}) {
         const QString section = QLatin1String(kindInfo(kind).section);
+        FieldText::Mending mending;
         for (const KeyBinding &b : defaultsStartupOrder(kind))
-            m_fields.setText(b.field, StoredValue::read(settings, section, b.key));
+            m_fields.setText(b.field, mending.take(StoredValue::read(settings, section, b.key),
+                                                   FieldText::shapeOf(b.field), b.key));
+        report(kind, mending.note(QStringLiteral("[%1] of %2").arg(section, QFileInfo(m_settingsPath).fileName())));
     }
     // A refused list stays empty; the others still load, then the first refusal is raised.
     std::exception_ptr refused;

@@ -13,8 +13,11 @@ class IniDocument;
 
 class RecordStore {
 public:
-    RecordStore(IFields &fields, QString settingsPath);
-
+    // Told when a load mended a stored value (a control character removed, a
+    // one-line value cut to its first line): the kind whose fields took it and
+    // a note naming the keys and the file.
+    using MendedNote = std::function<void(RecordKind, const QString &)>;
+    RecordStore(IFields &fields, QString settingsPath, MendedNote mended = {});
 
     // Absolute path of the kind's folder under the current directory.
     static QString recordFolder(RecordKind kind);
@@ -53,7 +56,10 @@ public:
     void updateNameList(const NameListUpdate &update);
 
 private:
+    void report(RecordKind kind, const QString &note) const;
+
     IFields &m_fields;
     QString m_settingsPath;
+    MendedNote m_mended;
     std::function<void(RecordKind)> m_onSaved;
 };

@@ -4,6 +4,7 @@
 #include "ContactTemplate.h"
 #include "DomainTemplate.h"
 #include "Exception.h"
+#include "FieldText.h"
 #include "HostTemplate.h"
 #include "IFields.h"
 #include "ProcessedStamp.h"
@@ -13,23 +14,26 @@
 
 namespace {
 
-// A value's own line breaks continue on unlabelled lines; any of CR LF, LF or
-// CR counts, so no stray control character reaches a template line.
-void appendValue(QStringList &out, const QString &label, const QString &value)
+// A memo's own line breaks continue on unlabelled lines. What reaches a line
+// is what the field can show: a one-line field ends at its first line break
+// and no control character passes, whatever put one into the field.
+void appendValue(QStringList &out, const QString &label, const QString &value, FieldText::Shape shape)
 {
+    const QString text = FieldText::clean(value, shape).text;
     qsizetype start = 0;
     QString head = label;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
+    // Any of CR LF, LF or CR ends a memo line.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
-        out << head + value.mid(start, i - start);
+        out << head + text.mid(start, i - start);
         head.clear();
-        if (c == QLatin1Char('\r') && i + 1 < value.size() && value[i + 1] == QLatin1Char('\n'))
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             ++i;
         start = i + 1;
     }
-    out << head + value.mid(start);
+    out << head + text.mid(start);
 }
 
 QString valueOf(const TemplateRow &row, RecordKind kind, const IFields &fields)
@@ -79,7 +83,7 @@ QStringList renderLines(RecordKind kind, const IFields &fields, const QDateTime 
             out << agreementLines();
             break;
         case RowType::Field:
-            appendValue(out, templateLabel(row), valueOf(row, kind, fields));
+            appendValue(out, templateLabel(row), valueOf(row, kind, fields), FieldText::shapeOf(row.field));
             break;
         }
     }

@@ -11,7 +11,7 @@ enum class RowType {
 };
 
 enum class ValueSource {
-    Text,           // the control's text; line breaks continue on unlabelled lines
+    Text,           // the control's text; the memo's line breaks continue on unlabelled lines
     SelectedEntry,  // the combo box's selected list entry
     ActionCode,     // "N", "M", "D" of the kind's action radios
     PublicFlag,     // "Y" or "N" of the contact's public radios

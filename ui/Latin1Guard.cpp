@@ -1,5 +1,6 @@
 #include "Latin1Guard.h"
 
+#include "FieldText.h"
 #include "IniFile.h"
 #include "Latin1.h"
 
@@ -10,6 +11,7 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -35,6 +37,17 @@ QChar firstNonLatin1(const QString &text)
 QString nonLatin1Reason(QChar c)
 {
     return QStringLiteral("\"%1\" cannot be used: registrations are plain ISO-8859-1 (Latin-1) text.").arg(c);
+}
+
+QString controlReason(QChar c)
+{
+    const QString code = QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return QStringLiteral("A control character (0x%1) cannot be used: this field holds plain text.").arg(code);
+}
+
+QString lineBreakReason()
+{
+    return QStringLiteral("A line break cannot be used: this field holds one line.");
 }
 
 bool fitsStoredValue(const QString &text, bool memo)
@@ -64,9 +77,12 @@ OneLineValidator::OneLineValidator(QWidget *field) : QValidator(field), m_field(
 QValidator::State OneLineValidator::validate(QString &input, int &) const
 {
     for (const QChar c : input) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.isNull()) {
-            showText(m_field, c.isNull() ? QStringLiteral("A NUL character cannot be used: this field holds plain text.")
-                                         : QStringLiteral("A line break cannot be used: this field holds one line."));
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            showText(m_field, lineBreakReason());
+            return Invalid;
+        }
+        if (FieldText::refused(c, FieldText::Shape::OneLine)) {
+            showText(m_field, controlReason(c));
             return Invalid;
         }
     }
@@ -115,13 +131,18 @@ void guardLatin1(QWidget *field)
                 showText(m, tooLongReason());
                 return;
             }
-            const QChar bad = firstNonLatin1(text);
-            if (bad.isNull())
+            // Characters outside ISO-8859-1 and control characters go; line breaks and tabs stay.
+            const auto unfit = [](QChar c) {
+                return !Latin1::fits(c) || FieldText::refused(c, FieldText::Shape::Memo);
+            };
+            const auto first = std::find_if(text.cbegin(), text.cend(), unfit);
+            if (first == text.cend())
                 return;
+            const QChar bad = *first;
             QTextCursor cursor = m->textCursor();
             int position = cursor.position();
             for (qsizetype i = text.size() - 1; i >= 0; --i)
-                if (!Latin1::fits(text[i])) {
+                if (unfit(text[i])) {
                     text.remove(i, 1);
                     if (i < position)
                         --position;
@@ -131,7 +152,10 @@ void guardLatin1(QWidget *field)
             cursor = m->textCursor();
             cursor.setPosition(qMin<int>(position, text.size()));
             m->setTextCursor(cursor);
-            showReason(m, bad);
+            if (Latin1::fits(bad))
+                showText(m, controlReason(bad));
+            else
+                showReason(m, bad);
         });
     }
 }

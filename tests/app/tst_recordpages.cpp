@@ -9,6 +9,9 @@
 #include "PdfWords.h"
 #include "RecordKeys.h"
 #include "RegistrationCheck.h"
+#include "StoredValue.h"
+#include "TemplateLabel.h"
+#include "TemplateRenderer.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -549,6 +552,70 @@ private slots:
             m->paste();
         }
         QCOMPARE(m_form->text(field), after);
+    }
+
+    // The template carries what the field shows, however the text came in.
+    void templateCarriesWhatTheFieldShows_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        const QString forged = QStringLiteral("3b. Street Address.............: Fake 1");
+        const auto with = [](const char *a, int c, const char *b) { return QString(a) + QChar(c) + b; };
+        const std::pair<const char *, QString> cases[] = {
+            {"OOrgNameEdit", with("Jane", 0x1B, "Doe")}, {"Contactname", with("Jane", 0x01, "Doe")},
+            {"HCName", with("Jane", 0x7F, "Doe")},       {"ContactCity", with("Caf", 0x85, "e")},
+            {"PurposeEdit", with("Books", 0x1B, "more")}, {"OOrgNameEdit", "Org\r" + forged},
+            {"OAddrEdit", "Street 1\r\n" + forged},
+        };
+        for (const char *path : {"typed", "pasted", "record file", "defaults"})
+            for (int i = 0; i < int(std::size(cases)); ++i)
+                QTest::addRow("%s, %s %d", path, cases[i].first, i) << path << cases[i].first << cases[i].second;
+    }
+    void templateCarriesWhatTheFieldShows()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        const RecordKind kind = findField(field)->kind;
+        const KindInfo &k = kindInfo(kind);
+        const auto widget = [&] {
+            auto *c = m_form->control<QComboBox>(field);
+            return c ? c->lineEdit() : m_form->control(field);
+        };
+        const bool record = path == "record file", stored = record || path == "defaults";
+        const KeyTable &keys = record ? recordLoadOrder(kind) : defaultsStartupOrder(kind);
+        const QString key = std::ranges::find(keys, field, &KeyBinding::field)->key;
+        const QString file = record ? QLatin1String(k.folder) + "/rec.ini" : QStringLiteral("zandolet.ini");
+        const QString name = record && field != "Contactname" ? "Contactname=rec\r\n" : "";
+        const QString line = value.contains('\n') ? StoredValue::encode(value) : value; // a bare CR as it is
+        QToolTip::hideText();
+        if (path == "typed") {
+            for (const QChar c : value)
+                QTest::sendKeyEvent(QTest::Press, widget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        } else if (path == "pasted") {
+            QApplication::clipboard()->setText(value);
+            QMetaObject::invokeMethod(widget(), "paste");
+            const QChar bad = *std::find_if(value.begin(), value.end(), [](QChar c) { return c < u' ' || c > u'~'; });
+            QCOMPARE(QToolTip::text(), bad == '\r' || bad == '\n' ? lineBreakReason() : controlReason(bad));
+        } else {
+            m_form.reset();
+            writeBytes(m_dir->filePath(file), QString("[%1]\r\n%2%3=%4").arg(k.section, name, key, line).toLatin1());
+            m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+            QTest::keyClicks(nameEdit(k.nameField), record ? "rec" : "");
+        }
+        const QString status = m_form->control<QLineEdit>(k.status)->text();
+        if (m_form->text(k.nameField).isEmpty())
+            m_form->setText(k.nameField, "rec");
+        auto *memo = qobject_cast<QPlainTextEdit *>(widget());
+        const QString shown = memo ? memo->toPlainText() : qobject_cast<QLineEdit *>(widget())->displayText();
+        m_form->control<QPushButton>(k.showButton)->click();
+        const QStringList lines = memoLines(*m_form, kind);
+        const auto row = std::ranges::find(templateRows(kind), field, &TemplateRow::field);
+        QVERIFY2(lines.contains(templateLabel(*row) + shown), qPrintable(shown));
+        for (const QChar c : lines.join(QString()))
+            QVERIFY2(c >= u' ' && (c < u'\x7F' || c > u'\x9F'), qPrintable(QString::number(c.unicode(), 16)));
+        QVERIFY2(!stored || (status.contains(key) && status.contains(file)), qPrintable(status));
     }
 
     // A no-break space is an ISO-8859-1 character like any other.

@@ -334,10 +334,14 @@ private slots:
     // start a section of its own and lose the settings at the next start.
     void pastedLineBreaksNeverReachTheSettingsFile()
     {
-        writeBytes(settingsPath(), "[Setup]\r\nServer=smtp.example.net\r\n");
+        // A stored bare CR or control character is mended at the start, and the status says so.
+        writeBytes(settingsPath(), "[Setup]\r\nServer=smtp.example.net\rRCPT TO:<x@example.net>\r\n"
+                                   "Name=Jane\x1b" "Doe\r\n");
+        QString status;
         {
             ScriptedPrompter prompter;
             auto form = makeForm(settingsPath(), prompter);
+            status = form->control<QLineEdit>("hoststatus")->text();
             QApplication::clipboard()->setText(QStringLiteral("a\r\n[Other]\r\nk=v"));
             runSetup(*form, [](TSetupDlg *d) {
                 d->ServerEdit->end(false);
@@ -351,7 +355,9 @@ private slots:
         ScriptedPrompter prompter;
         auto again = makeForm(settingsPath(), prompter);
         QCOMPARE(shownSettings(*again).mail.server, QStringLiteral("smtp.example.net"));
-        QCOMPARE(shownSettings(*again).mail.senderName, QString());
+        QCOMPARE(shownSettings(*again).mail.senderName, QStringLiteral("JaneDoe"));
+        QCOMPARE(status, "Removed control characters from Name and kept only the first line of Server in [Setup] of "
+                         "zandolet.ini");
     }
 
     void settingsFileLocation_data()

@@ -690,6 +690,8 @@ void RecordStoreTest::refusedNames_data()
     QTest::newRow("empty") << "" << "The name \"\" cannot be used: it is empty.";
     QTest::newRow("nul") << QString("a") + QChar(0) + "b" << "The name \"a\\0b\" cannot be used: it contains a NUL character.";
     QTest::newRow("line break") << "a\r\nb" << "The name \"a\r\nb\" cannot be used: it contains a line break.";
+    QTest::newRow("C1 control") << QString(QChar(0x85))
+                                << QString("The name \"%1\" cannot be used: it contains a control character.").arg(QChar(0x85));
     QTest::newRow("252 bytes") << QString(252, QLatin1Char('x'))
                                << "The name \"" + QString(252, QLatin1Char('x')) +
                                       "\" cannot be used: it is too long for a file name.";

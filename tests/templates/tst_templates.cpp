@@ -3,6 +3,7 @@
 #include "Agreement.h"
 #include "Exception.h"
 #include "FieldCatalogue.h"
+#include "FieldText.h"
 #include "MapFields.h"
 #include "ProcessedStamp.h"
 #include "RecordCase.h"
@@ -176,15 +177,22 @@ void TstTemplates::purposeLines_data()
     QTest::newRow("lone CR") << "a\rb" << QStringList{"a", "b"};
     QTest::newRow("empty middle line") << "a\r\n\r\nc" << QStringList{"a", "", "c"};
     QTest::newRow("final break") << "a\r\n" << QStringList{"a", ""};
+    QTest::newRow("control characters go, a tab stays")
+        << QString("a\tb") + QChar(0x1B) + QChar(0x85) + "\r\nc" + QChar(0x7F) << QStringList{"a\tb", "c"};
 }
 
 // A purpose of n lines makes the template n - 1 lines longer; its first line
-// carries the label, the rest stand alone, and what follows moves down.
+// carries the label, the rest stand alone, and what follows moves down. The
+// same text in every one-line field adds no line: they end at a line break.
 void TstTemplates::purposeLines()
 {
     QFETCH(QString, purpose);
     QFETCH(QStringList, lines);
-    const QStringList out = renderLines(RecordKind::Domain, domainWithPurpose(purpose), QDateTime::currentDateTime());
+    MapFields f = domainWithPurpose(purpose);
+    for (const FieldSpec &s : fieldCatalogue())
+        if (s.kind == RecordKind::Domain && s.type == ControlType::Edit)
+            f.texts[s.name] = purpose;
+    const QStringList out = renderLines(RecordKind::Domain, f, QDateTime::currentDateTime());
     QCOMPARE(out.size(), 211 + lines.size());
     const qsizetype at = 145; // line 146
     QCOMPARE(out[at], QStringLiteral("1.  Purpose/Description........: ") + lines[0]);
@@ -193,8 +201,8 @@ void TstTemplates::purposeLines()
     QCOMPARE(out[at + lines.size()], QString());
     QCOMPARE(out[at + lines.size() + 1], QStringLiteral("2.  Complete Domain Name.......: example.com"));
     QCOMPARE(out.back(), QStringLiteral("END OF AGREEMENT"));
-    for (const QString &l : out)
-        QVERIFY(!l.contains(QLatin1Char('\r')) && !l.contains(QLatin1Char('\n')));
+    for (const QChar c : out.join(QString()))
+        QVERIFY(!FieldText::refused(c, FieldText::Shape::Memo) && c != u'\r' && c != u'\n');
 }
 
 void TstTemplates::agreementLayout()
