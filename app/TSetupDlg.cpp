@@ -1,6 +1,7 @@
 #include "TSetupDlg.h"
 
 #include "Latin1Guard.h"
+#include "ReadableDisabled.h"
 #include "LookUpSettings.h"
 #include "SmtpSecurity.h"
 
@@ -20,10 +21,10 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     setObjectName(QStringLiteral("SetupDlg"));
     setWindowTitle(QStringLiteral("Setup"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // A resting row's label greys with its field, both still readable.
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, Qt::black);
-    // A resting row's label greys with its field.
     pal.setColor(QPalette::Disabled, QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::Text));
+    makeDisabledReadable(pal);
     setPalette(pal);
 
     auto *form = new QFormLayout;

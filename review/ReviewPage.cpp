@@ -28,9 +28,6 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setFont(TextPrinter::memoFont(kind));
-    QPalette pal = memo->palette();
-    pal.setColor(QPalette::Text, Qt::black);
-    memo->setPalette(pal);
     col->addWidget(memo, 1);
 
     // The rows below the memo keep their default width as the memo grows.
