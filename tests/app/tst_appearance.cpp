@@ -15,6 +15,7 @@
 #include <QStackedWidget>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -66,11 +67,6 @@ double paintedContrast(QWidget *w, const std::function<void(bool)> &textShown, Q
     const QImage with = grab(false).isNull() ? QImage() : grab(true);
     const QImage without = grab(false);
     textShown(true);
-    static bool dumped = false;
-    if (!dumped && w->objectName() == qEnvironmentVariable("DUMP") && (dumped = true)) {
-        with.save("/tmp/dark/with.png");
-        without.save("/tmp/dark/without.png");
-    }
     QColor ink;
     double inkRatio = 0;
     QRect box;
@@ -207,7 +203,45 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(window));
             found << unreadableTexts(window);
         }
-        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+        for (const QString &f : found)
+            qWarning("%s", qPrintable(f));
+        QVERIFY2(found.isEmpty(), qPrintable(QStringLiteral("%1 texts read badly").arg(found.size())));
+    }
+
+    // The memo's frame shows on all four sides at whole and fractional scales.
+    void memoFrameWhole_data()
+    {
+        QTest::addColumn<QString>("scale");
+        for (const char *scale : {"1", "1.25", "1.5", "2"})
+            QTest::newRow(scale) << QString::fromLatin1(scale);
+    }
+    void memoFrameWhole()
+    {
+        QFETCH(QString, scale);
+        QTemporaryDir dir;
+        QProcess helper;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        helper.setProcessEnvironment(env);
+        const QString shot = dir.filePath(QStringLiteral("memo.png"));
+        helper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--grab-memo"), shot});
+        QVERIFY(helper.waitForFinished(60000));
+        QCOMPARE(helper.exitCode(), 0);
+        const QImage memo(shot);
+        QVERIFY(!memo.isNull());
+        // The left and top edges are whole; their first pixel is the frame's colour.
+        const QRgb frame = memo.pixel(0, memo.height() / 2);
+        QCOMPARE(memo.pixel(memo.width() / 2, 0), frame);
+        const auto edgeDrawn = [&](bool right, int along) {
+            for (int in = 1; in <= 3; ++in)
+                if ((right ? memo.pixel(memo.width() - in, along) : memo.pixel(along, memo.height() - in)) == frame)
+                    return true;
+            return false;
+        };
+        for (int y = 4; y < memo.height() - 4; ++y)
+            QVERIFY2(edgeDrawn(true, y), qPrintable(QStringLiteral("right edge missing at y=%1").arg(y)));
+        for (int x = 4; x < memo.width() - 4; ++x)
+            QVERIFY2(edgeDrawn(false, x), qPrintable(QStringLiteral("bottom edge missing at x=%1").arg(x)));
     }
 };
 
