@@ -77,9 +77,7 @@ void TForm1::buildWindow()
 
     // Disabled fields are silver with text that reads on it in any palette: a
     // value that is still mailed (a stored password, say) stays readable.
-    QPalette pal = palette();
-    makeDisabledReadable(pal, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(pal);
+    new ReadableDisabled(this, QColor(0xC0, 0xC0, 0xC0));
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -22,10 +22,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     setWindowTitle(QStringLiteral("Setup"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     // A resting row's label greys with its field, both still readable.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::Text));
-    makeDisabledReadable(pal);
-    setPalette(pal);
+    new ReadableDisabled(this);
 
     auto *form = new QFormLayout;
     const struct {

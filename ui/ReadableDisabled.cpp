@@ -2,6 +2,10 @@
 
 #include "Contrast.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
 void makeDisabledReadable(QPalette &palette, const QColor &fieldBase)
 {
     constexpr QPalette::ColorGroup off = QPalette::Disabled;
@@ -25,4 +29,26 @@ void makeDisabledReadable(QPalette &palette, const QColor &fieldBase)
         }
         palette.setColor(off, p.text, Contrast::readableOn(background, text));
     }
+}
+
+ReadableDisabled::ReadableDisabled(QWidget *window, const QColor &fieldBase)
+    : QObject(window), m_window(window), m_fieldBase(fieldBase)
+{
+    apply();
+    window->installEventFilter(this);
+}
+
+void ReadableDisabled::apply()
+{
+    // From the desktop's palette, not the window's: its greyed colours are ours.
+    QPalette palette = QApplication::palette(m_window);
+    makeDisabledReadable(palette, m_fieldBase);
+    m_window->setPalette(palette);
+}
+
+bool ReadableDisabled::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::ApplicationPaletteChange)
+        apply();
+    return QObject::eventFilter(watched, event);
 }

@@ -128,17 +128,22 @@ class TestAppearance : public QObject {
 private slots:
     void textsReadable_data()
     {
+        QTest::addColumn<QPalette>("built"); // the desktop's palette as the window opens, then
         QTest::addColumn<QPalette>("palette");
-        QTest::newRow("light") << QApplication::style()->standardPalette();
-        QTest::newRow("dark") << darkPalette();
+        const QPalette light = QApplication::style()->standardPalette(), dark = darkPalette();
+        QTest::newRow("light") << light << light;
+        QTest::newRow("dark") << dark << dark;
+        QTest::newRow("light, then dark") << light << dark;
     }
     void textsReadable()
     {
+        QFETCH(QPalette, built);
         QFETCH(QPalette, palette);
-        QApplication::setPalette(palette);
+        QApplication::setPalette(built);
         WorkFolder work;
         ScriptedPrompter prompter;
         auto form = makeForm(work.filePath("z.ini"), prompter);
+        QApplication::setPalette(palette);
         TSetupDlg setup(form.get());
         TAboutBox about(form.get());
         QStringList found;
