@@ -73,7 +73,7 @@ QStringList unreadableTexts(TGradientForm *window)
             focused->clearFocus(); // a text cursor would show in one grab only
         if (const double r = paintedContrast(w, show, area); r < Contrast::kReadable)
             found << QStringLiteral("%1 \"%2\" %3: %4:1")
-                         .arg(window->objectName(), w->objectName() + w->property("text").toString(), QLatin1String(state))
+                         .arg(window->objectName(), w->objectName().isEmpty() ? w->property("text").toString() : w->objectName(), QLatin1String(state))
                          .arg(r);
     };
     const QString title = window->windowTitle();
