@@ -1,8 +1,8 @@
 #include "TSetupDlg.h"
 
 #include "Latin1Guard.h"
-#include "ReadableDisabled.h"
 #include "LookUpSettings.h"
+#include "ReadableDisabled.h"
 #include "SmtpSecurity.h"
 
 #include <QShortcut>
