@@ -1,5 +1,7 @@
 #include "TAboutBox.h"
 
+#include "Contrast.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,7 +41,11 @@ TAboutBox::TAboutBox(QWidget *owner)
     big.setPixelSize(32);
     big.setBold(true);
     product->setFont(big);
-    product->setStyleSheet(QStringLiteral("color: navy"));
+    // Navy where it reads well; on a dark panel a lighter blue.
+    QPalette productColours = product->palette();
+    productColours.setColor(QPalette::WindowText,
+                            Contrast::readableOn(productColours.color(QPalette::Window), QColor(0x00, 0x00, 0x80)));
+    product->setPalette(productColours);
     auto *title = new QLabel(QStringLiteral("The Internet Domain Name Registration Manager"), panel);
     title->setObjectName(QStringLiteral("Comments"));
     QFont bold = title->font();

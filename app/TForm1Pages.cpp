@@ -5,6 +5,7 @@
 #include "FormRules.h"
 #include "Latin1Guard.h"
 #include "PageLayout.h"
+#include "ReadableDisabled.h"
 #include "ReviewPage.h"
 #include "TForm1.h"
 #include "UndoShortcut.h"
@@ -74,12 +75,9 @@ void TForm1::buildWindow()
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    // Disabled fields are silver with dark grey text: a value that is still
-    // mailed (a stored password, say) stays readable.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
-    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x30, 0x30, 0x30));
-    setPalette(pal);
+    // Disabled fields are silver with text that reads on it in any palette: a
+    // value that is still mailed (a stored password, say) stays readable.
+    new ReadableDisabled(this, QColor(0xC0, 0xC0, 0xC0));
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

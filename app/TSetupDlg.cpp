@@ -2,6 +2,7 @@
 
 #include "Latin1Guard.h"
 #include "LookUpSettings.h"
+#include "ReadableDisabled.h"
 #include "SmtpSecurity.h"
 
 #include <QShortcut>
@@ -20,11 +21,8 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     setObjectName(QStringLiteral("SetupDlg"));
     setWindowTitle(QStringLiteral("Setup"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, Qt::black);
-    // A resting row's label greys with its field.
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::Text));
-    setPalette(pal);
+    // A resting row's label greys with its field, both still readable.
+    new ReadableDisabled(this);
 
     auto *form = new QFormLayout;
     const struct {

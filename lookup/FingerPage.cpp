@@ -1,6 +1,7 @@
 #include "FingerPage.h"
 
 #include "EIPPort.h"
+#include "FrameOverlay.h"
 #include "IPrompter.h"
 #include "LookUpText.h"
 #include "TIPPort.h"
@@ -25,6 +26,7 @@ FingerPage::FingerPage(IPrompter &prompter, const LookUpOptions &options, QWidge
     lResponse->setUniformItemSizes(true);
     lResponse->setToolTip(QStringLiteral("Double click on a line for more information on user."));
     lResponse->installEventFilter(this);
+    new FrameOverlay(lResponse);
     column()->addWidget(lResponse, 1);
 
     connect(fingerlookup, &QPushButton::clicked, this, [this] { guarded([this] { fingerlookupClick(); }); });

@@ -1,6 +1,7 @@
 #include "WhoisPage.h"
 
 #include "EIPPort.h"
+#include "FrameOverlay.h"
 #include "IPrompter.h"
 #include "LookUpText.h"
 #include "RdapLookup.h"
@@ -55,6 +56,7 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
     mResponse->setLineWrapMode(QPlainTextEdit::NoWrap);
     mResponse->setFont(answerFont());
     mResponse->installEventFilter(this);
+    new FrameOverlay(mResponse);
     column()->addWidget(mResponse, 1);
 
     connect(bLookUp, &QPushButton::clicked, this, [this] { guarded([this] { bLookUpClick(); }); });

@@ -4,6 +4,7 @@
 #include "ControlFields.h"
 #include "FieldCatalogue.h"
 #include "FormRules.h"
+#include "FrameOverlay.h"
 #include "PageLayout.h"
 #include "StatusLine.h"
 #include "TextPrinter.h"
@@ -28,9 +29,7 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setFont(TextPrinter::memoFont(kind));
-    QPalette pal = memo->palette();
-    pal.setColor(QPalette::Text, Qt::black);
-    memo->setPalette(pal);
+    new FrameOverlay(memo);
     col->addWidget(memo, 1);
 
     // The rows below the memo keep their default width as the memo grows.

@@ -1,5 +1,7 @@
 #include "FieldMark.h"
 
+#include "Contrast.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,7 +11,10 @@
 namespace {
 
 const char *const kProperty = "registrationProblem";
-const QColor kMarked(0xFF, 0xC4, 0xC4);
+// How far a marked field's background moves towards red: pink on white, a
+// dark red on a dark theme.
+constexpr double kTint = 0.23;
+const QColor kRed(0xFF, 0x00, 0x00);
 
 } // namespace
 
@@ -26,8 +31,15 @@ void FieldMark::set(QWidget *field, const QString &toolTip)
     QPalette marked = field->palette();
     // A disabled field keeps its silver look.
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        marked.setColor(group, QPalette::Base, kMarked);
-        marked.setColor(group, QPalette::Button, kMarked);
+        // The text (and a combo box's arrow) keeps its contrast on the tint.
+        const struct {
+            QPalette::ColorRole background, text;
+        } pairs[] = {{QPalette::Base, QPalette::Text}, {QPalette::Button, QPalette::ButtonText}};
+        for (const auto &p : pairs) {
+            const QColor tint = Contrast::mix(marked.color(group, p.background), kRed, kTint);
+            marked.setColor(group, p.background, tint);
+            marked.setColor(group, p.text, Contrast::readableOn(tint, marked.color(group, p.text)));
+        }
     }
     field->setPalette(marked);
     field->setToolTip(toolTip);
