@@ -47,10 +47,8 @@ class TestAccessibility : public QObject {
         (m_dialog ? m_dialog.get() : m_form.get())->show();
         return m_dialog ? *m_dialog : *m_form;
     }
-
 private slots:
     void cleanup() { m_dialog.reset(), m_form.reset(); }
-
     void everyControlIsNamed_data()
     {
         QTest::addColumn<QString>("which");
