@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -40,9 +41,53 @@ namespace {
 }
 
 QtMessageHandler g_previousHandler = nullptr;
+QString g_platformArgument;   // -platform's value, if given
 
-// Qt ends the process with a fatal message when no platform can be started
-// (a display that cannot be reached); that is the first start-up step failing.
+// The platform plugins Qt was asked to try, as it picks them.
+QStringList requestedPlatforms()
+{
+    QString names = g_platformArgument;
+    if (names.isEmpty())
+        names = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (names.isEmpty())
+        names = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ? QStringLiteral("wayland")
+                                                                                     : QStringLiteral("xcb");
+    QStringList out;
+    for (const QString &name : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        out << name.section(QLatin1Char(':'), 0, 0);
+    return out;
+}
+
+// What failed and what to do about it, for a platform that cannot be started:
+// the first plugin asked for that is not installed, or else the first one,
+// which is installed but found no display. `available`: the plugins Qt has.
+QString platformFailureText(const QStringList &available)
+{
+    const QStringList requested = requestedPlatforms();
+    if (requested.isEmpty())
+        return startupFailureText(1);
+    QString missing;
+    for (const QString &name : requested)
+        if (missing.isEmpty() && !available.contains(name))
+            missing = name;
+    const QString plugin = missing.isEmpty() ? requested.first() : missing;
+    const QString what = QStringLiteral("Zandolet cannot start: the Qt platform plugin \"") + plugin + QLatin1Char('"');
+    if (missing.isEmpty())
+        return what + QStringLiteral(" could not reach its display (DISPLAY=\"") + qEnvironmentVariable("DISPLAY") +
+               QStringLiteral("\", WAYLAND_DISPLAY=\"") + qEnvironmentVariable("WAYLAND_DISPLAY") +
+               QStringLiteral("\").\nStart it inside a desktop session, or choose the session's own platform with "
+                              "QT_QPA_PLATFORM=xcb (X11) or QT_QPA_PLATFORM=wayland.");
+    const QString text = what + QStringLiteral(" is not installed.\n");
+    if (plugin == QLatin1String("wayland"))
+        return text + QStringLiteral("Install the package qt6-wayland, or set QT_QPA_PLATFORM=xcb to run it through "
+                                     "X11 (XWayland).");
+    return text + QStringLiteral("Set QT_QPA_PLATFORM to a plugin that is installed (") +
+           available.join(QStringLiteral(", ")) + QStringLiteral("), such as xcb.");
+}
+
+// Qt ends the process with a fatal message, which lists the plugins it has,
+// when no platform can be started (a plugin missing, a display that cannot be
+// reached); that is the first start-up step failing.
 void platformFailureHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type != QtFatalMsg) {
@@ -50,7 +95,9 @@ void platformFailureHandler(QtMsgType type, const QMessageLogContext &context, c
             g_previousHandler(type, context, message);
         return;
     }
-    std::fprintf(stderr, "%s\n", qPrintable(startupFailureText(1)));
+    static const QRegularExpression list(QStringLiteral("Available platform plugins are: ([^\n]*)\\."));
+    const QStringList available = list.match(message).captured(1).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+    std::fprintf(stderr, "%s\n", qPrintable(platformFailureText(available)));
     std::fflush(stderr);
     std::_Exit(1);
 }
@@ -108,6 +155,9 @@ void handleCommandLine(const QApplication &app)
 
 std::unique_ptr<QApplication> makeApplication(int &argc, char **argv)
 {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            g_platformArgument = QString::fromLocal8Bit(argv[i + 1]);
     g_previousHandler = qInstallMessageHandler(platformFailureHandler);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(g_previousHandler);

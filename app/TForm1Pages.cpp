@@ -4,6 +4,7 @@
 #include "FingerPage.h"
 #include "FormRules.h"
 #include "Latin1Guard.h"
+#include "Mnemonics.h"
 #include "PageLayout.h"
 #include "ReadableDisabled.h"
 #include "ReviewPage.h"
@@ -146,6 +147,10 @@ void TForm1::buildMenus(QVBoxLayout *outer)
 
 QWidget *TForm1::buildRecordPages(RecordKind kind)
 {
+    // Alt with a menu's letter stays the menu's on every page.
+    QString menuKeys;
+    for (const QAction *a : findChild<QMenuBar *>()->actions())
+        menuKeys += QKeySequence::mnemonic(a->text()).toString().right(1);
     auto *inner = new QTabWidget;
     for (const PageSpec &p : innerPages()) {
         if (p.kind != kind)
@@ -154,6 +159,7 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
         QWidget *page = p.caption == QLatin1String(kReviewPage) ? ::buildReviewPage(kind, *this, growth)
                                                                 : new AnchoredBox(buildInnerPage(kind, p.caption), growth);
         page->setToolTip(p.hint);
+        giveMnemonics(page, menuKeys);
         // Qt reads "&&" as one ampersand, as the captions are written.
         inner->addTab(page, p.caption);
     }
@@ -246,6 +252,8 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
             w = e;
         }
         registerControl(w, f->name);
+        if (const QString name = ::accessibleName(*f); !name.isEmpty())
+            w->setAccessibleName(name);
         guardLatin1(w);
         w->setToolTip(f->hint);
         setHelp(w, f->help);

@@ -48,4 +48,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # libsecret, which QtKeychain loads to reach the desktop keyring.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, netbase, shared-mime-info, ca-certificates, libsecret-1-0")
+# Qt's Wayland platform plugin is a package of its own; without it the program
+# needs X11 (XWayland on a Wayland desktop).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -22,6 +22,7 @@ FingerPage::FingerPage(IPrompter &prompter, const LookUpOptions &options, QWidge
     fingerlookup->setToolTip(QStringLiteral("Lookup host for username you are fingering."));
     lResponse = new QListWidget;
     lResponse->setObjectName(QStringLiteral("lResponse"));
+    lResponse->setAccessibleName(QStringLiteral("Finger answer"));
     lResponse->setFont(answerFont());
     lResponse->setUniformItemSizes(true);
     lResponse->setToolTip(QStringLiteral("Double click on a line for more information on user."));

@@ -52,6 +52,7 @@ WhoisPage::WhoisPage(IPrompter &prompter, const LookUpOptions &options, QWidget 
     bLookUp = button();
     mResponse = new QPlainTextEdit;
     mResponse->setObjectName(QStringLiteral("mResponse"));
+    mResponse->setAccessibleName(QStringLiteral("WhoIs answer"));
     mResponse->setReadOnly(true);
     mResponse->setLineWrapMode(QPlainTextEdit::NoWrap);
     mResponse->setFont(answerFont());

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 const QString kType = QStringLiteral("Type");
@@ -349,4 +351,37 @@ QString displayCaption(const QString &caption)
         out += caption[i];
     }
     return out;
+}
+
+namespace {
+
+QString spokenLabel(const FieldSpec &f)
+{
+    QString label = displayCaption(f.label).trimmed();
+    if (label.endsWith(QLatin1Char(':')))
+        label.chop(1);
+    return label;
+}
+
+} // namespace
+
+QString accessibleName(const FieldSpec &field)
+{
+    if (field.type == ControlType::Radio)
+        return {};
+    const QString label = spokenLabel(field);
+    std::vector<const FieldSpec *> same;
+    for (const FieldSpec *f : fieldsOfPage(field.kind, field.page))
+        if (f->type != ControlType::Radio && spokenLabel(*f) == label)
+            same.push_back(f);
+    if (same.size() < 2)
+        return {};
+    bool groupsDiffer = true;
+    for (const FieldSpec *f : same)
+        if (f != &field && f->group == field.group)
+            groupsDiffer = false;
+    if (groupsDiffer && !field.group.trimmed().isEmpty())
+        return label + QStringLiteral(" (") + field.group.trimmed() + QLatin1Char(')');
+    const auto place = std::find(same.begin(), same.end(), &field) - same.begin();
+    return label + QLatin1Char(' ') + QString::number(place + 1);
 }

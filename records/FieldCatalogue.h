@@ -47,5 +47,11 @@ const QStringList &contactBlockStems();
 // or "C" (the contact record's person), in copy order.
 QStringList blockFields(const QString &block);
 
+// The name a screen reader gives the field when its label is not enough:
+// where the label repeats on the page, the label with its group
+// ("Authorization Type (Authentication)") or its place among the repeats
+// ("Additional Nameserver 2"). Empty where the label alone names it.
+QString accessibleName(const FieldSpec &field);
+
 // Caption as shown: "&&" becomes "&" and a single "&" (the accelerator mark) goes.
 QString displayCaption(const QString &caption);

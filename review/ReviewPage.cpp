@@ -22,8 +22,11 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     auto *col = new QVBoxLayout(page);
     compact(col);
 
+    // Screen readers name the page's unlabelled parts after the kind: "Host form".
+    const QString kindName = QString::fromLatin1(k.outerPage).section(QLatin1Char(' '), 0, 0);
     auto *memo = new QPlainTextEdit;
     controls.registerControl(memo, QLatin1String(k.memo));
+    memo->setAccessibleName(kindName + QStringLiteral(" form"));
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -73,8 +76,10 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     // The window's own font size: a summary's count comes first and must stay readable.
     auto *status = new StatusLine(QStringLiteral("status..."));
     controls.registerControl(status, QLatin1String(k.status));
+    status->setAccessibleName(kindName + QStringLiteral(" status"));
     auto *progress = new QProgressBar;
     controls.registerControl(progress, QLatin1String(k.progress));
+    progress->setAccessibleName(kindName + QStringLiteral(" mail progress"));
     progress->setRange(0, 100);
     progress->setValue(0);
     progress->setTextVisible(false);

@@ -1,5 +1,7 @@
 #include "TGradientForm.h"
 
+#include "FormAccessible.h"
+
 #include <QAction>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -72,6 +74,11 @@ void drawGlyph(QPainter &p, CaptionButtonKind kind, const QRect &button, const Q
 TGradientForm::TGradientForm(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags | Qt::FramelessWindowHint)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(FormAccessible::factory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     rebuildTables();
     recreateFont();
     setMouseTracking(true);
@@ -357,6 +364,15 @@ void TGradientForm::repaintCaption()
 }
 
 // ---- mouse ----
+
+QList<CaptionButton> TGradientForm::captionButtons() const
+{
+    const CaptionGeometry g = geometry();
+    QList<CaptionButton> out;
+    for (auto b = g.buttons.crbegin(); b != g.buttons.crend(); ++b)
+        out.append({b->kind, b->rect.translated(g.caption.topLeft()), b->enabled});
+    return out;
+}
 
 std::optional<CaptionButton> TGradientForm::buttonAt(const CaptionGeometry &g, QPoint pos) const
 {

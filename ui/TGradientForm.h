@@ -56,6 +56,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Screen readers reach the caption buttons through these two.
+    friend class CaptionButtonAccessible;
+    friend class FormAccessible;
+
     TFormBorderStyle borderStyle() const;
     TBorderIcons borderIcons() const;
     CaptionGeometry geometry() const;
@@ -66,6 +70,8 @@ private:
     void repaintCaption();
     void paintFrame(QPainter &painter);
     void paintCaption(QPainter &painter, const CaptionGeometry &g);
+    // The caption buttons in window coordinates, from the left.
+    QList<CaptionButton> captionButtons() const;
     std::optional<CaptionButton> buttonAt(const CaptionGeometry &g, QPoint pos) const;
     Qt::Edges sizingEdges(QPoint pos) const;
     void pressButton(CaptionButtonKind kind);

@@ -2,6 +2,7 @@
 // one it says why on standard error and exits with a failure, never by a crash.
 // --version and --help answer on standard output without any display.
 #include <QDir>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,13 +23,17 @@ void TestStartUp::startsOrRefuses_data()
     QTest::addColumn<QString>("output"); // expected in standard output or error
     QTest::addColumn<bool>("onlyStandardOutput"); // and nothing on standard error
 
-    const QString cannotStart = QStringLiteral("1->Cannot start application. Try Shutting down other applications");
+    // A platform that cannot start names its plugin and what to install or set.
+    const QString plugin = QStringLiteral("Zandolet cannot start: the Qt platform plugin ");
+    const bool hasWayland = !QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms").entryList({"*wayland*"}).isEmpty();
     QTest::newRow("no display at all") << QStringList() << QStringList() << 1 << QStringLiteral("needs a graphical display") << false;
     // Display numbers far above any a test machine runs.
     QTest::newRow("X display nobody serves") << QStringList{"DISPLAY=:917", "QT_QPA_PLATFORM=xcb"} << QStringList() << 1
-                                             << cannotStart << false;
+                                             << plugin + "\"xcb\" could not reach its display (DISPLAY=\":917\"" << false;
     QTest::newRow("platform that is not installed") << QStringList{"QT_QPA_PLATFORM=nonesuch"} << QStringList() << 1
-                                                    << cannotStart << false;
+                                                    << plugin + "\"nonesuch\" is not installed.\nSet QT_QPA_PLATFORM" << false;
+    QTest::newRow("Wayland without its plugin or compositor") << QStringList{"QT_QPA_PLATFORM=wayland"} << QStringList() << 1
+        << plugin + (hasWayland ? "\"wayland\" could not reach its display" : "\"wayland\" is not installed.\nInstall the package qt6-wayland, or set QT_QPA_PLATFORM=xcb") << false;
     QTest::newRow("version") << QStringList() << QStringList{"--version"} << 0 << QStringLiteral("Zandolet 1.5\n") << true;
     QTest::newRow("help") << QStringList() << QStringList{"-h"} << 0 << QStringLiteral("--version") << true;
     QTest::newRow("version on a display nobody serves")

@@ -1,0 +1,85 @@
+#include "CaptionButtonAccessible.h"
+
+#include "TGradientForm.h"
+
+#include <QWidget>
+
+CaptionButtonAccessible::CaptionButtonAccessible(TGradientForm *form, int place) : m_form(form), m_place(place) {}
+
+QString CaptionButtonAccessible::name(CaptionButtonKind kind)
+{
+    switch (kind) {
+    case CaptionButtonKind::Close:
+        return QStringLiteral("Close");
+    case CaptionButtonKind::Maximize:
+        return QStringLiteral("Maximize");
+    case CaptionButtonKind::Restore:
+        return QStringLiteral("Restore");
+    case CaptionButtonKind::Minimize:
+        return QStringLiteral("Minimize");
+    case CaptionButtonKind::Help:
+        break;
+    }
+    return QStringLiteral("Help");
+}
+
+bool CaptionButtonAccessible::isValid() const
+{
+    return m_form && m_place < m_form->captionButtons().size();
+}
+
+QWindow *CaptionButtonAccessible::window() const
+{
+    return m_form ? m_form->windowHandle() : nullptr;
+}
+
+QAccessibleInterface *CaptionButtonAccessible::parent() const
+{
+    return m_form ? QAccessible::queryAccessibleInterface(m_form.data()) : nullptr;
+}
+
+QString CaptionButtonAccessible::text(QAccessible::Text t) const
+{
+    if (t != QAccessible::Name || !isValid())
+        return {};
+    return name(m_form->captionButtons().at(m_place).kind);
+}
+
+QRect CaptionButtonAccessible::rect() const
+{
+    if (!isValid())
+        return {};
+    const QRect r = m_form->captionButtons().at(m_place).rect;
+    return QRect(m_form->mapToGlobal(r.topLeft()), r.size());
+}
+
+QAccessible::State CaptionButtonAccessible::state() const
+{
+    QAccessible::State s;
+    if (!isValid()) {
+        s.invalid = true;
+        return s;
+    }
+    s.invisible = !m_form->isVisible();
+    s.disabled = !m_form->captionButtons().at(m_place).enabled;
+    return s;
+}
+
+void *CaptionButtonAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+}
+
+QStringList CaptionButtonAccessible::actionNames() const
+{
+    return {pressAction()};
+}
+
+void CaptionButtonAccessible::doAction(const QString &actionName)
+{
+    if (actionName != pressAction() || !isValid())
+        return;
+    const CaptionButton b = m_form->captionButtons().at(m_place);
+    if (b.enabled)
+        m_form->pressButton(b.kind);
+}
