@@ -1,0 +1,138 @@
+// zandolet-cli as a user runs it: a process in a folder of record files.
+#include "../templates/RecordCase.h"
+#include "RecordStore.h"
+#include "RegistrationCheck.h"
+#include "TestFiles.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+const QString kTemplates = QStringLiteral(ZANDOLET_TEST_DATA "/templates");
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run cli(const QStringList &args, const QByteArray &input = {})
+{
+    QProcess p;
+    p.start(QStringLiteral(ZANDOLET_CLI), QStringList{QStringLiteral("--settings"), QDir::current().filePath("z.ini")} + args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The case's record stored by the record library, and the command-line
+// words that name it with the action its radios choose (the last one wins).
+QStringList storeCase(RecordCase &rc)
+{
+    const KindInfo &k = kindInfo(rc.kind);
+    RecordStore store(rc.fields, QDir::current().filePath("z.ini"));
+    store.saveRecord(rc.kind);
+    QStringList words{QLatin1String(k.folder).chopped(1), rc.fields.text(QLatin1String(k.nameField))};
+    for (const auto &[radio, flag] : {std::pair{k.newRadio, "--new"}, {k.modifyRadio, "--modify"}, {k.deleteRadio, "--delete"}})
+        if (rc.fields.isChecked(QLatin1String(radio)))
+            words = words.mid(0, 2) << QLatin1String(flag);
+    return words;
+}
+
+} // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void renderAndCheck_data();
+    void renderAndCheck();
+    void statuses_data();
+    void statuses();
+};
+
+void TstCli::renderAndCheck_data()
+{
+    QTest::addColumn<QString>("casePath");
+    const QDir dir(kTemplates);
+    int rows = 0;
+    for (const QString &c : dir.entryList(QDir::Files).filter(QRegularExpression("^[^.]+$"))) {
+        const RecordCase rc = RecordCase::load(dir.filePath(c));
+        if (rc.fields.text(QLatin1String(kindInfo(rc.kind).nameField)).isEmpty())
+            continue; // no name, no record file
+        QTest::newRow(qPrintable(c)) << dir.filePath(c);
+        ++rows;
+    }
+    QVERIFY2(rows >= 6, "golden cases missing");
+}
+
+// The record goes to disk and back: the template is the golden one byte for
+// byte (CR LF, ISO-8859-1), the check lists what it lists for the fields the
+// record came from, and nothing is written.
+void TstCli::renderAndCheck()
+{
+    QFETCH(QString, casePath);
+    WorkFolder work;
+    RecordCase rc = RecordCase::load(casePath);
+    const QStringList words = storeCase(rc);
+    const QStringList before = QDir(RecordStore::recordFolder(rc.kind)).entryList(QDir::Files);
+
+    const Run render = cli(QStringList{QStringLiteral("render")} + words);
+    QCOMPARE(render.status, 0);
+    QByteArray expected = readBytes(casePath + QStringLiteral(".expected"));
+    expected.replace("\n", "\r\n");
+    static const QRegularExpression stamp(QStringLiteral("(?m)^Processed [^\r\n]+"));
+    const QString got = QString::fromLatin1(render.out);
+    QVERIFY2(stamp.match(got).hasMatch(), qPrintable(got.left(80)));
+    QCOMPARE(QString(got).replace(stamp, QStringLiteral("Processed {stamp}")), QString::fromLatin1(expected));
+    QCOMPARE(QDir(RecordStore::recordFolder(rc.kind)).entryList(QDir::Files), before);
+
+    const Run check = cli(QStringList{QStringLiteral("check")} + words);
+    QStringList problems;
+    for (const RegistrationProblem &p : checkRegistration(rc.fields, rc.kind))
+        problems << p.text;
+    QCOMPARE(check.status, problems.isEmpty() ? 0 : 1);
+    QCOMPARE(QString::fromUtf8(check.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts), problems);
+}
+
+void TstCli::statuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on stdout for 0, else on stderr
+    QTest::newRow("overview") << QStringList{"--help"} << 0 << "render KIND NAME";
+    QTest::newRow("command help") << QStringList{"check", "--help"} << 0 << "fit to mail";
+    QTest::newRow("list") << QStringList{"list", "hosts"} << 0 << "ns1.example.net\nns2.example.net\n";
+    QTest::newRow("no command") << QStringList{} << 2 << "No command";
+    QTest::newRow("unknown command") << QStringList{"show", "host"} << 2 << "Unknown command";
+    QTest::newRow("unknown kind") << QStringList{"list", "zones"} << 2 << "\"zones\" is no record kind";
+    QTest::newRow("two actions") << QStringList{"render", "host", "ns1.example.net", "--new", "--delete"} << 2 << "one of";
+    QTest::newRow("flag of another command") << QStringList{"check", "host", "ns1.example.net", "--store"} << 2 << "no option --store";
+    QTest::newRow("too many words") << QStringList{"check", "host", "a", "b"} << 2 << "Usage: zandolet-cli check";
+    QTest::newRow("no record") << QStringList{"render", "host", "ns9.example.net"} << 3 << "hosts/ns9.example.net.ini does not exist";
+    QTest::newRow("a path for a name") << QStringList{"render", "host", "../z"} << 1 << "cannot be used";
+}
+
+void TstCli::statuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    WorkFolder work;
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\nns2.example.net\r\n");
+    writeBytes(work.filePath("hosts/ns1.example.net.ini"), "[HostReg]\r\nHostIPAddress=192.0.2.1\r\n");
+    const Run run = cli(args);
+    QCOMPARE(run.status, status);
+    const QString shown = status == 0 ? QString::fromUtf8(run.out) : run.err;
+    QVERIFY2(shown.contains(said), qPrintable(shown));
+    if (status != 0)
+        QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+}
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
