@@ -27,9 +27,14 @@ QString RecordFields::selectedEntry(const QString &combo) const
 
 void RecordFields::check(const QString &radio)
 {
+    uncheckGroup(radio);
+    m_checked.insert(radio);
+}
+
+void RecordFields::uncheckGroup(const QString &radio)
+{
     for (const QString &other : groupOf(radio))
         m_checked.remove(other);
-    m_checked.insert(radio);
 }
 
 void RecordFields::setEnabled(const QString &field, bool enabled)

@@ -15,6 +15,8 @@ public:
     QString selectedEntry(const QString &combo) const override;
     bool isChecked(const QString &radio) const override { return m_checked.contains(radio); }
     void check(const QString &radio) override;
+    // Leaves every radio of `radio`'s group unchecked.
+    void uncheckGroup(const QString &radio);
     bool isEnabled(const QString &field) const override { return !m_disabled.contains(field); }
     void setEnabled(const QString &field, bool enabled) override;
     QString caption(const QString &label) const override { return m_captions.value(label); }

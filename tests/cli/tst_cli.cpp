@@ -54,6 +54,8 @@ private slots:
     void renderAndCheck();
     void statuses_data();
     void statuses();
+    void import_data();
+    void import();
 };
 
 void TstCli::renderAndCheck_data()
@@ -132,6 +134,53 @@ void TstCli::statuses()
     QVERIFY2(shown.contains(said), qPrintable(shown));
     if (status != 0)
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+}
+
+void TstCli::import_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("refusal"); // empty: imported
+    const QByteArray head = "HostName,HostIPAddress,HostAuthScheme,HCName\r\n";
+    QTest::newRow("good") << head + "ns1.example.net,192.0.2.1,mail-from,\"Host, Master\"\r\nns2.example.net,192.0.2.2,,\r\n" << "";
+    QTest::newRow("unknown key") << QByteArray("HostName,Bogus\nns2.example.net,1\n") << "\"Bogus\" is no key of a HostReg record";
+    QTest::newRow("no name column") << QByteArray("HostIPAddress\n192.0.2.1\n") << "no column \"HostName\"";
+    QTest::newRow("line break in row 2") << head + "ns2.example.net,1,,\n\"ns3\",\"192.0.2.3\n\",," << "row 2 (line 3): HostIPAddress holds a line break";
+    QTest::newRow("name twice") << head + "ns2.example.net,1,,\nNS2.example.net,2,,\n" << "row 2 (line 3): the name";
+    QTest::newRow("no list entry") << head + "ns2.example.net,1,SMOKE,\n" << "row 1 (line 2): HostAuthScheme is no entry";
+    QTest::newRow("bad action") << QByteArray("HostName,HostType\nns2.example.net,X\n") << "HostType is none of N, M, D";
+    QTest::newRow("not Latin-1") << head + "ns2.example.net,1,,Zo\xc3\xab \xe2\x9c\x93\n" << "which a record file cannot hold";
+    QTest::newRow("too few values") << head + "ns2.example.net,1\n" << "row 1 (line 2): 2 values for 4 columns";
+    QTest::newRow("unclosed quote") << head + "ns2.example.net,\"1,,\n" << "line 2: a quoted value is never closed";
+    QTest::newRow("a path for a name") << head + "../ns2,1,,\n" << "row 1 (line 2): The name \"../ns2\" cannot be used";
+}
+
+// A sound file updates or adds every record and lists the new names; one bad
+// row, named, and nothing at all is written.
+void TstCli::import()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, refusal);
+    WorkFolder work;
+    const QByteArray kept = "[HostReg]\r\nHostIPAddress=10.0.0.1\r\nHCOrg=Kept Org\r\n";
+    writeBytes(work.filePath("hosts/ns1.example.net.ini"), kept);
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\n");
+    writeBytes(work.filePath("in.csv"), csv);
+    const Run run = cli({"import", "host", "in.csv"});
+    const QDir hosts(work.filePath("hosts"));
+    if (!refusal.isEmpty()) {
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(refusal), qPrintable(run.err));
+        QCOMPARE(hosts.entryList(QDir::Files | QDir::Hidden), QStringList{"ns1.example.net.ini"});
+        QCOMPARE(readBytes(hosts.filePath("ns1.example.net.ini")), kept);
+        QCOMPARE(readBytes(work.filePath("hosts.cbx")), QByteArray("ns1.example.net\r\n"));
+        return;
+    }
+    QCOMPARE(run.status, 0);
+    QCOMPARE(readBytes(work.filePath("hosts.cbx")), QByteArray("ns1.example.net\r\nns2.example.net\r\n"));
+    const Run ns1 = cli({"render", "host", "ns1.example.net"});
+    for (const char *line : {"0b. Auth Scheme.................: MAIL-FROM", "1c. IP Address.................: 192.0.2.1",
+                             "2c. Name.......................: Host, Master", "2d. Organization Name..........: Kept Org"})
+        QVERIFY2(ns1.out.contains(QByteArray(line) + "\r\n"), line);
 }
 
 QTEST_GUILESS_MAIN(TstCli)
