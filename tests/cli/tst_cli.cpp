@@ -2,6 +2,7 @@
 #include "../templates/RecordCase.h"
 #include "RecordStore.h"
 #include "RegistrationCheck.h"
+#include "SmtpSink.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -56,6 +57,8 @@ private slots:
     void statuses();
     void import_data();
     void import();
+    void mail_data();
+    void mail();
 };
 
 void TstCli::renderAndCheck_data()
@@ -181,6 +184,58 @@ void TstCli::import()
     for (const char *line : {"0b. Auth Scheme.................: MAIL-FROM", "1c. IP Address.................: 192.0.2.1",
                              "2c. Name.......................: Host, Master", "2d. Organization Name..........: Kept Org"})
         QVERIFY2(ns1.out.contains(QByteArray(line) + "\r\n"), line);
+}
+
+void TstCli::mail_data()
+{
+    QTest::addColumn<QString>("ipAddress"); // of the host record; a private one is a problem
+    QTest::addColumn<QStringList>("flags");
+    QTest::addColumn<QByteArray>("answers"); // typed on the terminal
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<int>("status");
+    QTest::newRow("--yes") << "192.0.2.1" << QStringList{"--yes"} << QByteArray() << true << 0;
+    QTest::newRow("asked, yes") << "192.0.2.1" << QStringList{} << QByteArray("y\n") << true << 0;
+    QTest::newRow("asked, no") << "192.0.2.1" << QStringList{} << QByteArray("n\n") << true << 1;
+    QTest::newRow("asked, no terminal") << "192.0.2.1" << QStringList{} << QByteArray() << true << 1;
+    QTest::newRow("problems, --yes") << "10.1.2.3" << QStringList{"--yes"} << QByteArray() << true << 1;
+    QTest::newRow("problems, anyway") << "10.1.2.3" << QStringList{} << QByteArray("y\ny\n") << true << 0;
+    QTest::newRow("no server") << "192.0.2.1" << QStringList{"--yes"} << QByteArray() << false << 3;
+}
+
+// The mail button's way from a terminal: the check, the questions, then the
+// template to the registration mailbox of a real server; 0 only when delivered.
+void TstCli::mail()
+{
+    QFETCH(QString, ipAddress);
+    QFETCH(QStringList, flags);
+    QFETCH(QByteArray, answers);
+    QFETCH(bool, serverUp);
+    QFETCH(int, status);
+    WorkFolder work;
+    SmtpSink sink;
+    QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+    const QString server = serverUp ? sink.Address() : QStringLiteral("127.0.0.1:1");
+    writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=me@example.net\r\n"
+                                                      "Name=Me\r\nMailto=hostmaster@example.org\r\n").arg(server).toLatin1());
+    RecordCase rc = RecordCase::load(kTemplates + QStringLiteral("/host_full"));
+    rc.fields.texts[QStringLiteral("HostIPAddress")] = ipAddress;
+    const Run run = cli(QStringList{"mail"} + storeCase(rc) + flags, answers);
+    QVERIFY2(run.status == status, qPrintable(QStringLiteral("%1: %2").arg(run.status).arg(run.err)));
+    if (status != 0) {
+        QCOMPARE(sink.Messages().size(), 0);
+        return;
+    }
+    QVERIFY(sink.WaitForMessages(1));
+    const SmtpSink::Message m = sink.Messages().at(0);
+    QCOMPARE(m.rcptTo, QStringList{"hostmaster@example.org"});
+    const QString head = QString::fromLatin1(m.data.left(m.data.indexOf("\r\n\r\n"))).replace(QRegularExpression("\r\n[ \t]+"), " ");
+    QVERIFY2(head.contains(QRegularExpression("\nSubject: +ns1.zandolet-press.com Internic HOST Registration\r")), qPrintable(head));
+    const QByteArray copy = readBytes(RecordStore::textCopyPath(RecordKind::Host, "ns1.zandolet-press.com"));
+    QVERIFY(copy.contains("Host Version Number: 1.0\r\n"));
+    const QByteArray body = m.data.mid(m.data.indexOf("\r\n\r\n") + 4);
+    QCOMPARE(body.left(copy.size()), copy); // the data phase ends with an empty line
+    QCOMPARE(body.mid(copy.size()).trimmed(), QByteArray());
+    QVERIFY2(run.err.contains("Message has been sent\n"), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TstCli)
