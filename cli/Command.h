@@ -13,7 +13,7 @@ struct Command {
     const char *usage;   // "render KIND NAME [--new|--modify|--delete] [--store]"
     const char *summary; // one line for the overview
     const char *help;    // what --help adds below the usage
-    QStringList flags;   // the flags it takes
+    QStringList flags;   // the flags it takes; one ending in "=" takes a value ("--cacert=")
     int minArgs;
     int maxArgs;
     int (*run)(const Invocation &);
@@ -31,3 +31,4 @@ int runRender(const Invocation &);
 int runCheck(const Invocation &);
 int runImport(const Invocation &);
 int runMail(const Invocation &);
+int runRdap(const Invocation &);

@@ -2,6 +2,7 @@
 // One run of a command: its words, its flags and where it reads and writes.
 #include "Console.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,7 @@
 struct Invocation {
     QStringList args;    // the words after the command's name, flags taken out
     QSet<QString> flags; // "--new", "--store", ...
+    QHash<QString, QString> values; // "--cacert" -> "ca.pem" of "--cacert=ca.pem"
     QString settingsPath;
     Console console;
 

@@ -14,7 +14,7 @@ _zandolet_cli()
         return
     fi
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "list render check mail import --settings --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "list render check mail import rdap --settings --help --version" -- "$cur"))
         return
     fi
     local flags="--help"
@@ -22,6 +22,7 @@ _zandolet_cli()
     render) flags+=" --new --modify --delete --store" ;;
     check) flags+=" --new --modify --delete" ;;
     mail) flags+=" --new --modify --delete --yes" ;;
+    rdap) flags+=" --cacert=" ;;
     esac
     if [[ $cur == --* ]]; then
         COMPREPLY=($(compgen -W "$flags" -- "$cur"))
@@ -29,7 +30,9 @@ _zandolet_cli()
     fi
     case ${#words[@]} in
     0)
-        if [[ $command == list ]]; then
+        if [[ $command == rdap ]]; then
+            COMPREPLY=()
+        elif [[ $command == list ]]; then
             COMPREPLY=($(compgen -W "domains hosts contacts" -- "$cur"))
         else
             COMPREPLY=($(compgen -W "domain host contact" -- "$cur"))
@@ -38,7 +41,7 @@ _zandolet_cli()
     1)
         if [[ $command == import ]]; then
             COMPREPLY=($(compgen -f -X '!*.[cC][sS][vV]' -- "$cur") $(compgen -d -- "$cur"))
-        elif [[ $command != list ]]; then
+        elif [[ $command != list && $command != rdap ]]; then
             # The record names of the kind: its files in the current directory.
             local IFS=$'\n' folder=${words[0]%s}s
             COMPREPLY=($(cd "$folder" 2>/dev/null && compgen -f -X '!*.ini' -- "$cur" | sed 's/\.ini$//'))

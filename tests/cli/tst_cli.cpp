@@ -2,6 +2,7 @@
 #include "../templates/RecordCase.h"
 #include "RecordStore.h"
 #include "RegistrationCheck.h"
+#include "RdapServer.h"
 #include "SmtpSink.h"
 #include "TestFiles.h"
 
@@ -19,9 +20,11 @@ struct Run {
     QString err;
 };
 
-Run cli(const QStringList &args, const QByteArray &input = {})
+Run cli(const QStringList &args, const QByteArray &input = {},
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(ZANDOLET_CLI), QStringList{QStringLiteral("--settings"), QDir::current().filePath("z.ini")} + args);
     p.write(input);
     p.closeWriteChannel();
@@ -59,6 +62,8 @@ private slots:
     void import();
     void mail_data();
     void mail();
+    void rdap_data();
+    void rdap();
 };
 
 void TstCli::renderAndCheck_data()
@@ -236,6 +241,40 @@ void TstCli::mail()
     QCOMPARE(body.left(copy.size()), copy); // the data phase ends with an empty line
     QCOMPARE(body.mid(copy.size()).trimmed(), QByteArray());
     QVERIFY2(run.err.contains("Message has been sent\n"), qPrintable(run.err));
+}
+
+void TstCli::rdap_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on stdout for 0, else the last line on stderr
+    QTest::newRow("answer and registrar") << "example.com" << true << 0 << "\n--- 127.0.0.1 ---\n";
+    QTest::newRow("no match") << "nosuch.com" << true << 1 << "No match for nosuch.com.";
+    QTest::newRow("no server") << "example.com" << false << 3 << "";
+}
+
+// The RDAP job the WhoIs page runs, from a terminal: the answer on standard
+// output; the registry's "no such name" and a failure told apart by status.
+void TstCli::rdap()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, serverUp);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    WorkFolder work;
+    RdapServer server(QStringLiteral(ZANDOLET_TEST_DATA "/rdap"));
+    QVERIFY2(server.Start(), qPrintable(server.ErrorText()));
+    const QUrl bootstrap = server.Url("/dns.json", serverUp ? 0 : 1);
+    writeBytes(work.filePath("z.ini"), "[Setup]\r\nRDAP Bootstrap=" + bootstrap.toEncoded() + "\r\n");
+    writeBytes(work.filePath("ca.pem"), server.Authority().value(0).toPem());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", work.filePath("cache"));
+    const Run run = cli({"rdap", name, "--cacert=" + work.filePath("ca.pem")}, {}, env);
+    QVERIFY2(run.status == status, qPrintable(QStringLiteral("%1: %2").arg(run.status).arg(run.err)));
+    const QString shown = status == 0 ? QString::fromUtf8(run.out) : run.err.trimmed().section('\n', -1);
+    QVERIFY2(shown.contains(said), qPrintable(shown));
+    QVERIFY2((status == 0) == run.out.contains("example.com"), run.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TstCli)
