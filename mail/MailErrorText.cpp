@@ -8,7 +8,7 @@ struct Entry {
     const char *text;
 };
 
-// Socket texts carry their own "[code] " prefix, as the original table did;
+// Socket texts carry their own "[code] " prefix in this table;
 // 10000 really reads "[0]".
 constexpr Entry Table[] = {
     {57000, "Operation timed out"},

@@ -287,7 +287,7 @@ void TagSocket::ResolvePort()
         m_port = ntohs(static_cast<quint16>(result->s_port));
         return;
     }
-    m_port = m_defaultPort; // silently, as the original did
+    m_port = m_defaultPort; // an unknown service name falls back without a word
 }
 
 void TagSocket::ConnectSocket()

@@ -1,4 +1,4 @@
 #pragma once
-// The original's Windows font names, mapped to metric-compatible fonts that
-// Debian ships (fonts-liberation).
+// The Windows font names the pages and printouts ask for, mapped to
+// metric-compatible fonts that Debian ships (fonts-liberation).
 void installFontSubstitutions();

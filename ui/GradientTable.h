@@ -17,8 +17,8 @@ public:
 
     // The first pixel of band q when the first N - 1 entries are stretched
     // over `width` pixels, pixel x showing entry x * (N - 1) / width; band N - 1
-    // starts at `width`. The last entry itself is never shown, as on the
-    // original's displays.
+    // starts at `width`. The last entry itself is never shown: the caption
+    // ends one step short of the table's last colour.
     int bandStart(int q, int width) const;
 
 private:
