@@ -12,7 +12,7 @@ const QStringList kActions{QStringLiteral("--new"), QStringLiteral("--modify"), 
 const char *const kActionHelp =
     "KIND is domain, host or contact; NAME names the record file in domains/, hosts/ or contacts/\n"
     "under the current directory. --new, --modify or --delete chooses the action the template\n"
-    "carries (a record file keeps none); without one it carries none.\n";
+    "carries (a record file keeps none); without one it carries none.\n\n";
 
 QString overview()
 {
@@ -117,7 +117,8 @@ int runCommandLine(const QStringList &words, const Console &console, const QStri
         } else if (w == QLatin1String("--")) {
             plain = true;
         } else if (w == QLatin1String("--help")) {
-            console.line(usageLine(*command) + QStringLiteral("\n\n") + QLatin1String(command->help).trimmed());
+            const QString record = command->flags.contains(QStringLiteral("--new")) ? QLatin1String(kActionHelp) : QString();
+            console.line(usageLine(*command) + QStringLiteral("\n\n") + (record + QLatin1String(command->help)).trimmed());
             return ExitStatus::Done;
         } else if (command->flags.contains(w)) {
             inv.flags.insert(w);
