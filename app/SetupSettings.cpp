@@ -2,25 +2,22 @@
 
 #include "FieldText.h"
 #include "IniFile.h"
+#include "MailSettingsFile.h"
 
 #include <QFileInfo>
 
 namespace {
 
-const QString kSetup = QStringLiteral("Setup");
-const QString kServer = QStringLiteral("Server");
-const QString kAddress = QStringLiteral("EMail Address");
-const QString kName = QStringLiteral("Name");
-const QString kMailto = QStringLiteral("Mailto");
-// The connection keys come after the original four, and only once in use.
-const QString kSecurity = QStringLiteral("Security");
-const QString kUserName = QStringLiteral("User Name");
-const QString kPassword = QStringLiteral("Password");
+const QString &kSetup = MailSettingsFile::Section;
+const QString &kServer = MailSettingsFile::Server;
+const QString &kAddress = MailSettingsFile::Address;
+const QString &kName = MailSettingsFile::Name;
+const QString &kMailto = MailSettingsFile::Mailto;
+const QString &kSecurity = MailSettingsFile::Security;
+const QString &kUserName = MailSettingsFile::UserName;
+const QString &kPassword = MailSettingsFile::Password;
 const QString kWhoisServer = QStringLiteral("WhoIs Server");
-
-// The sender's address and name as the message keeps them, and the servers'
-// names as the dialog takes them.
-constexpr int kTextMax = 255;
+constexpr int kTextMax = MailSettingsFile::TextMax;
 
 // The WhoIs page needs a server to ask: none stored or typed means the default.
 QString whoisOrDefault(const QString &server)
@@ -50,18 +47,10 @@ void SetupSettings::read(const IniDocument &file)
         return mending.take(file.value(kSetup, key), FieldText::Shape::OneLine, key);
     };
     MailSettings &mail = m_values.mail;
-    mail.mailto = text(kMailto);
-    mail.server = text(kServer);
-    mail.senderAddress = text(kAddress).left(kTextMax);
-    mail.senderName = text(kName).left(kTextMax);
-    mail.security = SmtpSecurity::FromName(file.value(kSetup, kSecurity));
-    mail.userName = text(kUserName);
+    mail = MailSettingsFile::read(file, mending);
     // Only a login needs the password, so only then is the keyring asked.
-    const QString stored = file.value(kSetup, kPassword);
-    mail.password = stored;
-    mail.passwordWithheld.clear();
     if (!mail.userName.isEmpty())
-        take(m_passwords.load(stored));
+        take(m_passwords.load(mail.password));
     m_values.whoisServer = whoisOrDefault(text(kWhoisServer));
     m_values.lookUp = LookUpSettings::read(file, kSetup);
     m_mended = mending.note(QStringLiteral("[%1] of %2").arg(kSetup, QFileInfo(m_path).fileName()));

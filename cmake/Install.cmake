@@ -1,7 +1,9 @@
 # What `cmake --install` puts where, and the Debian package CPack makes of it.
 include(GNUInstallDirs)
 
-install(TARGETS zandolet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zandolet zandolet-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/cli/zandolet-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME zandolet-cli)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/zandolet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 # The help is compiled into the program; the same pages are installed for reading elsewhere.
@@ -11,18 +13,23 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADI
 set(ZANDOLET_MAINTAINER "Zandolet maintainers <maintainers@zandolet.example>"
     CACHE STRING "Maintainer of the Debian package and its changelog")
 
-# The manual page and the package's changelog go compressed, as Debian has them.
+# The manual pages and the package's changelog go compressed, as Debian has them.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
-set(ZANDOLET_GZIPPED ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+set(ZANDOLET_GZIPPED ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz ${CMAKE_BINARY_DIR}/debian/zandolet-cli.1.gz
+    ${CMAKE_BINARY_DIR}/debian/changelog.gz)
 add_custom_command(OUTPUT ${ZANDOLET_GZIPPED}
                    COMMAND sh -c "gzip -9n -c '${PROJECT_SOURCE_DIR}/docs/zandolet.1' > debian/zandolet.1.gz"
+                   COMMAND sh -c "gzip -9n -c '${PROJECT_SOURCE_DIR}/docs/zandolet-cli.1' > debian/zandolet-cli.1.gz"
                    COMMAND sh -c "gzip -9n -c debian/changelog > debian/changelog.gz"
-                   DEPENDS ${PROJECT_SOURCE_DIR}/docs/zandolet.1 ${CMAKE_BINARY_DIR}/debian/changelog
+                   DEPENDS ${PROJECT_SOURCE_DIR}/docs/zandolet.1 ${PROJECT_SOURCE_DIR}/docs/zandolet-cli.1
+                           ${CMAKE_BINARY_DIR}/debian/changelog
                    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
 add_custom_target(zandolet_docs DEPENDS ${ZANDOLET_GZIPPED})
 # Installing needs them whatever was built.
 add_dependencies(zandolet zandolet_docs)
-install(FILES ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_dependencies(zandolet-cli zandolet_docs)
+install(FILES ${CMAKE_BINARY_DIR}/debian/zandolet.1.gz ${CMAKE_BINARY_DIR}/debian/zandolet-cli.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/debian/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/debian/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandolet)
 
@@ -36,7 +43,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Fills in the registry's plain-text templates for domains, name-server hosts\n\
 and contacts, keeps every record as a small file, prints the template and\n\
 mails it to the registration mailbox over SMTP. Two more pages look names up\n\
-with WHOIS and Finger.")
+with WHOIS and Finger. The companion zandolet-cli lists, renders, checks,\n\
+imports and mails the same records from a terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -34,6 +34,9 @@ struct KindInfo {
     const char *showHint;
     const char *mailHint;
     const char *defaultHint;
+    // Mailing.
+    const char *mailSubject;  // after the record's name
+    const char *schemeField;  // the authorization scheme; PGP is never mailed
 };
 
 // Caption of every kind's last inner page, the review page.

@@ -28,23 +28,6 @@ const char *const kSent = "Your registratuion has been sent.";
 const char *const kCanceled = "Operation has been canceled";
 constexpr int kBriefMs = 3000;
 
-struct MailSpec {
-    RecordKind kind;
-    const char *schemeField;
-    const char *subject;
-};
-
-const MailSpec kMail[] = {
-    {RecordKind::Domain, "AuthScheme", "Internic DOMAIN Registration"},
-    {RecordKind::Host, "HostAuthScheme", "Internic HOST Registration"},
-    {RecordKind::Contact, "ContactAuthorizationType", "Internic CONTACT Registration"},
-};
-
-const MailSpec &mailSpec(RecordKind kind)
-{
-    return kMail[static_cast<size_t>(kind)];
-}
-
 // The connection events and what every review page shows for them.
 struct EventStatus {
     TNotifyEvent TmsSMTP::*event;
@@ -133,9 +116,8 @@ void TMailWorkflow::mail(RecordKind kind)
         return;
     m_parts.review.renderIntoMemo(kind);
 
-    const MailSpec &spec = mailSpec(kind);
     // The scheme the form carries, whatever the case it was typed in.
-    if (m_parts.fields.selectedEntry(QLatin1String(spec.schemeField)) == QLatin1String("PGP")) {
+    if (m_parts.fields.selectedEntry(QLatin1String(kindInfo(kind).schemeField)) == QLatin1String("PGP")) {
         prompter.information(QLatin1String(kPgpRefusal));
         return;
     }
@@ -155,7 +137,7 @@ void TMailWorkflow::fillMessage(RecordKind kind, const QString &name, const Mail
     m_message->Sender()->SetName(settings.senderName);
     m_message->Recipients()->Clear();
     m_message->Recipients()->AddAddress(settings.mailto, QString());
-    m_message->SetSubject(name + QLatin1Char(' ') + QLatin1String(mailSpec(kind).subject)); // cut to 255 by the message
+    m_message->SetSubject(name + QLatin1Char(' ') + QLatin1String(kindInfo(kind).mailSubject)); // cut to 255 by the message
     m_message->SetBody(m_parts.review.memoLines(kind));
 }
 

@@ -85,6 +85,9 @@ private slots:
             row(QStringLiteral("share/doc/zandolet/html/contents.html"));
             row(QStringLiteral("share/doc/zandolet/html/1031.html"));
             row(QStringLiteral("share/man/man1/zandolet.1.gz"));
+            row(QStringLiteral("bin/zandolet-cli"));
+            row(QStringLiteral("share/man/man1/zandolet-cli.1.gz"));
+            row(QStringLiteral("share/bash-completion/completions/zandolet-cli"));
         });
     }
 
@@ -94,7 +97,7 @@ private slots:
         QFETCH(QSize, iconSize);
         const QFileInfo file(path);
         QVERIFY2(file.isFile() && file.size() > 0, qPrintable(path));
-        if (path.endsWith(QLatin1String("/bin/zandolet")))
+        if (path.contains(QLatin1String("/bin/")))
             QVERIFY(file.isExecutable());
         if (iconSize.isValid()) {
             const QImage icon(path);
@@ -141,6 +144,9 @@ private slots:
         const Run started = run(prefix + QStringLiteral("/bin/zandolet"), {QStringLiteral("--version")}, env);
         QCOMPARE(started.exitCode, 0);
         QCOMPARE(started.stdOut.trimmed(), QStringLiteral("Zandolet 1.5"));
+        const Run cli = run(prefix + QStringLiteral("/bin/zandolet-cli"), {QStringLiteral("--version")}, env);
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(cli.stdOut.trimmed(), QStringLiteral("zandolet-cli 1.5"));
     }
 
     // Debian's own check of a package finds no error in it.
