@@ -41,9 +41,7 @@ class TestAccessibility : public QObject {
     TGradientForm &window(const QString &which)
     {
         m_form = makeForm(m_work.filePath("zandolet.ini"), m_prompter);
-        if (which != QLatin1String("main"))
-            m_dialog.reset(which == "setup" ? static_cast<TGradientForm *>(new TSetupDlg(m_form.get()))
-                                            : new TAboutBox(m_form.get()));
+        m_dialog = makeDialog(which, *m_form);
         (m_dialog ? m_dialog.get() : m_form.get())->show();
         return m_dialog ? *m_dialog : *m_form;
     }

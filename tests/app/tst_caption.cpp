@@ -74,10 +74,7 @@ class TestCaption : public QObject {
     TGradientForm &window(const QString &which)
     {
         m_dialog.reset();
-        if (which == QLatin1String("setup"))
-            m_dialog = std::make_unique<TSetupDlg>(m_form.get());
-        else if (which == QLatin1String("about"))
-            m_dialog = std::make_unique<TAboutBox>(m_form.get());
+        m_dialog = makeDialog(which, *m_form);
         TGradientForm &w = m_dialog ? *m_dialog : *m_form;
         w.show();
         w.activateWindow();

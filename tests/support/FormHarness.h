@@ -16,6 +16,7 @@
 // before the click that opens them.
 #include "FieldCatalogue.h"
 #include "IPrompter.h"
+#include "TAboutBox.h"
 #include "Latin1Guard.h"
 #include "TForm1.h"
 #include "TSetupDlg.h"
@@ -120,6 +121,16 @@ inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
 inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
 {
     return std::make_unique<TForm1>(settingsPath, &prompter);
+}
+
+// The dialog a test row names over `form`: "setup" or "about"; none for "main".
+inline std::unique_ptr<TGradientForm> makeDialog(const QString &which, TForm1 &form)
+{
+    if (which == QLatin1String("setup"))
+        return std::make_unique<TSetupDlg>(&form);
+    if (which == QLatin1String("about"))
+        return std::make_unique<TAboutBox>(&form);
+    return nullptr;
 }
 
 // Runs `action` on the first visible top-level widget of type T, as soon as
