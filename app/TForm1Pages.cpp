@@ -102,8 +102,8 @@ void TForm1::buildWindow()
     resize(minimumSize());
 
     // The keyboard starts in the first field of the first page.
-    const PageSpec &first = innerPages().front();
-    for (const FieldSpec *f : fieldsOfPage(first.kind, first.caption))
+    const PageDef &first = innerPages().front();
+    for (const FieldDef *f : fieldsOfPage(first.kind, first.caption))
         if (f->type != ControlType::Radio) {
             control(f->name)->setFocus();
             break;
@@ -152,7 +152,7 @@ QWidget *TForm1::buildRecordPages(RecordKind kind)
     for (const QAction *a : findChild<QMenuBar *>()->actions())
         menuKeys += QKeySequence::mnemonic(a->text()).toString().right(1);
     auto *inner = new QTabWidget;
-    for (const PageSpec &p : innerPages()) {
+    for (const PageDef &p : innerPages()) {
         if (p.kind != kind)
             continue;
         const auto growth = [this] { return windowGrowth(); };
@@ -182,7 +182,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
     QGridLayout *radioTarget = nullptr;
     QGridLayout *target = grid;
 
-    for (const FieldSpec *f : fieldsOfPage(kind, caption)) {
+    for (const FieldDef *f : fieldsOfPage(kind, caption)) {
         target = grid;
         if (!f->group.isEmpty()) {
             if (!groups.contains(f->group)) {
@@ -267,7 +267,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
 
     // The domain pages' copy and clear panel.
     QVBoxLayout *panel = nullptr;
-    for (const CopyButtonSpec &b : copyButtons()) {
+    for (const CopyButtonDef &b : copyButtons()) {
         if (kind != RecordKind::Domain || b.page != caption)
             continue;
         if (!panel) {

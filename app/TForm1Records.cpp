@@ -51,7 +51,7 @@ void TForm1::connectCombo(QComboBox *combo, const std::function<void()> &onUserC
 
 void TForm1::connectRecordHandlers()
 {
-    for (const FieldSpec &f : fieldCatalogue()) {
+    for (const FieldDef &f : fieldCatalogue()) {
         if (f.type != ControlType::Combo)
             continue;
         std::function<void()> rule;
@@ -65,7 +65,7 @@ void TForm1::connectRecordHandlers()
                     m_store->loadRecord(kind);
                 };
             }
-        for (const SchemeRuleSpec &s : schemeRules())
+        for (const SchemeRuleDef &s : schemeRules())
             if (f.name == s.schemeField) {
                 const QString name = f.name;
                 rule = [this, name] { schemeChanged(*this, name); };
@@ -91,7 +91,7 @@ void TForm1::connectRecordHandlers()
                     });
                 });
     }
-    for (const ClearAllButtonSpec &c : clearAllButtons()) {
+    for (const ClearAllButtonDef &c : clearAllButtons()) {
         const QString name = c.name;
         connect(control<QPushButton>(name), &QPushButton::clicked, this,
                 [this, name] { guarded([this, name] { editButtonClick(name, false); }); });
@@ -117,14 +117,14 @@ void TForm1::connectRecordHandlers()
 
 void TForm1::editButtonClick(const QString &name, bool byEscape)
 {
-    for (const CopyButtonSpec &b : copyButtons())
+    for (const CopyButtonDef &b : copyButtons())
         if (b.name == name) {
             const bool clear = b.isCancel;
             undoable(RecordKind::Domain, clear ? FieldsUndo::Kind::Clear : FieldsUndo::Kind::Copy,
                      clear ? QStringLiteral("%1 page cleared").arg(b.page) : b.caption, byEscape,
                      [this, name] { runCopyButton(*this, name); });
         }
-    for (const ClearAllButtonSpec &c : clearAllButtons())
+    for (const ClearAllButtonDef &c : clearAllButtons())
         if (c.name == name) {
             const RecordKind kind = c.kind;
             const QString what = QString::fromLatin1(kindInfo(kind).outerPage).section(QLatin1Char(' '), 0, 0);

@@ -42,10 +42,10 @@ const char *const kContactFields[] = {"ContactNicHandle", "ContactRole",  "Conta
 static_assert(std::size(kHostContactFields) == std::size(kContactStems));
 static_assert(std::size(kContactFields) == std::size(kContactStems));
 
-FieldSpec edit(RecordKind kind, const QString &page, const QString &name, const QString &label, const QString &line,
+FieldDef edit(RecordKind kind, const QString &page, const QString &name, const QString &label, const QString &line,
                int help, const QString &hint = {})
 {
-    FieldSpec f;
+    FieldDef f;
     f.name = name;
     f.kind = kind;
     f.page = page;
@@ -57,45 +57,45 @@ FieldSpec edit(RecordKind kind, const QString &page, const QString &name, const 
     return f;
 }
 
-FieldSpec combo(RecordKind kind, const QString &page, const QString &name, const QString &label, const QString &line,
+FieldDef combo(RecordKind kind, const QString &page, const QString &name, const QString &label, const QString &line,
                 int help, const QString &hint, const QStringList &items, const QString &designText)
 {
-    FieldSpec f = edit(kind, page, name, label, line, help, hint);
+    FieldDef f = edit(kind, page, name, label, line, help, hint);
     f.type = ControlType::Combo;
     f.items = items;
     f.designText = designText;
     return f;
 }
 
-FieldSpec radio(RecordKind kind, const QString &page, const QString &name, const QString &caption, const QString &line,
+FieldDef radio(RecordKind kind, const QString &page, const QString &name, const QString &caption, const QString &line,
                 int help, const QString &hint, bool checked)
 {
-    FieldSpec f = edit(kind, page, name, caption, line, help, hint);
+    FieldDef f = edit(kind, page, name, caption, line, help, hint);
     f.type = ControlType::Radio;
     f.checkedAtStart = checked;
     return f;
 }
 
-FieldSpec disabled(FieldSpec f)
+FieldDef disabled(FieldDef f)
 {
     f.disabledAtStart = true;
     return f;
 }
 
-FieldSpec withLabel(FieldSpec f, const QString &labelName, const QString &labelHint = {})
+FieldDef withLabel(FieldDef f, const QString &labelName, const QString &labelHint = {})
 {
     f.labelName = labelName;
     f.labelHint = labelHint;
     return f;
 }
 
-FieldSpec inGroup(FieldSpec f, const QString &group)
+FieldDef inGroup(FieldDef f, const QString &group)
 {
     f.group = group;
     return f;
 }
 
-void addDomain(std::vector<FieldSpec> &t)
+void addDomain(std::vector<FieldDef> &t)
 {
     const auto D = RecordKind::Domain;
     t.push_back(combo(D, kType, "DomainNameEdit", "Domain Name", "2", 1014,
@@ -116,7 +116,7 @@ void addDomain(std::vector<FieldSpec> &t)
                                         "Password for CRYPT-PW Authorization")),
                           "Label52",
                           "If you chose CRYPT-PW for Authorization, enter the encrypted password here."));
-    FieldSpec purpose = withLabel(edit(D, kType, "PurposeEdit", "Purpose of Domain", "1", 1027,
+    FieldDef purpose = withLabel(edit(D, kType, "PurposeEdit", "Purpose of Domain", "1", 1027,
                                        "A short note explaining the intentions for this domain"),
                                   "PurposeLabel", "Enter a short note explaining the intended purpose of this domain");
     purpose.type = ControlType::Memo;
@@ -155,7 +155,7 @@ void addDomain(std::vector<FieldSpec> &t)
         t.push_back(edit(D, kNameServers, n.name, n.label, n.line, n.help));
 }
 
-void addHost(std::vector<FieldSpec> &t)
+void addHost(std::vector<FieldDef> &t)
 {
     const auto H = RecordKind::Host;
     t.push_back(combo(H, kTypeHost, "HostName", "Host Name", "1b", 1016,
@@ -177,7 +177,7 @@ void addHost(std::vector<FieldSpec> &t)
 
     for (size_t i = 0; i < std::size(kHostContactFields); ++i) {
         const Stem &s = kContactStems[i];
-        FieldSpec f = edit(H, kHostContact, kHostContactFields[i], i == 0 ? "Nic Handle (If Known)" : s.label,
+        FieldDef f = edit(H, kHostContact, kHostContactFields[i], i == 0 ? "Nic Handle (If Known)" : s.label,
                            QStringLiteral("2") + QLatin1Char(s.line), s.help);
         if (f.name == QLatin1String("HCCountry"))
             f.maxLength = 2;
@@ -185,7 +185,7 @@ void addHost(std::vector<FieldSpec> &t)
     }
 }
 
-void addContact(std::vector<FieldSpec> &t)
+void addContact(std::vector<FieldDef> &t)
 {
     const auto C = RecordKind::Contact;
     const QString authz = QStringLiteral("Authorization");
@@ -235,20 +235,20 @@ void addContact(std::vector<FieldSpec> &t)
         if (i == 2)
             continue;
         const Stem &s = kContactStems[i];
-        FieldSpec f = edit(C, kContact, kContactFields[i], s.label, QStringLiteral("1") + QLatin1Char(s.line), s.help);
+        FieldDef f = edit(C, kContact, kContactFields[i], s.label, QStringLiteral("1") + QLatin1Char(s.line), s.help);
         if (i == 0)
             f.disabledAtStart = true;
         t.push_back(f);
     }
 }
 
-std::vector<FieldSpec> buildCatalogue()
+std::vector<FieldDef> buildCatalogue()
 {
-    std::vector<FieldSpec> t;
+    std::vector<FieldDef> t;
     addDomain(t);
     addHost(t);
     addContact(t);
-    for (FieldSpec &f : t)
+    for (FieldDef &f : t)
         if (f.labelName.isEmpty() && f.type != ControlType::Radio)
             f.labelName = f.name + QStringLiteral("Label");
     return t;
@@ -256,35 +256,35 @@ std::vector<FieldSpec> buildCatalogue()
 
 } // namespace
 
-const std::vector<FieldSpec> &fieldCatalogue()
+const std::vector<FieldDef> &fieldCatalogue()
 {
-    static const std::vector<FieldSpec> catalogue = buildCatalogue();
+    static const std::vector<FieldDef> catalogue = buildCatalogue();
     return catalogue;
 }
 
-const FieldSpec *findField(const QString &name)
+const FieldDef *findField(const QString &name)
 {
-    static const QHash<QString, const FieldSpec *> index = [] {
-        QHash<QString, const FieldSpec *> h;
-        for (const FieldSpec &f : fieldCatalogue())
+    static const QHash<QString, const FieldDef *> index = [] {
+        QHash<QString, const FieldDef *> h;
+        for (const FieldDef &f : fieldCatalogue())
             h.insert(f.name, &f);
         return h;
     }();
     return index.value(name, nullptr);
 }
 
-std::vector<const FieldSpec *> fieldsOfPage(RecordKind kind, const QString &page)
+std::vector<const FieldDef *> fieldsOfPage(RecordKind kind, const QString &page)
 {
-    std::vector<const FieldSpec *> out;
-    for (const FieldSpec &f : fieldCatalogue())
+    std::vector<const FieldDef *> out;
+    for (const FieldDef &f : fieldCatalogue())
         if (f.kind == kind && f.page == page)
             out.push_back(&f);
     return out;
 }
 
-const std::vector<PageSpec> &innerPages()
+const std::vector<PageDef> &innerPages()
 {
-    static const std::vector<PageSpec> pages{
+    static const std::vector<PageDef> pages{
         {RecordKind::Domain, "Type", {}},
         {RecordKind::Domain, "Org", "Information about the organization that will own this domain"},
         {RecordKind::Domain, "Admin", "Information about the Domain Administrator"},
@@ -355,7 +355,7 @@ QString displayCaption(const QString &caption)
 
 namespace {
 
-QString spokenLabel(const FieldSpec &f)
+QString spokenLabel(const FieldDef &f)
 {
     QString label = displayCaption(f.label).trimmed();
     if (label.endsWith(QLatin1Char(':')))
@@ -365,19 +365,19 @@ QString spokenLabel(const FieldSpec &f)
 
 } // namespace
 
-QString accessibleName(const FieldSpec &field)
+QString accessibleName(const FieldDef &field)
 {
     if (field.type == ControlType::Radio)
         return {};
     const QString label = spokenLabel(field);
-    std::vector<const FieldSpec *> same;
-    for (const FieldSpec *f : fieldsOfPage(field.kind, field.page))
+    std::vector<const FieldDef *> same;
+    for (const FieldDef *f : fieldsOfPage(field.kind, field.page))
         if (f->type != ControlType::Radio && spokenLabel(*f) == label)
             same.push_back(f);
     if (same.size() < 2)
         return {};
     bool groupsDiffer = true;
-    for (const FieldSpec *f : same)
+    for (const FieldDef *f : same)
         if (f != &field && f->group == field.group)
             groupsDiffer = false;
     if (groupsDiffer && !field.group.trimmed().isEmpty())

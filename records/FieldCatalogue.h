@@ -9,7 +9,7 @@
 
 enum class ControlType { Edit, Memo, Combo, Radio };
 
-struct FieldSpec {
+struct FieldDef {
     QString name;          // control name, also the field's name
     RecordKind kind;
     QString page;          // caption of the inner page (with "&&" for an ampersand)
@@ -28,18 +28,18 @@ struct FieldSpec {
     QString designText;    // combo text before start-up replaces it
 };
 
-struct PageSpec {
+struct PageDef {
     RecordKind kind;
     QString caption;
     QString hint;
 };
 
-const std::vector<FieldSpec> &fieldCatalogue();
-const FieldSpec *findField(const QString &name);
-std::vector<const FieldSpec *> fieldsOfPage(RecordKind kind, const QString &page);
+const std::vector<FieldDef> &fieldCatalogue();
+const FieldDef *findField(const QString &name);
+std::vector<const FieldDef *> fieldsOfPage(RecordKind kind, const QString &page);
 
 // Inner pages of each kind, in tab order ("Review && Submit" last).
-const std::vector<PageSpec> &innerPages();
+const std::vector<PageDef> &innerPages();
 
 // Stems of the twelve fields of a domain contact block, in copy order.
 const QStringList &contactBlockStems();
@@ -51,7 +51,7 @@ QStringList blockFields(const QString &block);
 // where the label repeats on the page, the label with its group
 // ("Authorization Type (Authentication)") or its place among the repeats
 // ("Additional Nameserver 2"). Empty where the label alone names it.
-QString accessibleName(const FieldSpec &field);
+QString accessibleName(const FieldDef &field);
 
 // Caption as shown: "&&" becomes "&" and a single "&" (the accelerator mark) goes.
 QString displayCaption(const QString &caption);

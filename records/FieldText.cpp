@@ -6,8 +6,8 @@ namespace FieldText {
 
 Shape shapeOf(const QString &field)
 {
-    const FieldSpec *spec = findField(field);
-    return spec && spec->type == ControlType::Memo ? Shape::Memo : Shape::OneLine;
+    const FieldDef *def = findField(field);
+    return def && def->type == ControlType::Memo ? Shape::Memo : Shape::OneLine;
 }
 
 Cleaned clean(const QString &value, Shape shape)

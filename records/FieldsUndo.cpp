@@ -10,7 +10,7 @@ namespace {
 QStringList valueFields(RecordKind kind)
 {
     QStringList names;
-    for (const FieldSpec &f : fieldCatalogue())
+    for (const FieldDef &f : fieldCatalogue())
         if (f.kind == kind && f.type != ControlType::Radio)
             names << f.name;
     return names;

@@ -143,15 +143,15 @@ void askDeletion(IFields &fields, IMessageBoxes &prompter, RecordKind kind, cons
 
 } // namespace
 
-const std::vector<CopyButtonSpec> &copyButtons()
+const std::vector<CopyButtonDef> &copyButtons()
 {
-    static const std::vector<CopyButtonSpec> specs = [] {
-        std::vector<CopyButtonSpec> v;
+    static const std::vector<CopyButtonDef> defs = [] {
+        std::vector<CopyButtonDef> v;
         for (const ButtonRow &r : kButtons)
             v.push_back({QLatin1String(r.name), QLatin1String(r.page), QLatin1String(r.caption), r.op == Op::Clear});
         return v;
     }();
-    return specs;
+    return defs;
 }
 
 void runCopyButton(IFields &fields, const QString &buttonName)
@@ -162,7 +162,7 @@ void runCopyButton(IFields &fields, const QString &buttonName)
 
 namespace {
 
-ClearAllButtonSpec clearAllButton(RecordKind kind, const char *hint, bool isCancel)
+ClearAllButtonDef clearAllButton(RecordKind kind, const char *hint, bool isCancel)
 {
     return {kind, QLatin1String(kindInfo(kind).clearAllButton), QLatin1String(kReviewPage), QStringLiteral("Clear All"),
             QLatin1String(hint), isCancel};
@@ -170,14 +170,14 @@ ClearAllButtonSpec clearAllButton(RecordKind kind, const char *hint, bool isCanc
 
 } // namespace
 
-const std::vector<ClearAllButtonSpec> &clearAllButtons()
+const std::vector<ClearAllButtonDef> &clearAllButtons()
 {
-    static const std::vector<ClearAllButtonSpec> specs{
+    static const std::vector<ClearAllButtonDef> defs{
         clearAllButton(RecordKind::Domain, "Clears all entries on previous tabs.", false),
         clearAllButton(RecordKind::Host, "Clears all previous tab settings.", true),
         clearAllButton(RecordKind::Contact, "Clears all info on previous tabs.", true),
     };
-    return specs;
+    return defs;
 }
 
 const QStringList &clearAllFields(RecordKind kind)
@@ -221,10 +221,10 @@ const QStringList &cancelButtonNames()
 {
     static const QStringList names = [] {
         QStringList n;
-        for (const CopyButtonSpec &s : copyButtons())
+        for (const CopyButtonDef &s : copyButtons())
             if (s.isCancel)
                 n << s.name;
-        for (const ClearAllButtonSpec &s : clearAllButtons())
+        for (const ClearAllButtonDef &s : clearAllButtons())
             if (s.isCancel)
                 n << s.name;
         return n;
@@ -232,9 +232,9 @@ const QStringList &cancelButtonNames()
     return names;
 }
 
-const std::vector<SchemeRuleSpec> &schemeRules()
+const std::vector<SchemeRuleDef> &schemeRules()
 {
-    static const std::vector<SchemeRuleSpec> rules{
+    static const std::vector<SchemeRuleDef> rules{
         {QStringLiteral("AuthScheme"), QStringLiteral("AuthInfoEdit"), QStringLiteral("Label52")},
         {QStringLiteral("HostAuthScheme"), QStringLiteral("HostAuthInfo"), QStringLiteral("Label61")},
         {QStringLiteral("ContactAuthorizationType"), QStringLiteral("ContactAuthorizationInfo"),
@@ -245,7 +245,7 @@ const std::vector<SchemeRuleSpec> &schemeRules()
 
 void schemeChanged(IFields &fields, const QString &schemeField)
 {
-    for (const SchemeRuleSpec &r : schemeRules()) {
+    for (const SchemeRuleDef &r : schemeRules()) {
         if (r.schemeField != schemeField)
             continue;
         const QString scheme = fields.text(schemeField);
@@ -318,15 +318,15 @@ void actionClicked(IFields &fields, IMessageBoxes &prompter, const QString &radi
 void applyRulesAfterLoad(IFields &fields, RecordKind kind)
 {
     const auto ofKind = [kind](const QString &name) {
-        const FieldSpec *f = findField(name);
+        const FieldDef *f = findField(name);
         return f && f->kind == kind;
     };
-    for (const FieldSpec &f : fieldCatalogue())
+    for (const FieldDef &f : fieldCatalogue())
         if (f.kind == kind && hasFixedList(f.name))
             if (const QString entry = listEntryFor(f.name, fields.text(f.name));
                 !entry.isEmpty() && entry != fields.text(f.name))
                 fields.setText(f.name, entry);
-    for (const SchemeRuleSpec &r : schemeRules())
+    for (const SchemeRuleDef &r : schemeRules())
         if (ofKind(r.schemeField))
             schemeChanged(fields, r.schemeField);
     if (kind == RecordKind::Contact)

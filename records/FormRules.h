@@ -14,28 +14,28 @@ class IMessageBoxes;
 
 // One copy or clear button of the domain pages ("O1".."O8", "A1".."A8",
 // "T1".."T8", "B1".."B6", "BitBtn32", "BitBtn33", "BitBtn3").
-struct CopyButtonSpec {
-    QString name;     // control name; its handler is name + "Click"
+struct CopyButtonDef {
+    QString name;     // control name; the window connects its click to the copy or clear
     QString page;     // inner page caption: "Org", "Admin", "Technical", "Billing", "Name Servers"
     QString caption;  // "Copy to Admin", "Copy From Tech", "Clear", ...
     bool isCancel;    // the page's Escape button (the "Clear" buttons)
 };
 
 // In page order, each page's buttons in panel order.
-const std::vector<CopyButtonSpec> &copyButtons();
+const std::vector<CopyButtonDef> &copyButtons();
 // Runs the button's effect; an unknown name does nothing.
 void runCopyButton(IFields &fields, const QString &buttonName);
 
 // The review pages' "Clear All" buttons (`BitBtn2`, `HostCancel`, `ContactClear`).
-struct ClearAllButtonSpec {
+struct ClearAllButtonDef {
     RecordKind kind;
-    QString name;     // control name; handlers BitBtn2Click, HostCancelClick, ContactClearClick
+    QString name;     // control name: BitBtn2, HostCancel or ContactClear
     QString page;     // "Review && Submit" of the kind
     QString caption;  // "Clear All"
     QString hint;
     bool isCancel;    // Escape presses it (host and contact only, not the domain's)
 };
-const std::vector<ClearAllButtonSpec> &clearAllButtons();
+const std::vector<ClearAllButtonDef> &clearAllButtons();
 // Fields emptied by the kind's Clear All, in order.
 const QStringList &clearAllFields(RecordKind kind);
 // Empties them; action, Public choice, enabled states, captions and lists stay.
@@ -48,17 +48,17 @@ const QStringList &cancelButtonNames();
 // Scheme fields with their info field and label:
 // AuthScheme/AuthInfoEdit/Label52, HostAuthScheme/HostAuthInfo/Label61,
 // ContactAuthorizationType/ContactAuthorizationInfo/Label86.
-struct SchemeRuleSpec {
+struct SchemeRuleDef {
     QString schemeField;
     QString infoField;
     QString label;
 };
-const std::vector<SchemeRuleSpec> &schemeRules();
-// AuthSchemeChange, HostAuthSchemeChange, ContactAuthorizationTypeChange:
-// run on the user's change of `schemeField` (one of schemeRules()). Exact,
+const std::vector<SchemeRuleDef> &schemeRules();
+// The rule of the scheme boxes (AuthScheme, HostAuthScheme,
+// ContactAuthorizationType), run on the user's change of `schemeField` (one of schemeRules()). Exact,
 // case-sensitive comparison; any other text changes nothing.
 void schemeChanged(IFields &fields, const QString &schemeField);
-// ContactAuthenticationTypeChange: caption of Label103.
+// The rule of ContactAuthenticationType: the caption of Label103.
 void authenticationChanged(IFields &fields);
 
 // Radios that have a click rule: NewHostRadio, ModifyHostRadio,

@@ -6,7 +6,7 @@ namespace {
 
 const QStringList *fixedList(const QString &combo)
 {
-    const FieldSpec *f = findField(combo);
+    const FieldDef *f = findField(combo);
     return f && f->type == ControlType::Combo && !f->items.isEmpty() ? &f->items : nullptr;
 }
 

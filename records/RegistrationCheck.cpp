@@ -208,7 +208,7 @@ public:
         for (const SchemeRule &s : kSchemes)
             if (s.kind == m_kind)
                 checkScheme(s);
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             checkListEntry(f);
         for (const FieldRule &f : m_rules)
             if (const QString value = text(f.field); !isEmpty(f.field))
@@ -292,7 +292,7 @@ private:
     }
 
     // A scheme or notify box whose text is none of its entries prints nothing.
-    void checkListEntry(const FieldSpec &f)
+    void checkListEntry(const FieldDef &f)
     {
         if (f.kind != m_kind || !hasFixedList(f.name) || isEmpty(f.name) || !m_fields.selectedEntry(f.name).isEmpty())
             return;

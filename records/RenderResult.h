@@ -1,8 +1,8 @@
 #pragma once
 #include <QString>
 
-// The two files a render wrote; the main window keeps them until the next
-// render of the kind (Show Form and Mail read the text copy, Delete removes both).
+// The two files a render wrote: Show Form and Mail read the text copy back
+// at once; nothing keeps the paths after that.
 struct RenderResult {
     QString textPath;
     QString recordPath;

@@ -12,9 +12,9 @@ QString lineCodePrefix(const QString &lineCode)
 
 QString templateLabel(const TemplateRow &row)
 {
-    const FieldSpec *spec = findField(row.field);
-    if (!spec)
+    const FieldDef *def = findField(row.field);
+    if (!def)
         throw std::logic_error("template row names an unknown field: " + row.field.toStdString());
-    const QString head = lineCodePrefix(spec->line) + row.text;
+    const QString head = lineCodePrefix(def->line) + row.text;
     return head.leftJustified(row.width - 2, QLatin1Char('.')) + QStringLiteral(": ");
 }

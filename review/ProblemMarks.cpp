@@ -29,7 +29,7 @@ void showSummary(QLineEdit *status, const QString &summary)
 
 void ProblemMarks::show(const Controls &controls, RecordKind kind, const RegistrationProblems &problems)
 {
-    for (const FieldSpec &f : fieldCatalogue())
+    for (const FieldDef &f : fieldCatalogue())
         if (f.kind == kind)
             if (QWidget *w = controls(f.name))
                 FieldMark::clear(w);

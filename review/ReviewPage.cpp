@@ -61,7 +61,7 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
         controls.registerControl(b, QLatin1String(d.name));
         buttons->addWidget(b);
     }
-    for (const ClearAllButtonSpec &c : clearAllButtons()) {
+    for (const ClearAllButtonDef &c : clearAllButtons()) {
         if (c.kind != kind)
             continue;
         auto *b = new QPushButton(c.caption);

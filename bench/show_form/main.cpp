@@ -47,7 +47,7 @@ double medianMs(const std::function<void()> &work)
 MapFields fullDomain()
 {
     MapFields f;
-    for (const FieldSpec &s : fieldCatalogue())
+    for (const FieldDef &s : fieldCatalogue())
         if (s.kind == RecordKind::Domain && s.type != ControlType::Radio)
             f.texts.insert(s.name, QStringLiteral("%1 value for the template").arg(s.name));
     f.texts[QStringLiteral("DomainNameEdit")] = QStringLiteral("zandolet-press.com");

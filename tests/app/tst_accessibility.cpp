@@ -24,7 +24,7 @@ void walk(QAccessibleInterface *iface, QStringList &unnamed, QStringList &names)
         const QString name = c->text(A::Name).trimmed();
         if (kControls.contains(c->role()) && name.isEmpty())
             unnamed << (c->object() ? c->object()->objectName() : QString::number(c->role(), 16));
-        if (const FieldSpec *f = c->object() ? findField(c->object()->objectName()) : nullptr)
+        if (const FieldDef *f = c->object() ? findField(c->object()->objectName()) : nullptr)
             names << f->page + QLatin1Char('/') + name;
         if (c->role() != A::ComboBox) // its own list and line edit speak for it
             walk(c, unnamed, names);
@@ -100,9 +100,9 @@ private slots:
     {
         window(QStringLiteral("main"));
         QHash<QString, QString> captions; // control name -> the table's caption
-        for (const CopyButtonSpec &b : copyButtons())
+        for (const CopyButtonDef &b : copyButtons())
             captions.insert(b.name, b.caption);
-        for (const ClearAllButtonSpec &b : clearAllButtons())
+        for (const ClearAllButtonDef &b : clearAllButtons())
             captions.insert(b.name, b.caption);
         QStringList menuKeys;
         for (const QAction *a : m_form->findChild<QMenuBar *>()->actions())

@@ -63,13 +63,13 @@ private slots:
     void everyCatalogueFieldIsBuilt_data()
     {
         QTest::addColumn<QString>("name");
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             QTest::newRow(qPrintable(f.name)) << f.name;
     }
     void everyCatalogueFieldIsBuilt()
     {
         QFETCH(QString, name);
-        const FieldSpec &f = *findField(name);
+        const FieldDef &f = *findField(name);
         QWidget *w = m_form->control(name);
         QVERIFY2(w, "control missing");
         QCOMPARE(w->objectName(), name);
@@ -287,7 +287,7 @@ private slots:
     void everyHelpContextHasATopic()
     {
         QSet<int> contexts{1031};
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             contexts.insert(f.help);
         for (int c : contexts) {
             const QString url = HelpWindow::topicUrl(c);

@@ -47,7 +47,7 @@ class TestRecordPages : public QObject {
     QStringList values() const
     {
         QStringList v;
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             if (f.type != ControlType::Radio)
                 v << f.name + '=' + m_form->text(f.name) + '|' + m_form->selectedEntry(f.name);
         return v;
@@ -180,13 +180,13 @@ private slots:
 
         QCOMPARE(combo->currentText(), shown);
         const QStringList memo = memoLines(*m_form, kind);
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             if (f.kind == kind && !f.items.isEmpty()) {
                 const QString line = memo.filter(QRegularExpression('^' + f.line + "\\.")).value(0);
                 const QString text = m_form->control<QComboBox>(f.name)->currentText();
                 QVERIFY2(line.endsWith(": " + (f.items.contains(text) ? text : QString())), qPrintable(line));
             }
-        for (const SchemeRuleSpec &r : schemeRules())
+        for (const SchemeRuleDef &r : schemeRules())
             if (r.schemeField == box && findField(box)->items.contains(shown))
                 QCOMPARE(m_form->isEnabled(r.infoField), shown == "CRYPT-PW");
         QStringList found;

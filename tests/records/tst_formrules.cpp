@@ -113,7 +113,7 @@ void FormRulesTest::buttonTable()
     const auto &b = copyButtons();
     QCOMPARE(b.size(), size_t(33));
     QStringList names, cancel;
-    for (const CopyButtonSpec &s : b) {
+    for (const CopyButtonDef &s : b) {
         names << s.name;
         if (s.isCancel)
             cancel << s.name;
@@ -124,13 +124,13 @@ void FormRulesTest::buttonTable()
     QCOMPARE(cancel, (QStringList{"O8", "A8", "T8", "BitBtn33", "BitBtn3"}));
     QCOMPARE(cancelButtonNames(),
              (QStringList{"O8", "A8", "T8", "BitBtn33", "BitBtn3", "HostCancel", "ContactClear"}));
-    const auto spec = [&](const QString &name) {
-        return *std::find_if(b.begin(), b.end(), [&](const CopyButtonSpec &s) { return s.name == name; });
+    const auto def = [&](const QString &name) {
+        return *std::find_if(b.begin(), b.end(), [&](const CopyButtonDef &s) { return s.name == name; });
     };
-    QCOMPARE(spec("BitBtn32").caption, QStringLiteral("Copy From Tech"));
-    QCOMPARE(spec("BitBtn32").page, QStringLiteral("Billing"));
-    QCOMPARE(spec("T6").caption, QStringLiteral("Copy From Admin"));
-    QCOMPARE(spec("BitBtn3").page, QStringLiteral("Name Servers"));
+    QCOMPARE(def("BitBtn32").caption, QStringLiteral("Copy From Tech"));
+    QCOMPARE(def("BitBtn32").page, QStringLiteral("Billing"));
+    QCOMPARE(def("T6").caption, QStringLiteral("Copy From Admin"));
+    QCOMPARE(def("BitBtn3").page, QStringLiteral("Name Servers"));
     QVERIFY(!names.contains("BitBtn2"));
 }
 

@@ -107,7 +107,7 @@ struct WorkflowRig {
 
     explicit WorkflowRig(const QString &settingsPath) : pages(buildPages(controls)), store(fields, settingsPath)
     {
-        for (const FieldSpec &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue())
             if (f.checkedAtStart)
                 fields.checked.insert(f.name);
         // Records the check before a send finds nothing in.

@@ -151,9 +151,9 @@ void TstTemplates::labels()
     QFETCH(int, row);
     const auto k = RecordKind(kind);
     const TemplateRow &r = templateRows(k)[size_t(row)];
-    const FieldSpec *spec = findField(r.field);
-    QVERIFY2(spec, qPrintable(r.field));
-    QCOMPARE(int(spec->kind), kind);
+    const FieldDef *def = findField(r.field);
+    QVERIFY2(def, qPrintable(r.field));
+    QCOMPARE(int(def->kind), kind);
 
     const QString label = templateLabel(r);
     QCOMPARE(label.size(), fieldLabelWidth(k, r));
@@ -161,7 +161,7 @@ void TstTemplates::labels()
     static const QRegularExpression shape(QStringLiteral("^(\\d[a-l]?)\\. +([^.].*[^.])\\.*: $"));
     const QRegularExpressionMatch m = shape.match(label);
     QVERIFY2(m.hasMatch(), qPrintable(label));
-    QCOMPARE(m.captured(1), spec->line);
+    QCOMPARE(m.captured(1), def->line);
     QCOMPARE(m.captured(2), r.text);
     QCOMPARE(label.indexOf(r.text), 4); // the name starts in the fifth column
 }
@@ -189,7 +189,7 @@ void TstTemplates::purposeLines()
     QFETCH(QString, purpose);
     QFETCH(QStringList, lines);
     MapFields f = domainWithPurpose(purpose);
-    for (const FieldSpec &s : fieldCatalogue())
+    for (const FieldDef &s : fieldCatalogue())
         if (s.kind == RecordKind::Domain && s.type == ControlType::Edit)
             f.texts[s.name] = purpose;
     const QStringList out = renderLines(RecordKind::Domain, f, QDateTime::currentDateTime());
