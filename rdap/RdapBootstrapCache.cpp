@@ -1,5 +1,7 @@
 #include "RdapBootstrapCache.h"
 
+#include "AtomicFile.h"
+#include "Exception.h"
 #include "RdapBootstrap.h"
 
 #include <QCryptographicHash>
@@ -7,10 +9,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,15 +100,15 @@ bool RdapBootstrapCache::store(const QByteArray &bytes, QString *error) const
 {
     if (!makeFolder(error))
         return false;
-    // A new file, 0600, renamed over the name: a link there is replaced, not followed.
-    QTemporaryFile temp(m_path + QStringLiteral(".XXXXXX"));
-    temp.setAutoRemove(true);
-    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush() ||
-        ::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0) {
+    try {
+        // A lost copy is fetched again: no need to wait for the disk. A link in
+        // its place is replaced, never written through.
+        AtomicFile::write(m_path, bytes, AtomicFile::Sync::NoFlush, AtomicFile::Access::OwnerOnly,
+                          AtomicFile::Links::Replace);
+    } catch (const EInOutError &e) {
         if (error)
-            *error = QStringLiteral("%1 cannot be written: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+            *error = e.Message();
         return false;
     }
-    temp.setAutoRemove(false);
     return true;
 }

@@ -140,7 +140,7 @@ bool holds(const QByteArray &path, const struct stat &st, const QByteArray &byte
 
 } // namespace
 
-void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, Access access)
+void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, Access access, Links links)
 {
     ignoreFileSizeSignal();
     // A NUL would silently cut the name short at the system call.
@@ -149,7 +149,9 @@ void AtomicFile::write(const QString &path, const QByteArray &bytes, Sync sync, 
     QByteArray target = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     struct stat old;
     bool exists = ::lstat(target.constData(), &old) == 0;
-    if (exists && S_ISLNK(old.st_mode)) {
+    if (exists && S_ISLNK(old.st_mode) && links == Links::Replace)
+        exists = false;
+    else if (exists && S_ISLNK(old.st_mode)) {
         // Edits must keep reaching the file the link points to.
         char *real = ::realpath(target.constData(), nullptr);
         if (!real)

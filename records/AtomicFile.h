@@ -25,8 +25,12 @@ public:
     // OwnerOnly: the bytes hold a password, so the file ends owner-only
     // whatever mode an old one had; Keep: an old file's mode stays.
     enum class Access { Keep, OwnerOnly };
+    // Follow: a link's target is replaced (the user's own links to records);
+    // Replace: the link itself gives way to a new owner-only file, for files
+    // nobody else may point elsewhere (a cache).
+    enum class Links { Follow, Replace };
     static void write(const QString &path, const QByteArray &bytes, Sync sync = Sync::Flush,
-                      Access access = Access::Keep);
+                      Access access = Access::Keep, Links links = Links::Follow);
 
     // How long a temporary file of ours must be untouched before it counts as
     // left behind by a crash.
