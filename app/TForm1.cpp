@@ -35,7 +35,7 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     initAppResources();
     // A mended stored value is told on the kind's status line, until the next status replaces it.
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath, [this](RecordKind kind, const QString &note) {
-        control<QLineEdit>(QLatin1String(kindInfo(kind).status))->setText(note);
+        statusLine(kind)->setText(note);
     });
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
@@ -84,7 +84,7 @@ void TForm1::FormCreate()
     m_setup.read(settings);
     if (const QString note = m_setup.mendedNote(); !note.isEmpty())
         for (const KindInfo &k : recordKinds())
-            control<QLineEdit>(QLatin1String(k.status))->setText(note);
+            statusLine(k.kind)->setText(note);
     guarded([&] { m_store->loadDefaultsAndLists(settings); });
     applyRulesAfterLoad(*this);
 }

@@ -16,6 +16,7 @@
 
 class IPrompter;
 class QComboBox;
+class QLineEdit;
 class QAction;
 class QTabWidget;
 class PageNote;
@@ -79,6 +80,9 @@ private:
                   const std::function<void()> &change);
     // Puts `text` on the kind's status line and in a note on the page on show.
     void tell(RecordKind kind, const QString &text);
+    QLineEdit *statusLine(RecordKind kind) const;
+    // A loaded or stored record starts the kind's undo afresh.
+    void forgetUndo(RecordKind kind);
     // The "Setup" section as the exit writes it.
     void writeSetup();
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);

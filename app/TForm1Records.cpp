@@ -60,8 +60,7 @@ void TForm1::connectRecordHandlers()
                 const RecordKind kind = k.kind;
                 // Another record by name: the old one's undo steps must not reach it.
                 rule = [this, kind] {
-                    m_undo.forget(kind);
-                    m_undoAction->setEnabled(m_undo.canUndo(*this));
+                    forgetUndo(kind);
                     m_store->loadRecord(kind);
                 };
             }
@@ -97,10 +96,7 @@ void TForm1::connectRecordHandlers()
                 [this, name] { guarded([this, name] { editButtonClick(name, false); }); });
     }
     // A stored record is where undo starts again.
-    m_store->setOnSaved([this](RecordKind kind) {
-        m_undo.forget(kind);
-        m_undoAction->setEnabled(m_undo.canUndo(*this));
-    });
+    m_store->setOnSaved([this](RecordKind kind) { forgetUndo(kind); });
 
     // Escape presses the cancel button of the page on show, where it has one.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -152,9 +148,20 @@ void TForm1::Undo1Click()
     m_undoAction->setEnabled(m_undo.canUndo(*this));
 }
 
+void TForm1::forgetUndo(RecordKind kind)
+{
+    m_undo.forget(kind);
+    m_undoAction->setEnabled(m_undo.canUndo(*this));
+}
+
+QLineEdit *TForm1::statusLine(RecordKind kind) const
+{
+    return control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+}
+
 void TForm1::tell(RecordKind kind, const QString &text)
 {
-    auto *status = control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    QLineEdit *status = statusLine(kind);
     status->setText(text);
     if (!m_note)
         m_note = new PageNote(m_pages);
