@@ -39,9 +39,7 @@ SetupSettings::SetupSettings(const QString &path)
 
 void SetupSettings::read(const IniDocument &file)
 {
-    // What reaches a protocol line or the dialog's fields holds neither a
-    // line break nor a control character. The password is left as stored:
-    // it is sent encoded and never shown, and a mended one would only fail.
+    // The WhoIs server is mended as the mail keys are (MailSettingsFile::read).
     FieldText::Mending mending;
     const auto text = [&](const QString &key) {
         return mending.take(file.value(kSetup, key), FieldText::Shape::OneLine, key);
