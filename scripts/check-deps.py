@@ -4,7 +4,8 @@
 Fails when a folder includes a header of a folder its library does not link
 directly, when folders include each other (any circle), when anything but
 app/ includes a header of app/, when a folder builds more than one library,
-or when units (X.h with X.cpp) of one folder include each other in a circle.
+when units (X.h with X.cpp) of one folder include each other in a circle, or
+when two folders hold headers of the same name.
 Tests, benchmarks and fuzz targets are not checked.
 """
 import pathlib
@@ -25,34 +26,18 @@ def cmake_calls(text):
 
 
 def circles(graph):
-    """Strongly connected parts with more than one node (Tarjan)."""
-    index, low, stack, on, found = {}, {}, [], set(), []
-
-    def visit(v):
-        index[v] = low[v] = len(index)
-        stack.append(v)
-        on.add(v)
-        for w in graph.get(v, ()):
-            if w not in index:
-                visit(w)
-                low[v] = min(low[v], low[w])
-            elif w in on:
-                low[v] = min(low[v], index[w])
-        if low[v] == index[v]:
-            part = []
-            while True:
-                w = stack.pop()
-                on.discard(w)
-                part.append(w)
-                if w == v:
-                    break
-            if len(part) > 1:
-                found.append(sorted(part))
-
-    for v in sorted(graph):
-        if v not in index:
-            visit(v)
-    return found
+    """Groups of more than one node that all reach each other."""
+    reach = {}
+    for start in graph:
+        seen, todo = set(), list(graph[start])
+        while todo:
+            v = todo.pop()
+            if v not in seen:
+                seen.add(v)
+                todo.extend(graph.get(v, ()))
+        reach[start] = seen
+    groups = {frozenset({v} | {w for w in reach[v] if v in reach.get(w, ())}) for v in graph if v in reach[v]}
+    return sorted(sorted(g) for g in groups if len(g) > 1)
 
 
 def main():
@@ -78,6 +63,8 @@ def main():
         files[folder] = sorted(p for p in (ROOT / folder).iterdir() if p.suffix in (".h", ".cpp"))
         for p in files[folder]:
             if p.suffix == ".h":
+                if p.name in header_folder:
+                    problems.append(f"{p.name} is in both {header_folder[p.name]}/ and {folder}/")
                 header_folder.setdefault(p.name, folder)
 
     uses, units = {}, {}
