@@ -4,6 +4,7 @@
 #include "LineSafety.h"
 #include "TmsAddressList.h"
 #include "TmsMessage.h"
+#include "TmsMessageEncoder.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QBuffer composed;
     composed.open(QIODevice::ReadWrite);
     try {
-        message.EncodeMessage(composed);
+        TmsMessageEncoder(message, composed).Encode();
     } catch (const std::exception &) {
         return 0;
     }

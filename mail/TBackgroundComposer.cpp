@@ -91,7 +91,7 @@ void TBackgroundComposer::Run()
     std::exception_ptr failure;
     try {
         TPublishingDevice out(m_file, [this](qint64 bytes) { return Published(bytes); });
-        m_message->EncodeMessage(out, m_transport);
+        TmsMessageEncoder(*m_message, out, m_transport).Encode();
     } catch (...) {
         failure = std::current_exception();
     }

@@ -4,8 +4,6 @@
 #include "ESocketError.h"
 #include "ServerSetting.h"
 #include "ETimedOutError.h"
-#include "msmsg.h"
-#include "mssmtp.h"
 
 namespace {
 
@@ -35,13 +33,13 @@ QStringList Words(const QString &extension)
 
 } // namespace
 
-void TSmtpNegotiation::Run()
+TSmtpNegotiation::Outcome TSmtpNegotiation::Run()
 {
-    const TSmtpSecurity security = m_smtp.Security();
-    const bool login = !m_smtp.UserName().isEmpty();
+    const TSmtpSecurity security = m_settings.security;
+    const bool login = !m_settings.userName.isEmpty();
     if (security == TSmtpSecurity::Tls)
-        m_smtp.StartTls(PeerName());
-    m_smtp.ReadReply();
+        m_session.StartTls(PeerName());
+    m_session.ReadReply(nullptr, Session::Reply::Checked);
     Hello(security == TSmtpSecurity::Tls && !login);
     if (security == TSmtpSecurity::StartTls) {
         StartTls();
@@ -49,89 +47,79 @@ void TSmtpNegotiation::Run()
     }
     if (login)
         LogIn();
+    return Outcome{m_eightBitMime};
 }
 
 void TSmtpNegotiation::Hello(bool fallBack)
 {
-    const QString ehlo = QStringLiteral("EHLO ") + m_smtp.LocalHost();
+    const QString ehlo = QStringLiteral("EHLO ") + m_settings.localHost;
     m_extensions.clear();
-    m_smtp.m_eightBitMime = false;
+    m_eightBitMime = false;
     QStringList reply;
     if (!fallBack) {
-        m_smtp.SendLine(ehlo);
-        m_smtp.ReadReply(&reply);
+        m_session.SendLine(ehlo);
+        m_session.ReadReply(&reply, Session::Reply::Checked);
     } else {
         try {
             // Like the first HELO: a refusal that is answered by a retry is no error to report.
-            m_smtp.m_inHelo = true;
-            m_smtp.SendLine(ehlo);
-            m_smtp.ReadReply(&reply);
-            m_smtp.m_inHelo = false;
+            m_session.SendLine(ehlo);
+            m_session.ReadReply(&reply, Session::Reply::QuietRefusal);
         } catch (const ETimedOutError &) {
-            m_smtp.m_inHelo = false;
             throw;
         } catch (const ECanceledError &) {
-            m_smtp.m_inHelo = false;
             throw;
         } catch (const ESocketError &) {
-            m_smtp.m_inHelo = false;
-            if (!m_smtp.Connected())
+            if (!m_session.Connected())
                 throw;
-            m_smtp.SendLine(QStringLiteral("HELO ") + m_smtp.LocalHost());
-            m_smtp.ReadReply();
+            m_session.SendLine(QStringLiteral("HELO ") + m_settings.localHost);
+            m_session.ReadReply(nullptr, Session::Reply::Checked);
             return;
         }
     }
     for (qsizetype i = 1; i < reply.size(); ++i)
         m_extensions << reply.at(i).mid(4).trimmed();
-    m_smtp.m_eightBitMime = Offers(QStringLiteral("8BITMIME"));
+    m_eightBitMime = Offers(QStringLiteral("8BITMIME"));
 }
 
 void TSmtpNegotiation::StartTls()
 {
     if (!Offers(QStringLiteral("STARTTLS")))
-        Refuse(QStringLiteral("The server %1 does not offer STARTTLS, so nothing was sent. "
-                              "Choose another security setting or another server.")
-                   .arg(PeerName()));
-    m_smtp.SendLine(QStringLiteral("STARTTLS"));
-    m_smtp.ReadReply();
-    m_smtp.StartTls(PeerName());
+        m_session.Refuse(QStringLiteral("The server %1 does not offer STARTTLS, so nothing was sent. "
+                                        "Choose another security setting or another server.")
+                             .arg(PeerName()));
+    m_session.SendLine(QStringLiteral("STARTTLS"));
+    m_session.ReadReply(nullptr, Session::Reply::Checked);
+    m_session.StartTls(PeerName());
 }
 
 void TSmtpNegotiation::LogIn()
 {
     // A password over plain text is only acceptable when it never leaves this machine.
-    if (!m_smtp.Encrypted() && !(m_smtp.Security() == TSmtpSecurity::None && OnLoopback()))
-        Refuse(QStringLiteral("The password is not sent over an unencrypted connection. "
-                              "Choose STARTTLS or TLS as the security setting."));
+    if (!m_session.Encrypted() && !(m_settings.security == TSmtpSecurity::None && OnLoopback()))
+        m_session.Refuse(QStringLiteral("The password is not sent over an unencrypted connection. "
+                                        "Choose STARTTLS or TLS as the security setting."));
     const QStringList mechanisms = Parameters(QStringLiteral("AUTH"));
-    const QByteArray user = m_smtp.UserName().toUtf8();
-    const QByteArray password = m_smtp.Password().toUtf8();
+    const QByteArray user = m_settings.userName.toUtf8();
+    const QByteArray password = m_settings.password.toUtf8();
     if (mechanisms.contains(QLatin1String("PLAIN"), Qt::CaseInsensitive)) {
-        m_smtp.SendLine(QStringLiteral("AUTH PLAIN ") + Base64(PlainResponse(user, password)));
-        m_smtp.ReadReply();
+        m_session.SendLine(QStringLiteral("AUTH PLAIN ") + Base64(PlainResponse(user, password)));
+        m_session.ReadReply(nullptr, Session::Reply::Checked);
         return;
     }
     if (mechanisms.contains(QLatin1String("LOGIN"), Qt::CaseInsensitive)) {
-        m_smtp.m_challenge = true;
-        try {
-            m_smtp.SendLine(QStringLiteral("AUTH LOGIN"));
-            m_smtp.ReadReply();
-            m_smtp.SendLine(Base64(user));
-            m_smtp.ReadReply();
-        } catch (...) {
-            m_smtp.m_challenge = false;
-            throw;
-        }
-        m_smtp.m_challenge = false;
-        m_smtp.SendLine(Base64(password));
-        m_smtp.ReadReply();
+        m_session.SendLine(QStringLiteral("AUTH LOGIN"));
+        m_session.ReadReply(nullptr, Session::Reply::Challenge);
+        m_session.SendLine(Base64(user));
+        m_session.ReadReply(nullptr, Session::Reply::Challenge);
+        m_session.SendLine(Base64(password));
+        m_session.ReadReply(nullptr, Session::Reply::Checked);
         return;
     }
-    Refuse(mechanisms.isEmpty()
-               ? QStringLiteral("The server %1 offers no login.").arg(PeerName())
-               : QStringLiteral("The server %1 offers no login method that can be used here (PLAIN or LOGIN), only %2.")
-                     .arg(PeerName(), mechanisms.join(QLatin1Char(' '))));
+    m_session.Refuse(mechanisms.isEmpty()
+                         ? QStringLiteral("The server %1 offers no login.").arg(PeerName())
+                         : QStringLiteral("The server %1 offers no login method that can be used here (PLAIN or "
+                                          "LOGIN), only %2.")
+                               .arg(PeerName(), mechanisms.join(QLatin1Char(' '))));
 }
 
 QString TSmtpNegotiation::LoginProblem(const QString &user, const QString &password)
@@ -169,15 +157,10 @@ QStringList TSmtpNegotiation::Parameters(const QString &keyword) const
 
 QString TSmtpNegotiation::PeerName() const
 {
-    return ServerSetting::parse(m_smtp.Server()).host;
+    return ServerSetting::parse(m_settings.server).host;
 }
 
 bool TSmtpNegotiation::OnLoopback() const
 {
-    return m_smtp.RemoteAddress().startsWith(QLatin1String("127."));
-}
-
-void TSmtpNegotiation::Refuse(const QString &text)
-{
-    m_smtp.RaiseError(text);
+    return m_session.RemoteAddress().startsWith(QLatin1String("127."));
 }

@@ -1,7 +1,6 @@
 #include "TmsMessage.h"
 
 #include "MailNames.h"
-#include "TmsMessageEncoder.h"
 
 TmsMessage::TmsMessage(QObject *parent)
     : QObject(parent),
@@ -89,10 +88,4 @@ void TmsMessage::CheckAddresses() const
         }
     }
     throw EMessageError(QStringLiteral("At least one Recipient, CC or BCC must be entered"));
-}
-
-void TmsMessage::EncodeMessage(QIODevice &out, TBodyTransport transport)
-{
-    TmsMessageEncoder encoder(*this, out, transport);
-    encoder.Encode();
 }

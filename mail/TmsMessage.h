@@ -11,8 +11,6 @@
 #include <QStringList>
 #include <memory>
 
-class QIODevice;
-
 class TmsMessage : public QObject {
     Q_OBJECT
 public:
@@ -62,9 +60,6 @@ public:
     void Loaded();
     // Throws EMessageError when there is no sender or no recipient mailbox.
     void CheckAddresses() const;
-    // Composes the message text into out, from position 0; an accented plain
-    // body goes as 8bit only when the transport carries 8-bit text.
-    void EncodeMessage(QIODevice &out, TBodyTransport transport = TBodyTransport::SevenBit);
 
 private:
     std::unique_ptr<TmsMailAddress> m_sender;

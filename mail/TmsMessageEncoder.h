@@ -20,6 +20,8 @@ public:
     TmsMessageEncoder(const TmsMessageEncoder &) = delete;
     TmsMessageEncoder &operator=(const TmsMessageEncoder &) = delete;
 
+    // Composes the message text into out, from position 0; an accented plain
+    // body goes as 8bit only when the transport carries 8-bit text.
     void Encode();
 
     // Whether the composed text will hold an 8bit body part, which the

@@ -40,6 +40,29 @@ const QString ServerClosedText = QStringLiteral("The server closed the connectio
 
 } // namespace
 
+// The kinds of reply become the flags CheckReply reads, for one reply each.
+class TmsSMTP::NegotiationSession final : public TSmtpNegotiation::Session {
+public:
+    explicit NegotiationSession(TmsSMTP &smtp) : m_smtp(smtp) {}
+
+    void SendLine(const QString &line) override { m_smtp.SendLine(line); }
+    QString ReadReply(QStringList *lines, Reply kind) override
+    {
+        if (kind == Reply::Checked)
+            return m_smtp.ReadReply(lines);
+        FlagScope scope(kind == Reply::Challenge ? m_smtp.m_challenge : m_smtp.m_inHelo);
+        return m_smtp.ReadReply(lines);
+    }
+    void StartTls(const QString &peerName) override { m_smtp.StartTls(peerName); }
+    bool Connected() const override { return m_smtp.Connected(); }
+    bool Encrypted() const override { return m_smtp.Encrypted(); }
+    QString RemoteAddress() const override { return m_smtp.RemoteAddress(); }
+    [[noreturn]] void Refuse(const QString &text) override { m_smtp.RaiseError(text); }
+
+private:
+    TmsSMTP &m_smtp;
+};
+
 TmsSMTP::TmsSMTP(QObject *parent) : TmsMailBase(parent)
 {
     SetDefaultPort(25);
@@ -119,8 +142,12 @@ void TmsSMTP::Login()
 {
     m_eightBitMime = false;
     ConnectSocket();
-    if (Extended())
-        return TSmtpNegotiation(*this).Run();
+    if (Extended()) {
+        NegotiationSession session(*this);
+        const TSmtpNegotiation::Settings settings{m_security, Server(), LocalHost(), m_userName, m_password};
+        m_eightBitMime = TSmtpNegotiation(session, settings).Run().eightBitMime;
+        return;
+    }
     ReadReply();
     try {
         FlagScope helo(m_inHelo);

@@ -66,7 +66,8 @@ protected:
     void Logout() override;
 
 private:
-    friend class TSmtpNegotiation;
+    // What TSmtpNegotiation sees of this session.
+    class NegotiationSession;
 
     // Reads one whole reply; returns its last line, and all of them in `lines`.
     QString ReadReply(QStringList *lines = nullptr);

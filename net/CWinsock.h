@@ -3,23 +3,12 @@
 // succeeds every entry of the table answers like the unloaded library does
 // (failure, WSAGetLastError 10093), so code above never checks for a library.
 #include "TNetComponentBase.h"
+#include "WSAData.h"
 
 #include <QString>
 #include <memory>
 
 class WinsockTable;
-
-// The start-up record of the 1.1 interface; the loader writes its own failure
-// texts into szDescription.
-struct WSAData {
-    quint16 wVersion = 0;
-    quint16 wHighVersion = 0;
-    char szDescription[257] = {};
-    char szSystemStatus[129] = {};
-    quint16 iMaxSockets = 0;
-    quint16 iMaxUdpDg = 0;
-    char *lpVendorInfo = nullptr;
-};
 
 class CWinsock : public TNetComponentBase {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "WinsockTable.h"
 
-#include "CWinsock.h"
+#include "WSAData.h"
 #include "SocketNotices.h"
 #include "WinsockErrno.h"
 

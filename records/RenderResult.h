@@ -1,9 +1,8 @@
 #pragma once
 #include <QString>
 
-// The two files a render wrote: Show Form and Mail read the text copy back
-// at once; nothing keeps the paths after that.
+// Where a render wrote the text copy: Show Form and Mail read it back at
+// once; nothing keeps the path after that.
 struct RenderResult {
     QString textPath;
-    QString recordPath;
 };

@@ -99,7 +99,7 @@ RenderResult renderRecord(RecordKind kind, const IFields &fields, RecordStore &s
         throw Exception(problem);
     const QStringList lines = renderLines(kind, fields, now);
     RecordStore::ensureFolder(kind);
-    RenderResult result{RecordStore::textCopyPath(kind, name), RecordStore::recordFilePath(kind, name)};
+    RenderResult result{RecordStore::textCopyPath(kind, name)};
     TextCopy::write(result.textPath, lines);
     store.saveRecord(kind);
     return result;

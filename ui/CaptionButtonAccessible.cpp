@@ -1,10 +1,15 @@
 #include "CaptionButtonAccessible.h"
 
-#include "TGradientForm.h"
+#include "CaptionButtons.h"
 
 #include <QWidget>
 
-CaptionButtonAccessible::CaptionButtonAccessible(TGradientForm *form, int place) : m_form(form), m_place(place) {}
+CaptionButtonAccessible::CaptionButtonAccessible(QWidget *form, int place) : m_form(form), m_place(place) {}
+
+CaptionButtons *CaptionButtonAccessible::buttons() const
+{
+    return dynamic_cast<CaptionButtons *>(m_form.data());
+}
 
 QString CaptionButtonAccessible::name(CaptionButtonKind kind)
 {
@@ -25,7 +30,8 @@ QString CaptionButtonAccessible::name(CaptionButtonKind kind)
 
 bool CaptionButtonAccessible::isValid() const
 {
-    return m_form && m_place < m_form->captionButtons().size();
+    const CaptionButtons *b = buttons();
+    return b && m_place < b->captionButtons().size();
 }
 
 QWindow *CaptionButtonAccessible::window() const
@@ -42,14 +48,14 @@ QString CaptionButtonAccessible::text(QAccessible::Text t) const
 {
     if (t != QAccessible::Name || !isValid())
         return {};
-    return name(m_form->captionButtons().at(m_place).kind);
+    return name(buttons()->captionButtons().at(m_place).kind);
 }
 
 QRect CaptionButtonAccessible::rect() const
 {
     if (!isValid())
         return {};
-    const QRect r = m_form->captionButtons().at(m_place).rect;
+    const QRect r = buttons()->captionButtons().at(m_place).rect;
     return QRect(m_form->mapToGlobal(r.topLeft()), r.size());
 }
 
@@ -61,7 +67,7 @@ QAccessible::State CaptionButtonAccessible::state() const
         return s;
     }
     s.invisible = !m_form->isVisible();
-    s.disabled = !m_form->captionButtons().at(m_place).enabled;
+    s.disabled = !buttons()->captionButtons().at(m_place).enabled;
     return s;
 }
 
@@ -79,7 +85,7 @@ void CaptionButtonAccessible::doAction(const QString &actionName)
 {
     if (actionName != pressAction() || !isValid())
         return;
-    const CaptionButton b = m_form->captionButtons().at(m_place);
+    const CaptionButton b = buttons()->captionButtons().at(m_place);
     if (b.enabled)
-        m_form->pressButton(b.kind);
+        buttons()->pressButton(b.kind);
 }

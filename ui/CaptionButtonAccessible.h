@@ -6,12 +6,14 @@
 #include <QAccessibleInterface>
 #include <QPointer>
 
-class TGradientForm;
+class CaptionButtons;
+class QWidget;
 enum class CaptionButtonKind;
 
 class CaptionButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    CaptionButtonAccessible(TGradientForm *form, int place);
+    // `form` implements CaptionButtons.
+    CaptionButtonAccessible(QWidget *form, int place);
 
     static QString name(CaptionButtonKind kind);
 
@@ -35,6 +37,9 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
 private:
-    QPointer<TGradientForm> m_form;
+    // The form's buttons; none once it is being destroyed down to its widget.
+    CaptionButtons *buttons() const;
+
+    QPointer<QWidget> m_form;
     int m_place;
 };

@@ -1,9 +1,11 @@
 #include "FormAccessible.h"
 
 #include "CaptionButtonAccessible.h"
-#include "TGradientForm.h"
+#include "CaptionButtons.h"
 
-FormAccessible::FormAccessible(TGradientForm *form)
+#include <QWidget>
+
+FormAccessible::FormAccessible(QWidget *form)
     : QAccessibleWidget(form, form->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window)
 {
 }
@@ -17,13 +19,15 @@ FormAccessible::~FormAccessible()
 
 QAccessibleInterface *FormAccessible::factory(const QString &, QObject *object)
 {
-    auto *form = qobject_cast<TGradientForm *>(object);
-    return form ? new FormAccessible(form) : nullptr;
+    auto *form = qobject_cast<QWidget *>(object);
+    return form && dynamic_cast<CaptionButtons *>(object) ? new FormAccessible(form) : nullptr;
 }
 
 int FormAccessible::captionButtonCount() const
 {
-    return static_cast<int>(static_cast<TGradientForm *>(widget())->captionButtons().size());
+    // Nothing once the form is being destroyed down to its widget.
+    const auto *buttons = dynamic_cast<const CaptionButtons *>(widget());
+    return buttons ? static_cast<int>(buttons->captionButtons().size()) : 0;
 }
 
 int FormAccessible::childCount() const
@@ -43,7 +47,7 @@ QAccessibleInterface *FormAccessible::child(int index) const
     QAccessible::Id &id = m_buttons[index];
     if (!id)
         id = QAccessible::registerAccessibleInterface(
-            new CaptionButtonAccessible(static_cast<TGradientForm *>(widget()), index));
+            new CaptionButtonAccessible(widget(), index));
     return QAccessible::accessibleInterface(id);
 }
 

@@ -5,14 +5,13 @@
 #include <QAccessibleWidget>
 #include <vector>
 
-class TGradientForm;
 
 class FormAccessible : public QAccessibleWidget {
 public:
-    explicit FormAccessible(TGradientForm *form);
+    explicit FormAccessible(QWidget *form);
     ~FormAccessible() override;
 
-    // Answers for every TGradientForm; installed once by the first form.
+    // Answers for every window with caption buttons; installed once by the first form.
     static QAccessibleInterface *factory(const QString &className, QObject *object);
 
     int childCount() const override;

@@ -9,6 +9,7 @@
 // Caption colours: the application palette's Highlight, of the Active group
 // for an active window and of the Disabled group (a greyed highlight) for an
 // inactive one. Caption font: the platform's title font.
+#include "CaptionButtons.h"
 #include "CaptionGeometry.h"
 #include "GradientTable.h"
 
@@ -20,7 +21,7 @@
 
 class QMenu;
 
-class TGradientForm : public QDialog {
+class TGradientForm : public QDialog, public CaptionButtons {
     Q_OBJECT
 public:
     enum TGFPaintWhen { gfpAlways, gfpActive, gfpNever };
@@ -56,10 +57,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    // Screen readers reach the caption buttons through these two.
-    friend class CaptionButtonAccessible;
-    friend class FormAccessible;
-
     TFormBorderStyle borderStyle() const;
     TBorderIcons borderIcons() const;
     CaptionGeometry geometry() const;
@@ -70,11 +67,10 @@ private:
     void repaintCaption();
     void paintFrame(QPainter &painter);
     void paintCaption(QPainter &painter, const CaptionGeometry &g);
-    // The caption buttons in window coordinates, from the left.
-    QList<CaptionButton> captionButtons() const;
+    QList<CaptionButton> captionButtons() const override;
     std::optional<CaptionButton> buttonAt(const CaptionGeometry &g, QPoint pos) const;
     Qt::Edges sizingEdges(QPoint pos) const;
-    void pressButton(CaptionButtonKind kind);
+    void pressButton(CaptionButtonKind kind) override;
     void showWindowMenu();
     void startMove(QPoint globalPos);
     void endMove();

@@ -3,6 +3,7 @@
 // the same bytes to a file. Prints ratios (ours / theirs) and peak memory;
 // never fails.
 #include "TTempFileStream.h"
+#include "TmsMessageEncoder.h"
 #include "msmsg.h"
 
 #include <QCoreApplication>
@@ -96,7 +97,7 @@ double Compose(const QString &path, TMsgEncoding encoding, TAttEncoding attEncod
         item->SetEncoding(attEncoding);
         message.Loaded();
         TTempFileStream stream;
-        message.EncodeMessage(stream);
+        TmsMessageEncoder(message, stream).Encode();
         *outSize = stream.size();
     });
 }

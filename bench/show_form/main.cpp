@@ -102,7 +102,7 @@ int main(int argc, char **argv)
     const double lines = medianMs([&] { renderLines(RecordKind::Domain, fields, now); });
     RenderResult r = renderRecord(RecordKind::Domain, fields, store, now);
     const QByteArray text = TextCopy::encode(renderLines(RecordKind::Domain, fields, now), r.textPath);
-    QFile ini(r.recordPath);
+    QFile ini(RecordStore::recordFilePath(RecordKind::Domain, fields.text(QStringLiteral("DomainNameEdit"))));
     ini.open(QIODevice::ReadOnly);
     const QByteArray record = ini.readAll();
     ini.close();

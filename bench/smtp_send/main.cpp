@@ -8,6 +8,7 @@
 // Usage: bench_smtp_send [wait-seconds=60] [megabytes=32] [rounds=3]
 #include "SmtpSink.h"
 #include "../common/TimedSend.h"
+#include "TmsMessageEncoder.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -161,7 +162,7 @@ void Throughput(qint64 megabytes, int rounds)
     {
         QFile out(file);
         out.open(QIODevice::WriteOnly);
-        message.EncodeMessage(out);
+        TmsMessageEncoder(message, out).Encode();
     }
     SmtpSink sink;
     if (sink.Start())

@@ -5,6 +5,7 @@
 // Usage: bench_smtp_tls [megabytes=32] [rounds=3]
 #include "SmtpSink.h"
 #include "../common/TimedSend.h"
+#include "TmsMessageEncoder.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -121,7 +122,7 @@ int main(int argc, char **argv)
     {
         QFile out(file);
         out.open(QIODevice::WriteOnly);
-        message.EncodeMessage(out);
+        TmsMessageEncoder(message, out).Encode();
     }
     QList<double> ours;
     QList<double> theirs;

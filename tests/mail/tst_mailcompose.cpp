@@ -16,7 +16,7 @@ QByteArray Compose(TmsMessage &message)
 {
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
-    message.EncodeMessage(buffer);
+    TmsMessageEncoder(message, buffer).Encode();
     return buffer.data();
 }
 
@@ -149,7 +149,7 @@ void TestMailCompose::bodyForm()
         message.Attachments()->Add()->SetFileName(QStringLiteral("a.bin"));
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
-    message.EncodeMessage(buffer, TBodyTransport::EightBit);
+    TmsMessageEncoder(message, buffer, TBodyTransport::EightBit).Encode();
     const QList<QByteArray> want = form.split(' ');
     QVERIFY2(buffer.data().contains("charset=\"" + want[0] + "\"\r\nContent-Transfer-Encoding: " + want[1] + "\r\n\r\n" +
                                     want[2] + "\r\n"), buffer.data().constData());
@@ -260,7 +260,7 @@ void TestMailCompose::composesFromPositionZero()
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     buffer.write("old text that is replaced");
-    message.EncodeMessage(buffer);
+    TmsMessageEncoder(message, buffer).Encode();
     QVERIFY(buffer.data().startsWith("From:      <a@b>\r\n"));
 }
 
@@ -274,11 +274,11 @@ void TestMailCompose::writeErrorsPropagate()
     // A device that refuses writes, and a file whose disk is full.
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
-    QVERIFY_THROWS_EXCEPTION(EInOutError, message.EncodeMessage(readOnly));
+    QVERIFY_THROWS_EXCEPTION(EInOutError, TmsMessageEncoder(message, readOnly).Encode());
     QFile full(QStringLiteral("/dev/full"));
     if (!full.open(QIODevice::WriteOnly))
         QSKIP("no /dev/full");
-    QVERIFY_THROWS_EXCEPTION(EInOutError, message.EncodeMessage(full));
+    QVERIFY_THROWS_EXCEPTION(EInOutError, TmsMessageEncoder(message, full).Encode());
 }
 
 void TestMailCompose::fileGetsBufferBytes_data()
@@ -310,10 +310,10 @@ void TestMailCompose::fileGetsBufferBytes()
 
     QBuffer memory;
     memory.open(QIODevice::WriteOnly);
-    message.EncodeMessage(memory);
+    TmsMessageEncoder(message, memory).Encode();
     QTemporaryFile file;
     QVERIFY(file.open());
-    message.EncodeMessage(file);
+    TmsMessageEncoder(message, file).Encode();
     QVERIFY(memory.data().size() > 4 * 1024 * 1024);
     QCOMPARE(file.size(), memory.data().size());
     file.seek(0);

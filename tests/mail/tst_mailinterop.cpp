@@ -1,6 +1,7 @@
 // Composed messages read back by Python's standard email package (and
 // binascii for uuencode): every part must decode to the original bytes.
 #include "TTempFileStream.h"
+#include "TmsMessageEncoder.h"
 #include "msmsg.h"
 
 #include <QJsonArray>
@@ -21,7 +22,7 @@ const QByteArray FollowedPartEnd = "\r\n";
 QJsonObject RunParser(const char *script, TmsMessage &message)
 {
     TTempFileStream stream;
-    message.EncodeMessage(stream);
+    TmsMessageEncoder(message, stream).Encode();
     stream.flush();
     QProcess python;
     python.start(Python, {QStringLiteral(ZANDOLET_TEST_DATA "/mail/python/") + QLatin1String(script), stream.TempFileName()});

@@ -5,6 +5,7 @@
 #include "EMessageError.h"
 #include "ESocketError.h"
 #include "ETimedOutError.h"
+#include "TmsMessageEncoder.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -88,7 +89,7 @@ inline QByteArray Composed(TmsMessage &m)
 {
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
-    m.EncodeMessage(buffer);
+    TmsMessageEncoder(m, buffer).Encode();
     return buffer.data();
 }
 
