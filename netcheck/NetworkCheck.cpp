@@ -1,39 +1,555 @@
-// Placeholder so that the window can be wired while the checks are written;
-// replaced by the real check on its own branch.
 #include "NetworkCheck.h"
 
-#include <QTimer>
+#include "DnsExchange.h"
+#include "FieldCatalogue.h"
+#include "IFields.h"
+#include "LookUpText.h"
 
-struct NetworkCheck::State {
-    bool running = false;
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+namespace {
+
+QString seconds(int ms)
+{
+    const int s = (ms + 999) / 1000;
+    return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
+}
+
+// The name as DNS carries it: ASCII form, lower case, no final dot.
+QString asciiOf(const QString &typed)
+{
+    QString name = aceName(typed.trimmed()).toLower();
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    return name;
+}
+
+QString shownName(const QString &typed)
+{
+    QString name = typed.trimmed();
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    return name;
+}
+
+QString rcodeName(int rcode)
+{
+    switch (rcode) {
+    case 1:
+        return QStringLiteral("FORMERR");
+    case 2:
+        return QStringLiteral("SERVFAIL");
+    case 4:
+        return QStringLiteral("NOTIMP");
+    case 5:
+        return QStringLiteral("REFUSED");
+    default:
+        return QStringLiteral("error %1").arg(rcode);
+    }
+}
+
+QString addressList(const QList<QHostAddress> &addresses)
+{
+    QStringList texts;
+    for (const QHostAddress &a : addresses)
+        texts << a.toString();
+    return texts.join(QLatin1String(", "));
+}
+
+// A name server of the record as the check follows it.
+struct Server {
+    NetworkCheckRequest::NameServer entry;
+    QString ascii;
+    int soaDone = 0; // of the three questions asked of it
+    std::optional<DnsExchange::Result> soa, ns, tcp;
+    QHostAddress asked;
 };
 
-NetworkCheckRequest networkCheckRequest(const IFields &, RecordKind kind)
+// What a resolution came to: the addresses or names found, or why none could be had.
+struct Resolution {
+    bool answered = false;
+    QList<QHostAddress> addresses;
+    QStringList names;
+    QString failure; // when not answered
+};
+
+} // namespace
+
+NetworkCheckRequest networkCheckRequest(const IFields &fields, RecordKind kind)
 {
     NetworkCheckRequest r;
     r.kind = kind;
+    const KindInfo &info = kindInfo(kind);
+    const QString action = actionCode(fields, kind);
+    r.action = action == QLatin1String("M")   ? NetworkCheckRequest::Action::Modify
+               : action == QLatin1String("D") ? NetworkCheckRequest::Action::Delete
+                                              : NetworkCheckRequest::Action::New;
+    r.nameField = QLatin1String(info.nameField);
+    r.name = fields.text(r.nameField).trimmed();
+    switch (kind) {
+    case RecordKind::Domain: {
+        // Name and address fields alternate in the block.
+        const QStringList ns = blockFields(QStringLiteral("NS"));
+        for (qsizetype i = 0; i + 1 < ns.size(); i += 2) {
+            const QString name = fields.text(ns[i]).trimmed();
+            if (!name.isEmpty())
+                r.nameServers.push_back({ns[i], name, fields.text(ns[i + 1]).trimmed(), ns[i + 1]});
+        }
+        break;
+    }
+    case RecordKind::Host:
+        r.hostAddressField = QStringLiteral("HostIPAddress");
+        r.hostAddress = fields.text(r.hostAddressField).trimmed();
+        break;
+    case RecordKind::Contact:
+        r.mailboxField = QStringLiteral("ContactMail");
+        r.mailbox = fields.text(r.mailboxField).trimmed();
+        break;
+    }
     return r;
 }
 
-NetworkCheck::NetworkCheck(std::unique_ptr<RegistrationLookup>, NetworkCheckLimits, QObject *parent)
+struct NetworkCheck::State {
+    NetworkCheck *q;
+    std::unique_ptr<RegistrationLookup> availability;
+    NetworkCheckLimits limits;
+    QTimer whole;
+
+    NetworkCheckRequest request;
+    bool running = false;
+    bool reached = false;
+    quint64 run = 0; // which start() the answers belong to
+    QPointer<QObject> asking; // parent of this run's exchanges
+    int pending = 0;
+    bool waitingForAvailability = false;
+    QList<QHostAddress> resolvers;
+    std::vector<Server> servers;
+    // Each problem with where it goes in the list: by the thing it concerns, then the step.
+    QList<std::pair<int, RegistrationProblem>> found;
+
+    void add(int order, const QString &field, const QString &text, bool warning = false)
+    {
+        found.push_back({order, RegistrationProblem{field, text, true, warning}});
+    }
+
+    // Emitted from the event loop, so that a slot may cancel or restart freely.
+    void post(std::function<void()> f)
+    {
+        const quint64 r = run;
+        QMetaObject::invokeMethod(
+            q, [this, r, f = std::move(f)] {
+                if (running && run == r)
+                    f();
+            },
+            Qt::QueuedConnection);
+    }
+    void say(const QString &text)
+    {
+        post([this, text] { emit q->progress(text); });
+    }
+
+    // One exchange of this run; `then` runs unless the run ends first.
+    void ask(const QHostAddress &server, const QString &name, DnsType type, DnsExchange::Transport transport,
+             bool recursion, std::function<void(const DnsExchange::Result &)> then)
+    {
+        auto *exchange = new DnsExchange(server, name, type, transport, recursion, limits.queryMs, asking);
+        ++pending;
+        QObject::connect(exchange, &DnsExchange::done, exchange,
+                         [this, exchange, r = run, then = std::move(then)](const DnsExchange::Result &result) {
+                             exchange->deleteLater();
+                             if (!running || run != r)
+                                 return;
+                             if (result.outcome != DnsExchange::Outcome::Silent &&
+                                 result.outcome != DnsExchange::Outcome::Refused)
+                                 reached = true;
+                             then(result);
+                             settle();
+                         });
+        exchange->start();
+    }
+
+    // Through the system's resolvers, each in turn until one answers.
+    void resolve(const QString &name, DnsType type, std::function<void(const Resolution &)> then, int next = 0)
+    {
+        if (next >= resolvers.size()) {
+            Resolution none;
+            none.failure = resolvers.isEmpty() ? QStringLiteral("/etc/resolv.conf could not be read")
+                                               : QStringLiteral("no resolver answered for %1").arg(name);
+            return then(none);
+        }
+        const QHostAddress resolver = resolvers[next];
+        ask(resolver, name, type, DnsExchange::Transport::Udp, true,
+            [this, name, type, then = std::move(then), next, resolver](const DnsExchange::Result &r) mutable {
+                if (r.outcome != DnsExchange::Outcome::Reply) {
+                    if (next + 1 < resolvers.size())
+                        return resolve(name, type, std::move(then), next + 1);
+                    Resolution none;
+                    none.failure = r.outcome == DnsExchange::Outcome::Silent
+                                       ? QStringLiteral("the resolver %1 did not answer within %2")
+                                             .arg(resolver.toString(), seconds(limits.queryMs))
+                                       : QStringLiteral("the resolver %1 gave no usable answer for %2")
+                                             .arg(resolver.toString(), name);
+                    return then(none);
+                }
+                Resolution found;
+                if (r.reply.rcode != 0 && r.reply.rcode != 3) {
+                    found.failure = QStringLiteral("the resolver %1 answered %2 for %3")
+                                        .arg(resolver.toString(), rcodeName(r.reply.rcode), name);
+                    return then(found);
+                }
+                found.answered = true;
+                found.addresses = r.reply.addresses;
+                found.names = r.reply.names;
+                then(found);
+            });
+    }
+
+    // A name's IPv4 and IPv6 addresses together.
+    void resolveAddresses(const QString &name, std::function<void(const Resolution &)> then)
+    {
+        auto both = std::make_shared<std::pair<std::optional<Resolution>, std::optional<Resolution>>>();
+        auto joined = [both, then] {
+            if (!both->first || !both->second)
+                return;
+            Resolution r = *both->first;
+            const Resolution &six = *both->second;
+            if (!r.answered)
+                r = six;
+            else
+                for (const QHostAddress &a : six.addresses)
+                    if (!r.addresses.contains(a))
+                        r.addresses << a;
+            then(r);
+        };
+        say(QStringLiteral("Asking the resolver for %1").arg(name));
+        resolve(name, DnsType::A, [both, joined](const Resolution &r) {
+            both->first = r;
+            joined();
+        });
+        resolve(name, DnsType::Aaaa, [both, joined](const Resolution &r) {
+            both->second = r;
+            joined();
+        });
+    }
+
+    void start(const NetworkCheckRequest &r)
+    {
+        request = r;
+        running = true;
+        reached = false;
+        found.clear();
+        servers.clear();
+        asking = new QObject(q);
+        whole.start(limits.wholeMs);
+        resolvers = systemNameServers();
+        const bool changes = request.action != NetworkCheckRequest::Action::Delete;
+        switch (request.kind) {
+        case RecordKind::Domain:
+            askAvailability();
+            if (changes)
+                checkNameServers();
+            break;
+        case RecordKind::Host:
+            if (changes)
+                checkHost();
+            break;
+        case RecordKind::Contact:
+            if (changes)
+                checkMailbox();
+            break;
+        }
+        if (pending == 0 && !waitingForAvailability)
+            finish();
+    }
+
+    void askAvailability()
+    {
+        const QString name = asciiOf(request.name);
+        if (!availability || name.isEmpty())
+            return;
+        waitingForAvailability = true;
+        say(QStringLiteral("Asking whether %1 is registered").arg(shownName(request.name)));
+        availability->start(name);
+    }
+    void availabilityAnswered(bool registered, const QString &registrar)
+    {
+        if (!waitingForAvailability)
+            return;
+        waitingForAvailability = false;
+        reached = true;
+        const QString name = shownName(request.name);
+        if (registered && request.action == NetworkCheckRequest::Action::New)
+            add(-1, request.nameField,
+                registrar.isEmpty() ? QStringLiteral("%1 is already registered").arg(name)
+                                    : QStringLiteral("%1 is already registered (registrar: %2)").arg(name, registrar));
+        else if (!registered && request.action != NetworkCheckRequest::Action::New)
+            add(-1, request.nameField, QStringLiteral("%1 is not registered").arg(name));
+        settle();
+    }
+    void availabilityFailed(const QString &text)
+    {
+        if (!waitingForAvailability)
+            return;
+        waitingForAvailability = false;
+        add(-1, request.nameField,
+            QStringLiteral("Whether %1 is registered could not be asked: %2").arg(shownName(request.name), text), true);
+        settle();
+    }
+
+    void checkNameServers()
+    {
+        const QString domain = asciiOf(request.name);
+        if (domain.isEmpty())
+            return;
+        for (const NetworkCheckRequest::NameServer &ns : request.nameServers)
+            servers.push_back(Server{ns, asciiOf(ns.name), 0, {}, {}, {}, {}});
+        for (size_t i = 0; i < servers.size(); ++i) {
+            const QHostAddress given(servers[i].entry.address);
+            resolveAddresses(servers[i].ascii, [this, i, given](const Resolution &r) {
+                const Server &s = servers[i];
+                const int order = int(i) * 10;
+                const QString name = shownName(s.entry.name);
+                if (!r.answered)
+                    add(order, s.entry.field, QStringLiteral("%1 could not be resolved: %2").arg(name, r.failure));
+                else if (r.addresses.isEmpty())
+                    add(order, s.entry.field, QStringLiteral("%1 does not resolve to an address").arg(name));
+                else if (!given.isNull() && !r.addresses.contains(given))
+                    add(order, s.entry.addressField,
+                        QStringLiteral("%1 resolves to %2, not %3").arg(name, addressList(r.addresses), s.entry.address));
+                // Without an address in the record, the server is asked where its name points.
+                if (given.isNull() && !r.addresses.isEmpty())
+                    askServer(i, r.addresses.front());
+            });
+            if (!given.isNull())
+                askServer(i, given);
+        }
+    }
+
+    void askServer(size_t i, const QHostAddress &address)
+    {
+        Server &s = servers[i];
+        s.asked = address;
+        const QString domain = asciiOf(request.name);
+        say(QStringLiteral("Asking %1 (%2)").arg(shownName(s.entry.name), address.toString()));
+        using T = DnsExchange::Transport;
+        auto keep = [this, i](std::optional<DnsExchange::Result> Server::*slot) {
+            return [this, i, slot](const DnsExchange::Result &r) {
+                servers[i].*slot = r;
+                if (++servers[i].soaDone == 3)
+                    judgeServer(i);
+            };
+        };
+        ask(address, domain, DnsType::Soa, T::Udp, false, keep(&Server::soa));
+        ask(address, domain, DnsType::Ns, T::Udp, false, keep(&Server::ns));
+        ask(address, domain, DnsType::Soa, T::Tcp, false, keep(&Server::tcp));
+    }
+
+    static bool authoritative(const DnsExchange::Result &r, DnsType type)
+    {
+        return r.outcome == DnsExchange::Outcome::Reply && r.reply.authoritative && r.reply.rcode == 0 &&
+               (type == DnsType::Soa ? r.reply.serial.has_value() : !r.reply.names.isEmpty());
+    }
+
+    // What a server's three answers come to; one problem for a server that
+    // does not serve the domain, however many of its answers show it.
+    void judgeServer(size_t i)
+    {
+        const Server &s = servers[i];
+        const int order = int(i) * 10 + 1;
+        const QString name = shownName(s.entry.name);
+        const QString label = QStringLiteral("%1 (%2)").arg(name, s.asked.toString());
+        const QString domain = shownName(request.name);
+        for (const auto &[result, type] : {std::pair{*s.soa, DnsType::Soa}, std::pair{*s.ns, DnsType::Ns}}) {
+            switch (result.outcome) {
+            case DnsExchange::Outcome::Silent:
+                return add(order, s.entry.field,
+                           QStringLiteral("%1 did not answer within %2").arg(name, seconds(limits.queryMs)));
+            case DnsExchange::Outcome::Refused:
+                return add(order, s.entry.field, QStringLiteral("%1 does not answer on port 53").arg(label));
+            case DnsExchange::Outcome::Malformed:
+                return add(order, s.entry.field, QStringLiteral("%1 sent a malformed answer for %2").arg(label, domain));
+            case DnsExchange::Outcome::OtherName:
+                return add(order, s.entry.field,
+                           QStringLiteral("%1 answered for another name than %2").arg(label, domain));
+            case DnsExchange::Outcome::Reply:
+                if (!authoritative(result, type))
+                    return add(order, s.entry.field,
+                               QStringLiteral("%1 does not answer authoritatively for %2").arg(label, domain));
+                break;
+            }
+        }
+        for (size_t j = 0; j < servers.size(); ++j)
+            if (!s.ns->reply.names.contains(servers[j].ascii))
+                add(order, servers[j].entry.field,
+                    QStringLiteral("the NS set of %1 at %2 does not hold %3")
+                        .arg(domain, name, shownName(servers[j].entry.name)));
+        if (!authoritative(*s.tcp, DnsType::Soa))
+            add(order + 1, s.entry.field, QStringLiteral("%1 does not answer over TCP for %2").arg(label, domain));
+    }
+
+    void compareSerials()
+    {
+        QStringList at;
+        const Server *first = nullptr;
+        const Server *differs = nullptr;
+        for (const Server &s : servers) {
+            if (!s.soa || !authoritative(*s.soa, DnsType::Soa))
+                continue;
+            const quint32 serial = *s.soa->reply.serial;
+            if (!first)
+                first = &s;
+            else if (!differs && serial != *first->soa->reply.serial)
+                differs = &s;
+            at << QStringLiteral("%1 at %2").arg(serial).arg(shownName(s.entry.name));
+        }
+        if (differs)
+            add(int(servers.size()) * 10, differs->entry.field,
+                QStringLiteral("the SOA serials differ: ") + at.join(QLatin1String(", ")));
+    }
+
+    void checkHost()
+    {
+        const QString host = asciiOf(request.name);
+        if (host.isEmpty())
+            return;
+        resolveAddresses(host, [this](const Resolution &r) {
+            const QString name = shownName(request.name);
+            const QHostAddress given(request.hostAddress);
+            if (!r.answered)
+                add(0, request.nameField, QStringLiteral("%1 could not be resolved: %2").arg(name, r.failure));
+            else if (r.addresses.isEmpty())
+                add(0, request.nameField, QStringLiteral("%1 does not resolve yet").arg(name), true);
+            else if (!given.isNull() && !r.addresses.contains(given))
+                add(0, request.hostAddressField,
+                    QStringLiteral("%1 resolves to %2, not %3").arg(name, addressList(r.addresses), request.hostAddress));
+        });
+    }
+
+    void checkMailbox()
+    {
+        const qsizetype at = request.mailbox.lastIndexOf(QLatin1Char('@'));
+        if (at < 0)
+            return;
+        const QString typed = request.mailbox.mid(at + 1);
+        const QString domain = asciiOf(typed);
+        if (domain.isEmpty())
+            return;
+        say(QStringLiteral("Asking the resolver for the mail servers of %1").arg(shownName(typed)));
+        resolve(domain, DnsType::Mx, [this, domain, typed](const Resolution &mx) {
+            if (mx.answered && !mx.names.isEmpty())
+                return;
+            // Mail goes to the domain's own address when it names no mail server.
+            resolveAddresses(domain, [this, mx, typed](const Resolution &r) {
+                if (!mx.answered && !r.answered)
+                    add(0, request.mailboxField,
+                        QStringLiteral("%1 could not be resolved: %2").arg(shownName(typed), r.failure));
+                else if (r.addresses.isEmpty())
+                    add(0, request.mailboxField,
+                        QStringLiteral("%1, the domain of %2, has no MX or address record")
+                            .arg(shownName(typed), request.mailbox));
+            });
+        });
+    }
+
+    // One question fewer outstanding; the end once none is.
+    void settle()
+    {
+        if (pending > 0)
+            --pending;
+        if (running && pending == 0 && !waitingForAvailability)
+            finish();
+    }
+
+    // Ends every question of the run; their late answers find the run over.
+    void silence()
+    {
+        pending = 0;
+        whole.stop();
+        if (waitingForAvailability && availability)
+            availability->cancel();
+        waitingForAvailability = false;
+        // Its exchanges may be in the middle of reporting.
+        if (asking)
+            asking->deleteLater();
+        asking = nullptr;
+    }
+
+    void stop()
+    {
+        ++run;
+        running = false;
+        silence();
+    }
+
+    void finish()
+    {
+        if (request.kind == RecordKind::Domain)
+            compareSerials();
+        std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        RegistrationProblems problems;
+        for (const auto &[order, p] : found)
+            if (!problems.contains(p))
+                problems << p;
+        silence();
+        // Still running until the result is out, so that a cancel before then keeps it in.
+        const quint64 r = ++run;
+        QMetaObject::invokeMethod(
+            q, [this, r, problems] {
+                if (run != r)
+                    return;
+                running = false;
+                emit q->finished(problems);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void timeUp()
+    {
+        add(1000, request.nameField,
+            QStringLiteral("The network check of %1 took longer than %2; it was ended")
+                .arg(shownName(request.name), seconds(limits.wholeMs)),
+            true);
+        finish();
+    }
+};
+
+NetworkCheck::NetworkCheck(std::unique_ptr<RegistrationLookup> availability, NetworkCheckLimits limits, QObject *parent)
     : QObject(parent), m_state(std::make_unique<State>())
 {
+    m_state->q = this;
+    m_state->availability = std::move(availability);
+    m_state->limits = limits;
+    m_state->whole.setSingleShot(true);
+    connect(&m_state->whole, &QTimer::timeout, this, [this] { m_state->timeUp(); });
+    if (RegistrationLookup *lookup = m_state->availability.get()) {
+        connect(lookup, &RegistrationLookup::answered, this,
+                [this](bool registered, const QString &registrar) { m_state->availabilityAnswered(registered, registrar); });
+        connect(lookup, &RegistrationLookup::failed, this, [this](const QString &text) { m_state->availabilityFailed(text); });
+    }
 }
 
-NetworkCheck::~NetworkCheck() = default;
-
-void NetworkCheck::start(const NetworkCheckRequest &)
+NetworkCheck::~NetworkCheck()
 {
-    m_state->running = true;
-    emit progress(QStringLiteral("Asking the network"));
-    QTimer::singleShot(1500, this, [this] {
-        if (!m_state->running)
-            return;
-        m_state->running = false;
-        emit finished({});
-    });
+    m_state->stop();
+    // The availability look-up goes before the state its signals reach.
+    m_state->availability.reset();
 }
 
-void NetworkCheck::cancel() { m_state->running = false; }
+void NetworkCheck::start(const NetworkCheckRequest &request)
+{
+    cancel();
+    m_state->start(request);
+}
+
+void NetworkCheck::cancel()
+{
+    m_state->stop();
+}
 
 bool NetworkCheck::running() const { return m_state->running; }
+
+bool NetworkCheck::reachedNetwork() const { return m_state->reached; }

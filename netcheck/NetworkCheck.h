@@ -77,6 +77,9 @@ public:
     // Ends a running check; no `finished` follows.
     void cancel();
     bool running() const;
+    // Whether anything on the network answered during the last check: false
+    // when every question went unanswered (no resolver, no route, no server).
+    bool reachedNetwork() const;
 
 signals:
     // What is being asked now, for a status line: "Asking ns1.example.net (192.0.2.1)".
