@@ -63,14 +63,16 @@ void DnsExchange::send(Transport transport)
     m_socket = tcp;
     connect(tcp, &QTcpSocket::connected, this, [this, tcp] {
         const qsizetype n = m_question.size();
-        tcp->write(QByteArray{char(n >> 8), char(n & 0xff)} + m_question);
+        QByteArray framed;
+        framed.append(char(n >> 8)).append(char(n & 0xff)).append(m_question);
+        tcp->write(framed);
     });
     connect(tcp, &QTcpSocket::readyRead, this, &DnsExchange::readTcp);
     connect(tcp, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         if (e == QAbstractSocket::ConnectionRefusedError)
             finish(Outcome::Refused);
         else if (e == QAbstractSocket::RemoteHostClosedError)
-            finish(m_tcpBuffer.isEmpty() ? Outcome::Refused : Outcome::Malformed);
+            finish(m_tcpBuffer.isEmpty() ? Outcome::Silent : Outcome::Malformed);
     });
     tcp->connectToHost(m_server, Port);
 }
@@ -78,7 +80,8 @@ void DnsExchange::send(Transport transport)
 void DnsExchange::readUdp()
 {
     auto *udp = static_cast<QUdpSocket *>(m_socket);
-    while (!m_done && udp->hasPendingDatagrams()) {
+    // Ends when the exchange does, or goes on over TCP.
+    while (!m_done && m_socket == udp && udp->hasPendingDatagrams()) {
         QByteArray datagram(qMax<qint64>(0, qMin<qint64>(udp->pendingDatagramSize(), MaxMessage)), Qt::Uninitialized);
         const qint64 n = udp->readDatagram(datagram.data(), datagram.size());
         if (n >= 0)

@@ -6,6 +6,7 @@
 #include "LookUpText.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -128,6 +129,7 @@ struct NetworkCheck::State {
     bool waitingForAvailability = false;
     QList<QHostAddress> resolvers;
     std::vector<Server> servers;
+    QSet<QString> outsideNsSet;
     // Each problem with where it goes in the list: by the thing it concerns, then the step.
     QList<std::pair<int, RegistrationProblem>> found;
 
@@ -166,6 +168,7 @@ struct NetworkCheck::State {
                              if (result.outcome != DnsExchange::Outcome::Silent &&
                                  result.outcome != DnsExchange::Outcome::Refused)
                                  reached = true;
+                             --pending;
                              then(result);
                              settle();
                          });
@@ -243,6 +246,7 @@ struct NetworkCheck::State {
         reached = false;
         found.clear();
         servers.clear();
+        outsideNsSet.clear();
         asking = new QObject(q);
         whole.start(limits.wholeMs);
         resolvers = systemNameServers();
@@ -363,6 +367,12 @@ struct NetworkCheck::State {
         const QString name = shownName(s.entry.name);
         const QString label = QStringLiteral("%1 (%2)").arg(name, s.asked.toString());
         const QString domain = shownName(request.name);
+        // Over UDP a closed port may look like silence; TCP's refusal tells them apart.
+        const auto unanswered = [](const DnsExchange::Result &r) {
+            return r.outcome == DnsExchange::Outcome::Silent || r.outcome == DnsExchange::Outcome::Refused;
+        };
+        if (unanswered(*s.soa) && unanswered(*s.ns) && s.tcp->outcome == DnsExchange::Outcome::Refused)
+            return add(order, s.entry.field, QStringLiteral("%1 does not answer on port 53").arg(label));
         for (const auto &[result, type] : {std::pair{*s.soa, DnsType::Soa}, std::pair{*s.ns, DnsType::Ns}}) {
             switch (result.outcome) {
             case DnsExchange::Outcome::Silent:
@@ -382,8 +392,10 @@ struct NetworkCheck::State {
                 break;
             }
         }
+        // A server missing from the NS set is named once, at the first server found without it.
         for (size_t j = 0; j < servers.size(); ++j)
-            if (!s.ns->reply.names.contains(servers[j].ascii))
+            if (!s.ns->reply.names.contains(servers[j].ascii) && !outsideNsSet.contains(servers[j].ascii) &&
+                (outsideNsSet.insert(servers[j].ascii), true))
                 add(order, servers[j].entry.field,
                     QStringLiteral("the NS set of %1 at %2 does not hold %3")
                         .arg(domain, name, shownName(servers[j].entry.name)));
@@ -455,11 +467,9 @@ struct NetworkCheck::State {
         });
     }
 
-    // One question fewer outstanding; the end once none is.
+    // The end once no question is outstanding.
     void settle()
     {
-        if (pending > 0)
-            --pending;
         if (running && pending == 0 && !waitingForAvailability)
             finish();
     }
