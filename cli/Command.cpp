@@ -54,7 +54,8 @@ const std::vector<Command> &commands()
          "name has the address given; whether a new domain is free (over RDAP when Look Up With is\n"
          "RDAP); whether a host's name has its address; whether a contact's mail domain has an MX or\n"
          "address record. Its problems follow the others; \"warning: \" begins one that is no reason\n"
-         "to refuse. Exit status 3 when nothing on the network answered. --cacert=FILE as for rdap.\n",
+         "to refuse. Exit status 3 when nothing on the network answered and no problem was found.\n"
+         "--cacert=FILE as for rdap.\n",
          kActions + QStringList{QStringLiteral("--network"), QStringLiteral("--cacert=")}, 2, 2, runCheck},
         {"import", "import KIND FILE.csv", "record files from a CSV file",
          "Writes one record file per row of FILE.csv and adds the names to the kind's name list. The\n"
