@@ -119,6 +119,8 @@ void TstNetCheck::check_data()
     row("delete asks no server", D, {"DeleteDomainRadio", "DomainNameEdit=example.com", "PriNSEdit=ns9.nets.test"}, {});
     row("lame server", D, servers("lame.com", {kNs1, kNs2}),
         {"SecNSEdit|ns2.nets.test (127.0.0.12) does not answer authoritatively for lame.com"});
+    row("data without authority", D, servers("cached.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) does not answer authoritatively for cached.com"});
     row("serials differ", D, servers("serials.com", {kNs1, kNs2}),
         {"SecNSEdit|the SOA serials differ: 2026120801 at ns1.nets.test, 2026120701 at ns2.nets.test"});
     row("address not the name's", D, servers("fresh.com", {"ns1.nets.test/127.0.0.12", kNs2}),

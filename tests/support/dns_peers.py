@@ -14,8 +14,9 @@ input closes.
   127.0.0.20  odd.nets.test, scripted; the domain asked says how it answers:
               silent.com nothing; trunc.com truncated over UDP, whole over
               TCP; other.com about another name; garbage.com bytes that are
-              no DNS message; notcp.com nothing over TCP; anything else a
-              good authoritative answer.
+              no DNS message; notcp.com nothing over TCP; cached.com the
+              data without the authoritative-answer flag, as a cache gives
+              it; anything else a good authoritative answer.
 """
 import ctypes
 import os
@@ -96,6 +97,7 @@ def scripted_answer(data, tcp):
     if name == 'garbage.com':
         return data[:2] + b'\x84\x00' + b'\xff' * 40
     reply = query.reply()
+    reply.header.aa = 0 if name == 'cached.com' else 1
     if name == 'other.com':
         reply.questions[0].qname = 'another.com'
     if name == 'trunc.com' and not tcp:
