@@ -20,13 +20,14 @@ QString seconds(int ms)
     return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
 }
 
-// The name as DNS carries it: ASCII form, lower case, no final dot.
+// The name as DNS carries it: ASCII form, lower case, no final dot; empty
+// for one it cannot carry, which the offline check already names.
 QString asciiOf(const QString &typed)
 {
     QString name = aceName(typed.trimmed()).toLower();
     if (name.endsWith(QLatin1Char('.')))
         name.chop(1);
-    return name;
+    return dnsQuestion(name, DnsType::A, 0, false).isEmpty() ? QString() : name;
 }
 
 QString shownName(const QString &typed)
@@ -68,6 +69,7 @@ struct Server {
     int soaDone = 0; // of the three questions asked of it
     std::optional<DnsExchange::Result> soa, ns, tcp;
     QHostAddress asked;
+    bool serves = false; // answered both with authority over UDP
 };
 
 // What a resolution came to: the addresses or names found, or why none could be had.
@@ -129,7 +131,6 @@ struct NetworkCheck::State {
     bool waitingForAvailability = false;
     QList<QHostAddress> resolvers;
     std::vector<Server> servers;
-    QSet<QString> outsideNsSet;
     // Each problem with where it goes in the list: by the thing it concerns, then the step.
     QList<std::pair<int, RegistrationProblem>> found;
 
@@ -246,7 +247,6 @@ struct NetworkCheck::State {
         reached = false;
         found.clear();
         servers.clear();
-        outsideNsSet.clear();
         asking = new QObject(q);
         whole.start(limits.wholeMs);
         resolvers = systemNameServers();
@@ -310,7 +310,8 @@ struct NetworkCheck::State {
         if (domain.isEmpty())
             return;
         for (const NetworkCheckRequest::NameServer &ns : request.nameServers)
-            servers.push_back(Server{ns, asciiOf(ns.name), 0, {}, {}, {}, {}});
+            if (const QString ascii = asciiOf(ns.name); !ascii.isEmpty())
+                servers.push_back(Server{ns, ascii, 0, {}, {}, {}, {}, false});
         for (size_t i = 0; i < servers.size(); ++i) {
             const QHostAddress given(servers[i].entry.address);
             resolveAddresses(servers[i].ascii, [this, i, given](const Resolution &r) {
@@ -392,15 +393,27 @@ struct NetworkCheck::State {
                 break;
             }
         }
-        // A server missing from the NS set is named once, at the first server found without it.
-        for (size_t j = 0; j < servers.size(); ++j)
-            if (!s.ns->reply.names.contains(servers[j].ascii) && !outsideNsSet.contains(servers[j].ascii) &&
-                (outsideNsSet.insert(servers[j].ascii), true))
-                add(order, servers[j].entry.field,
-                    QStringLiteral("the NS set of %1 at %2 does not hold %3")
-                        .arg(domain, name, shownName(servers[j].entry.name)));
+        servers[i].serves = true;
         if (!authoritative(*s.tcp, DnsType::Soa))
             add(order + 1, s.entry.field, QStringLiteral("%1 does not answer over TCP for %2").arg(label, domain));
+    }
+
+    // A server missing from the NS sets is named once, at the first server in
+    // the record's order whose set lacks it.
+    void compareNsSets()
+    {
+        QSet<QString> named;
+        for (size_t i = 0; i < servers.size(); ++i) {
+            if (!servers[i].serves)
+                continue;
+            for (const Server &other : servers)
+                if (!servers[i].ns->reply.names.contains(other.ascii) && !named.contains(other.ascii)) {
+                    named.insert(other.ascii);
+                    add(int(i) * 10 + 1, other.entry.field,
+                        QStringLiteral("the NS set of %1 at %2 does not hold %3")
+                            .arg(shownName(request.name), shownName(servers[i].entry.name), shownName(other.entry.name)));
+                }
+        }
     }
 
     void compareSerials()
@@ -497,8 +510,10 @@ struct NetworkCheck::State {
 
     void finish()
     {
-        if (request.kind == RecordKind::Domain)
+        if (request.kind == RecordKind::Domain) {
+            compareNsSets();
             compareSerials();
+        }
         std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         RegistrationProblems problems;
         for (const auto &[order, p] : found)

@@ -111,6 +111,8 @@ void TstNetCheck::check_data()
         QTest::newRow(name) << kind << fields << expected;
     };
     row("well delegated", D, servers("fresh.com", {kNs1, kNs2}), {});
+    row("a name DNS cannot carry is left to the offline check", D,
+        servers("fresh.com", {kNs1, kNs2, "ns 3.nets.test/127.0.0.11"}), {});
     row("already registered", D, servers("example.com", {kNs1, kNs2}),
         {"DomainNameEdit|example.com is already registered (registrar: Example Registrar, Inc.)"});
     QStringList modify = servers("fresh.com", {kNs1, kNs2});
