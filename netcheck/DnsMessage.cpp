@@ -58,6 +58,9 @@ QString nameText(const ldns_rdf *rdf)
         return {};
     QString name = QString::fromLatin1(text).toLower();
     free(text);
+    // ldns escapes what a host name cannot hold (a dot inside a label, a NUL); no record lists such a name.
+    if (name.contains(QLatin1Char('\\')))
+        return {};
     if (name.endsWith(QLatin1Char('.')))
         name.chop(1);
     return name;
