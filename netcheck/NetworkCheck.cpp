@@ -1,11 +1,8 @@
 #include "NetworkCheck.h"
 
-#include "DnsExchange.h"
-#include "FieldCatalogue.h"
-#include "IFields.h"
+#include "DnsAsker.h"
 #include "LookUpText.h"
 
-#include <QPointer>
 #include <QSet>
 #include <QTimer>
 #include <algorithm>
@@ -38,22 +35,6 @@ QString shownName(const QString &typed)
     return name;
 }
 
-QString rcodeName(int rcode)
-{
-    switch (rcode) {
-    case 1:
-        return QStringLiteral("FORMERR");
-    case 2:
-        return QStringLiteral("SERVFAIL");
-    case 4:
-        return QStringLiteral("NOTIMP");
-    case 5:
-        return QStringLiteral("REFUSED");
-    default:
-        return QStringLiteral("error %1").arg(rcode);
-    }
-}
-
 QString addressList(const QList<QHostAddress> &addresses)
 {
     QStringList texts;
@@ -72,49 +53,7 @@ struct Server {
     bool serves = false; // answered both with authority over UDP
 };
 
-// What a resolution came to: the addresses or names found, or why none could be had.
-struct Resolution {
-    bool answered = false;
-    QList<QHostAddress> addresses;
-    QStringList names;
-    QString failure; // when not answered
-};
-
 } // namespace
-
-NetworkCheckRequest networkCheckRequest(const IFields &fields, RecordKind kind)
-{
-    NetworkCheckRequest r;
-    r.kind = kind;
-    const KindInfo &info = kindInfo(kind);
-    const QString action = actionCode(fields, kind);
-    r.action = action == QLatin1String("M")   ? NetworkCheckRequest::Action::Modify
-               : action == QLatin1String("D") ? NetworkCheckRequest::Action::Delete
-                                              : NetworkCheckRequest::Action::New;
-    r.nameField = QLatin1String(info.nameField);
-    r.name = fields.text(r.nameField).trimmed();
-    switch (kind) {
-    case RecordKind::Domain: {
-        // Name and address fields alternate in the block.
-        const QStringList ns = blockFields(QStringLiteral("NS"));
-        for (qsizetype i = 0; i + 1 < ns.size(); i += 2) {
-            const QString name = fields.text(ns[i]).trimmed();
-            if (!name.isEmpty())
-                r.nameServers.push_back({ns[i], name, fields.text(ns[i + 1]).trimmed(), ns[i + 1]});
-        }
-        break;
-    }
-    case RecordKind::Host:
-        r.hostAddressField = QStringLiteral("HostIPAddress");
-        r.hostAddress = fields.text(r.hostAddressField).trimmed();
-        break;
-    case RecordKind::Contact:
-        r.mailboxField = QStringLiteral("ContactMail");
-        r.mailbox = fields.text(r.mailboxField).trimmed();
-        break;
-    }
-    return r;
-}
 
 struct NetworkCheck::State {
     NetworkCheck *q;
@@ -126,10 +65,8 @@ struct NetworkCheck::State {
     bool running = false;
     bool reached = false;
     quint64 run = 0; // which start() the answers belong to
-    QPointer<QObject> asking; // parent of this run's exchanges
-    int pending = 0;
+    DnsAsker *dns = nullptr;
     bool waitingForAvailability = false;
-    QList<QHostAddress> resolvers;
     std::vector<Server> servers;
     // Each problem with where it goes in the list: by the thing it concerns, then the step.
     QList<std::pair<int, RegistrationProblem>> found;
@@ -155,91 +92,6 @@ struct NetworkCheck::State {
         post([this, text] { emit q->progress(text); });
     }
 
-    // One exchange of this run; `then` runs unless the run ends first.
-    void ask(const QHostAddress &server, const QString &name, DnsType type, DnsExchange::Transport transport,
-             bool recursion, std::function<void(const DnsExchange::Result &)> then)
-    {
-        auto *exchange = new DnsExchange(server, name, type, transport, recursion, limits.queryMs, asking);
-        ++pending;
-        QObject::connect(exchange, &DnsExchange::done, exchange,
-                         [this, exchange, r = run, then = std::move(then)](const DnsExchange::Result &result) {
-                             exchange->deleteLater();
-                             if (!running || run != r)
-                                 return;
-                             if (result.outcome != DnsExchange::Outcome::Silent &&
-                                 result.outcome != DnsExchange::Outcome::Refused)
-                                 reached = true;
-                             --pending;
-                             then(result);
-                             settle();
-                         });
-        exchange->start();
-    }
-
-    // Through the system's resolvers, each in turn until one answers.
-    void resolve(const QString &name, DnsType type, std::function<void(const Resolution &)> then, int next = 0)
-    {
-        if (next >= resolvers.size()) {
-            Resolution none;
-            none.failure = resolvers.isEmpty() ? QStringLiteral("/etc/resolv.conf could not be read")
-                                               : QStringLiteral("no resolver answered for %1").arg(name);
-            return then(none);
-        }
-        const QHostAddress resolver = resolvers[next];
-        ask(resolver, name, type, DnsExchange::Transport::Udp, true,
-            [this, name, type, then = std::move(then), next, resolver](const DnsExchange::Result &r) mutable {
-                if (r.outcome != DnsExchange::Outcome::Reply) {
-                    if (next + 1 < resolvers.size())
-                        return resolve(name, type, std::move(then), next + 1);
-                    Resolution none;
-                    none.failure = r.outcome == DnsExchange::Outcome::Silent
-                                       ? QStringLiteral("the resolver %1 did not answer within %2")
-                                             .arg(resolver.toString(), seconds(limits.queryMs))
-                                       : QStringLiteral("the resolver %1 gave no usable answer for %2")
-                                             .arg(resolver.toString(), name);
-                    return then(none);
-                }
-                Resolution found;
-                if (r.reply.rcode != 0 && r.reply.rcode != 3) {
-                    found.failure = QStringLiteral("the resolver %1 answered %2 for %3")
-                                        .arg(resolver.toString(), rcodeName(r.reply.rcode), name);
-                    return then(found);
-                }
-                found.answered = true;
-                found.addresses = r.reply.addresses;
-                found.names = r.reply.names;
-                then(found);
-            });
-    }
-
-    // A name's IPv4 and IPv6 addresses together.
-    void resolveAddresses(const QString &name, std::function<void(const Resolution &)> then)
-    {
-        auto both = std::make_shared<std::pair<std::optional<Resolution>, std::optional<Resolution>>>();
-        auto joined = [both, then] {
-            if (!both->first || !both->second)
-                return;
-            Resolution r = *both->first;
-            const Resolution &six = *both->second;
-            if (!r.answered)
-                r = six;
-            else
-                for (const QHostAddress &a : six.addresses)
-                    if (!r.addresses.contains(a))
-                        r.addresses << a;
-            then(r);
-        };
-        say(QStringLiteral("Asking the resolver for %1").arg(name));
-        resolve(name, DnsType::A, [both, joined](const Resolution &r) {
-            both->first = r;
-            joined();
-        });
-        resolve(name, DnsType::Aaaa, [both, joined](const Resolution &r) {
-            both->second = r;
-            joined();
-        });
-    }
-
     void start(const NetworkCheckRequest &r)
     {
         request = r;
@@ -247,9 +99,8 @@ struct NetworkCheck::State {
         reached = false;
         found.clear();
         servers.clear();
-        asking = new QObject(q);
+        dns->begin();
         whole.start(limits.wholeMs);
-        resolvers = systemNameServers();
         const bool changes = request.action != NetworkCheckRequest::Action::Delete;
         switch (request.kind) {
         case RecordKind::Domain:
@@ -266,7 +117,7 @@ struct NetworkCheck::State {
                 checkMailbox();
             break;
         }
-        if (pending == 0 && !waitingForAvailability)
+        if (dns->outstanding() == 0 && !waitingForAvailability)
             finish();
     }
 
@@ -314,7 +165,8 @@ struct NetworkCheck::State {
                 servers.push_back(Server{ns, ascii, 0, {}, {}, {}, {}, false});
         for (size_t i = 0; i < servers.size(); ++i) {
             const QHostAddress given(servers[i].entry.address);
-            resolveAddresses(servers[i].ascii, [this, i, given](const Resolution &r) {
+            say(QStringLiteral("Asking the resolver for %1").arg(shownName(servers[i].entry.name)));
+            dns->resolveAddresses(servers[i].ascii, [this, i, given](const DnsAsker::Resolution &r) {
                 const Server &s = servers[i];
                 const int order = int(i) * 10;
                 const QString name = shownName(s.entry.name);
@@ -348,9 +200,9 @@ struct NetworkCheck::State {
                     judgeServer(i);
             };
         };
-        ask(address, domain, DnsType::Soa, T::Udp, false, keep(&Server::soa));
-        ask(address, domain, DnsType::Ns, T::Udp, false, keep(&Server::ns));
-        ask(address, domain, DnsType::Soa, T::Tcp, false, keep(&Server::tcp));
+        dns->ask(address, domain, DnsType::Soa, T::Udp, false, keep(&Server::soa));
+        dns->ask(address, domain, DnsType::Ns, T::Udp, false, keep(&Server::ns));
+        dns->ask(address, domain, DnsType::Soa, T::Tcp, false, keep(&Server::tcp));
     }
 
     static bool authoritative(const DnsExchange::Result &r, DnsType type)
@@ -441,7 +293,8 @@ struct NetworkCheck::State {
         const QString host = asciiOf(request.name);
         if (host.isEmpty())
             return;
-        resolveAddresses(host, [this](const Resolution &r) {
+        say(QStringLiteral("Asking the resolver for %1").arg(shownName(request.name)));
+        dns->resolveAddresses(host, [this](const DnsAsker::Resolution &r) {
             const QString name = shownName(request.name);
             const QHostAddress given(request.hostAddress);
             if (!r.answered)
@@ -464,11 +317,11 @@ struct NetworkCheck::State {
         if (domain.isEmpty())
             return;
         say(QStringLiteral("Asking the resolver for the mail servers of %1").arg(shownName(typed)));
-        resolve(domain, DnsType::Mx, [this, domain, typed](const Resolution &mx) {
+        dns->resolve(domain, DnsType::Mx, [this, domain, typed](const DnsAsker::Resolution &mx) {
             if (mx.answered && !mx.names.isEmpty())
                 return;
             // Mail goes to the domain's own address when it names no mail server.
-            resolveAddresses(domain, [this, mx, typed](const Resolution &r) {
+            dns->resolveAddresses(domain, [this, mx, typed](const DnsAsker::Resolution &r) {
                 if (!mx.answered && !r.answered)
                     add(0, request.mailboxField,
                         QStringLiteral("%1 could not be resolved: %2").arg(shownName(typed), r.failure));
@@ -483,22 +336,18 @@ struct NetworkCheck::State {
     // The end once no question is outstanding.
     void settle()
     {
-        if (running && pending == 0 && !waitingForAvailability)
+        if (running && dns->outstanding() == 0 && !waitingForAvailability)
             finish();
     }
 
     // Ends every question of the run; their late answers find the run over.
     void silence()
     {
-        pending = 0;
+        dns->stop();
         whole.stop();
         if (waitingForAvailability && availability)
             availability->cancel();
         waitingForAvailability = false;
-        // Its exchanges may be in the middle of reporting.
-        if (asking)
-            asking->deleteLater();
-        asking = nullptr;
     }
 
     void stop()
@@ -548,6 +397,8 @@ NetworkCheck::NetworkCheck(std::unique_ptr<RegistrationLookup> availability, Net
     m_state->q = this;
     m_state->availability = std::move(availability);
     m_state->limits = limits;
+    m_state->dns = new DnsAsker(limits.queryMs, this);
+    connect(m_state->dns, &DnsAsker::settled, this, [this] { m_state->settle(); });
     m_state->whole.setSingleShot(true);
     connect(&m_state->whole, &QTimer::timeout, this, [this] { m_state->timeUp(); });
     if (RegistrationLookup *lookup = m_state->availability.get()) {
@@ -577,4 +428,4 @@ void NetworkCheck::cancel()
 
 bool NetworkCheck::running() const { return m_state->running; }
 
-bool NetworkCheck::reachedNetwork() const { return m_state->reached; }
+bool NetworkCheck::reachedNetwork() const { return m_state->reached || m_state->dns->reached(); }
