@@ -1,6 +1,62 @@
+#include "CliFailure.h"
 #include "CliRecord.h"
 #include "Command.h"
+#include "IniFile.h"
+#include "LookUpSettings.h"
+#include "MailSettingsFile.h"
+#include "NetworkCheck.h"
+#include "RdapAvailability.h"
 #include "RegistrationCheck.h"
+
+#include <QEventLoop>
+#include <QSslCertificate>
+
+namespace {
+
+// Availability is asked the way the WhoIs page is set up; over WHOIS it is
+// not asked yet.
+std::unique_ptr<RegistrationLookup> availability(const Invocation &inv)
+{
+    const LookUpSettings settings = LookUpSettings::read(IniDocument::load(inv.settingsPath), MailSettingsFile::Section);
+    if (settings.protocol != LookUpSettings::Protocol::Rdap) {
+        inv.console.error(QStringLiteral("Whether the name is registered is asked over RDAP only; Look Up With is WHOIS."));
+        return {};
+    }
+    RdapLookup::Options options;
+    options.bootstrapUrl = settings.rdapBootstrap;
+    if (inv.values.contains(QStringLiteral("--cacert"))) {
+        const QString file = inv.values.value(QStringLiteral("--cacert"));
+        options.extraCaCertificates = QSslCertificate::fromPath(file);
+        if (options.extraCaCertificates.isEmpty())
+            throw CliFailure{ExitStatus::Failure, QStringLiteral("%1 holds no PEM certificate.").arg(file)};
+    }
+    return std::make_unique<RdapAvailability>(options);
+}
+
+// The network's problems after the record's own; nothing answering at all is a failure of the network.
+int checkOnNetwork(const Invocation &inv, const CliRecord &record, bool offlineProblems)
+{
+    NetworkCheck check(availability(inv));
+    RegistrationProblems found;
+    QEventLoop loop;
+    QObject::connect(&check, &NetworkCheck::progress, [&inv](const QString &text) { inv.console.error(text); });
+    QObject::connect(&check, &NetworkCheck::finished, [&](const RegistrationProblems &problems) {
+        found = problems;
+        loop.quit();
+    });
+    check.start(networkCheckRequest(record.fields, record.kind));
+    loop.exec();
+    bool errors = offlineProblems;
+    for (const RegistrationProblem &p : found) {
+        inv.console.line(p.warning ? QStringLiteral("warning: ") + p.text : p.text);
+        errors = errors || !p.warning;
+    }
+    if (errors)
+        return ExitStatus::Problems;
+    return check.reachedNetwork() ? ExitStatus::Done : ExitStatus::Failure;
+}
+
+} // namespace
 
 int runCheck(const Invocation &inv)
 {
@@ -8,5 +64,7 @@ int runCheck(const Invocation &inv)
     const RegistrationProblems problems = checkRegistration(record.fields, record.kind);
     for (const RegistrationProblem &p : problems)
         inv.console.line(p.text);
+    if (inv.has("--network"))
+        return checkOnNetwork(inv, record, !problems.isEmpty());
     return problems.isEmpty() ? ExitStatus::Done : ExitStatus::Problems;
 }

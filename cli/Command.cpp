@@ -45,11 +45,18 @@ const std::vector<Command> &commands()
          "CR LF, as its text copy is. Writes nothing, unless --store writes what Show Form writes: the\n"
          "text copy, the record file and the name list (--delete removes the record's files).\n",
          kActions + QStringList{QStringLiteral("--store")}, 2, 2, runRender},
-        {"check", "check KIND NAME [--new|--modify|--delete]",
+        {"check", "check KIND NAME [--new|--modify|--delete] [--network [--cacert=FILE]]",
          "what the registry would refuse in a record, one problem a line",
          "Prints each problem the check before mailing finds, one a line. Exit status 0 when the record\n"
-         "is fit to mail, 1 when it has problems.\n",
-         kActions, 2, 2, runCheck},
+         "is fit to mail, 1 when it has problems.\n"
+         "--network then asks the network what the registry will: whether each name server answers\n"
+         "for the domain with authority, over UDP and TCP, with the same serial and NS set, and its\n"
+         "name has the address given; whether a new domain is free (over RDAP when Look Up With is\n"
+         "RDAP); whether a host's name has its address; whether a contact's mail domain has an MX or\n"
+         "address record. Its problems follow the others; \"warning: \" begins one that is no reason\n"
+         "to refuse. Exit status 3 when nothing on the network answered and no problem was found.\n"
+         "--cacert=FILE as for rdap.\n",
+         kActions + QStringList{QStringLiteral("--network"), QStringLiteral("--cacert=")}, 2, 2, runCheck},
         {"import", "import KIND FILE.csv", "record files from a CSV file",
          "Writes one record file per row of FILE.csv and adds the names to the kind's name list. The\n"
          "header row names the record keys (as the record files spell them, in any case), and one column\n"

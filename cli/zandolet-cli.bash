@@ -20,7 +20,7 @@ _zandolet_cli()
     local flags="--help"
     case $command in
     render) flags+=" --new --modify --delete --store" ;;
-    check) flags+=" --new --modify --delete" ;;
+    check) flags+=" --new --modify --delete --network --cacert=" ;;
     mail) flags+=" --new --modify --delete --yes" ;;
     rdap) flags+=" --cacert=" ;;
     esac

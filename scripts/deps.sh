@@ -10,12 +10,14 @@ packages=(
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
   libssl-dev openssl ca-certificates
   qtkeychain-qt6-dev libsecret-1-0
+  libldns-dev
 )
 if [ "${1:-}" != program ]; then
   packages+=(
     python3 python3-aiosmtpd poppler-utils sharutils curl socat postfix
     dbus-daemon dbus-bin gnome-keyring
     whois fingerd finger
+    nsd python3-dnslib
     xvfb xauth
     dpkg-dev desktop-file-utils lintian
     clang libclang-rt-14-dev

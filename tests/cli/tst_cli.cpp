@@ -123,6 +123,7 @@ void TstCli::statuses_data()
     QTest::newRow("unknown kind") << QStringList{"list", "zones"} << 2 << "\"zones\" is no record kind";
     QTest::newRow("two actions") << QStringList{"render", "host", "ns1.example.net", "--new", "--delete"} << 2 << "one of";
     QTest::newRow("flag of another command") << QStringList{"check", "host", "ns1.example.net", "--store"} << 2 << "no option --store";
+    QTest::newRow("network flag elsewhere") << QStringList{"render", "host", "ns1.example.net", "--network"} << 2 << "no option --network";
     QTest::newRow("too many words") << QStringList{"check", "host", "a", "b"} << 2 << "Usage: zandolet-cli check";
     QTest::newRow("no record") << QStringList{"render", "host", "ns9.example.net"} << 3 << "hosts/ns9.example.net.ini does not exist";
     QTest::newRow("a path for a name") << QStringList{"render", "host", "../z"} << 1 << "cannot be used";

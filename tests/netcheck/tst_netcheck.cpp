@@ -1,0 +1,231 @@
+// The network check against real name servers (NSD), a scripted one for the
+// faults real servers will not show, and the RDAP test server, all on
+// loopback inside a network namespace of the test's own (tests/support/private-net).
+#include "MapFields.h"
+#include "NetworkCheck.h"
+#include "RdapAvailability.h"
+#include "RdapServer.h"
+#include "TestFiles.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(RegistrationProblems)
+
+namespace {
+
+// Each problem as "FIELD|text", with "|warning" after a warning; "?" marks one not found on the network.
+QStringList rows(const RegistrationProblems &problems)
+{
+    QStringList out;
+    for (const RegistrationProblem &p : problems)
+        out << (p.network ? QString() : QStringLiteral("?")) + p.field + QLatin1Char('|') + p.text +
+                   (p.warning ? QStringLiteral("|warning") : QString());
+    return out;
+}
+
+// A record of `kind` from "FIELD=value" words; the action radio is the first word.
+MapFields record(const QStringList &words)
+{
+    MapFields f;
+    f.checked.insert(words.front());
+    for (const QString &w : words.mid(1))
+        f.texts.insert(w.section(QLatin1Char('='), 0, 0), w.section(QLatin1Char('='), 1));
+    return f;
+}
+
+QStringList servers(const QString &domain, const QStringList &pairs)
+{
+    QStringList w{QStringLiteral("NewDomainRadio"), QStringLiteral("DomainNameEdit=") + domain};
+    const char *const fields[][2] = {{"PriNSEdit", "PriNSIPEdit"}, {"SecNSEdit", "SecNSIPEdit"}, {"ThirdNSEdit", "ThirdNSIPEdit"}};
+    for (qsizetype i = 0; i < pairs.size(); ++i)
+        w << QLatin1String(fields[i][0]) + QLatin1Char('=') + pairs[i].section(QLatin1Char('/'), 0, 0)
+          << QLatin1String(fields[i][1]) + QLatin1Char('=') + pairs[i].section(QLatin1Char('/'), 1);
+    return w;
+}
+
+const QString kNs1 = QStringLiteral("ns1.nets.test/127.0.0.11");
+const QString kNs2 = QStringLiteral("ns2.nets.test/127.0.0.12");
+const QString kOdd = QStringLiteral("odd.nets.test/127.0.0.20");
+
+} // namespace
+
+class TstNetCheck : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void check_data();
+    void check();
+    void cancelAndDestroy();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    std::unique_ptr<NetworkCheck> makeCheck(NetworkCheckLimits limits = {1000, 4000});
+
+    QTemporaryDir m_work;
+    QProcess m_peers;
+    std::unique_ptr<RdapServer> m_rdap;
+};
+
+void TstNetCheck::initTestCase()
+{
+    if (!qEnvironmentVariableIsSet("ZANDOLET_IN_PRIVATE_NET"))
+        QSKIP("needs a network namespace of its own: run it through tests/support/private-net, as ctest does");
+    QVERIFY(m_work.isValid());
+    m_peers.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_peers.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(DNS_PEERS_SCRIPT), m_work.filePath("dns")});
+    QVERIFY(m_peers.waitForReadyRead(25000));
+    const QByteArray said = m_peers.readLine().trimmed();
+    QVERIFY2(said == "READY", said.constData());
+    m_rdap = std::make_unique<RdapServer>(QStringLiteral(ZANDOLET_TEST_DATA "/rdap"));
+    QVERIFY2(m_rdap->Start(), qPrintable(m_rdap->ErrorText()));
+}
+
+void TstNetCheck::cleanupTestCase()
+{
+    m_peers.closeWriteChannel();
+    m_peers.waitForFinished(10000);
+}
+
+std::unique_ptr<NetworkCheck> TstNetCheck::makeCheck(NetworkCheckLimits limits)
+{
+    RdapLookup::Options options;
+    options.bootstrapUrl = m_rdap->Url(QStringLiteral("/dns.json"));
+    options.cacheFolder = m_work.filePath("cache");
+    options.extraCaCertificates = m_rdap->Authority();
+    return std::make_unique<NetworkCheck>(std::make_unique<RdapAvailability>(options), limits);
+}
+
+void TstNetCheck::check_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QStringList>("expected");
+    const int D = int(RecordKind::Domain), H = int(RecordKind::Host), C = int(RecordKind::Contact);
+    auto row = [](const char *name, int kind, const QStringList &fields, const QStringList &expected) {
+        QTest::newRow(name) << kind << fields << expected;
+    };
+    row("well delegated", D, servers("fresh.com", {kNs1, kNs2}), {});
+    row("a name DNS cannot carry is left to the offline check", D,
+        servers("fresh.com", {kNs1, kNs2, "ns 3.nets.test/127.0.0.11"}), {});
+    row("already registered", D, servers("example.com", {kNs1, kNs2}),
+        {"DomainNameEdit|example.com is already registered (registrar: Example Registrar, Inc.)"});
+    QStringList modify = servers("fresh.com", {kNs1, kNs2});
+    modify.front() = QStringLiteral("ModifyDomainRadio");
+    row("modify of a free name", D, modify, {"DomainNameEdit|fresh.com is not registered"});
+    row("delete asks no server", D, {"DeleteDomainRadio", "DomainNameEdit=example.com", "PriNSEdit=ns9.nets.test"}, {});
+    row("lame server", D, servers("lame.com", {kNs1, kNs2}),
+        {"SecNSEdit|ns2.nets.test (127.0.0.12) does not answer authoritatively for lame.com"});
+    row("data without authority", D, servers("cached.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) does not answer authoritatively for cached.com"});
+    row("serials differ", D, servers("serials.com", {kNs1, kNs2}),
+        {"SecNSEdit|the SOA serials differ: 2026120801 at ns1.nets.test, 2026120701 at ns2.nets.test"});
+    row("address not the name's", D, servers("fresh.com", {"ns1.nets.test/127.0.0.12", kNs2}),
+        {"PriNSIPEdit|ns1.nets.test resolves to 127.0.0.11, not 127.0.0.12"});
+    row("server outside the NS set", D, servers("fresh.com", {kNs1, kNs2, "ns3.nets.test/127.0.0.11"}),
+        {"ThirdNSEdit|the NS set of fresh.com at ns1.nets.test does not hold ns3.nets.test"});
+    row("name that does not resolve", D, servers("fresh.com", {"ns7.nets.test/", kNs2}),
+        {"PriNSEdit|ns7.nets.test does not resolve to an address",
+         "PriNSEdit|the NS set of fresh.com at ns2.nets.test does not hold ns7.nets.test"});
+    row("closed port", D, servers("fresh.com", {"ns9.nets.test/127.0.0.19"}),
+        {"PriNSEdit|ns9.nets.test (127.0.0.19) does not answer on port 53"});
+    row("silence", D, servers("silent.com", {kOdd}), {"PriNSEdit|odd.nets.test did not answer within 1 second"});
+    row("truncated, then over TCP", D, servers("trunc.com", {kOdd}), {});
+    row("answer for another name", D, servers("other.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) answered for another name than other.com"});
+    row("garbage", D, servers("garbage.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) sent a malformed answer for garbage.com"});
+    row("no TCP", D, servers("notcp.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) does not answer over TCP for notcp.com"});
+    row("host as given", H, {"NewHostRadio", "HostName=www.nets.test", "HostIPAddress=127.0.0.30"}, {});
+    row("host in any script", H, {"ModifyHostRadio", "HostName=bücher.nets.test", "HostIPAddress=127.0.0.30"}, {});
+    row("host elsewhere", H, {"NewHostRadio", "HostName=www.nets.test", "HostIPAddress=127.0.0.31"},
+        {"HostIPAddress|www.nets.test resolves to 127.0.0.30, not 127.0.0.31"});
+    row("host not yet in DNS", H, {"NewHostRadio", "HostName=new.nets.test", "HostIPAddress=127.0.0.50"},
+        {"HostName|new.nets.test does not resolve yet|warning"});
+    row("mail domain with MX", C, {"NewContactRadio", "ContactMail=a@nets.test"}, {});
+    row("mail domain with an address only", C, {"NewContactRadio", "ContactMail=a@plain.nets.test"}, {});
+    row("mail domain without either", C, {"NewContactRadio", "ContactMail=a@void.nets.test"},
+        {"ContactMail|void.nets.test, the domain of a@void.nets.test, has no MX or address record"});
+}
+
+void TstNetCheck::check()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, expected);
+    const auto check = makeCheck();
+    QSignalSpy finished(check.get(), &NetworkCheck::finished);
+    check->start(networkCheckRequest(record(fields), RecordKind(kind)));
+    QVERIFY(check->running());
+    QVERIFY(finished.wait(6000));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(rows(finished.front().front().value<RegistrationProblems>()), expected);
+    QVERIFY(!check->running());
+}
+
+// A cancelled check says nothing more; one destroyed while it waits leaves quietly.
+void TstNetCheck::cancelAndDestroy()
+{
+    auto check = makeCheck();
+    QSignalSpy finished(check.get(), &NetworkCheck::finished);
+    const NetworkCheckRequest silent = networkCheckRequest(record(servers("silent.com", {kOdd})), RecordKind::Domain);
+    check->start(silent);
+    QTest::qWait(200);
+    check->cancel();
+    QVERIFY(!check->running());
+    QVERIFY(!finished.wait(1500));
+    check->start(silent);
+    QTest::qWait(200);
+    check.reset();
+    QTest::qWait(1200);
+}
+
+void TstNetCheck::commandLine_data()
+{
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("passes") << "fresh.com" << "";
+    QTest::newRow("lame") << "lame.com" << "ns2.nets.test (127.0.0.12) does not answer authoritatively for lame.com\n";
+    QTest::newRow("registered") << "example.com" << "example.com is already registered (registrar: Example Registrar, Inc.)\n";
+}
+
+// zandolet-cli check --network: the offline problems (these loopback servers
+// are some), then what the servers and the RDAP service of [Setup] say.
+void TstNetCheck::commandLine()
+{
+    QFETCH(QString, domain);
+    QFETCH(QString, said);
+    WorkFolder work;
+    writeBytes(work.filePath("z.ini"), "[Setup]\r\nLook Up With=RDAP\r\nRDAP Bootstrap=" +
+                                           m_rdap->Url(QStringLiteral("/dns.json")).toEncoded() + "\r\n");
+    writeBytes(work.filePath("ca.pem"), m_rdap->Authority().value(0).toPem());
+    QDir().mkpath(work.filePath("domains"));
+    writeBytes(work.filePath("domains/" + domain + ".ini"),
+               "[DomainReg]\r\nPriNSEdit=ns1.nets.test\r\nPriNSIPEdit=127.0.0.11\r\n"
+               "SecNSEdit=ns2.nets.test\r\nSecNSIPEdit=127.0.0.12\r\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), work.filePath("cache"));
+    QByteArray out[2];
+    for (const bool network : {false, true}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        QStringList words{"--settings", work.filePath("z.ini"), "check", "domain", domain, "--new"};
+        if (network)
+            words << "--network" << "--cacert=" + work.filePath("ca.pem");
+        p.start(QStringLiteral(ZANDOLET_CLI), words);
+        QVERIFY(p.waitForFinished(20000));
+        QVERIFY2(p.exitCode() == 1, p.readAllStandardError().constData());
+        out[network] = p.readAllStandardOutput();
+    }
+    QVERIFY(!out[0].isEmpty());
+    QCOMPARE(QString::fromUtf8(out[1]), QString::fromUtf8(out[0]) + said);
+}
+
+QTEST_GUILESS_MAIN(TstNetCheck)
+#include "tst_netcheck.moc"
