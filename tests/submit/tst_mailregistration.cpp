@@ -3,7 +3,9 @@
 #include "CompleteRecords.h"
 #include "FormHarness.h"
 #include "MapFields.h"
+#include "RecordCheckRun.h"
 #include "RecordStore.h"
+#include "ReviewForm.h"
 #include "ReviewPage.h"
 #include "ScriptedServer.h"
 #include "SmtpSink.h"
@@ -103,7 +105,9 @@ struct WorkflowRig {
     MailSettings settings;
     TmsSMTP smtp;
     TReviewPages review{TReviewPages::Parts{fields, controls, prompter, store}};
-    TMailWorkflow mail{TMailWorkflow::Parts{fields, controls, prompter, store, review, settings, smtp}};
+    ReviewForm reviewForm{review};
+    RecordCheckRun checks{fields, nullptr, {}};
+    TMailWorkflow mail{TMailWorkflow::Parts{fields, controls, prompter, store, reviewForm, settings, smtp, checks}};
 
     explicit WorkflowRig(const QString &settingsPath) : pages(buildPages(controls)), store(fields, settingsPath)
     {
@@ -135,18 +139,19 @@ class TestMailRegistration : public QObject {
     QStringList m_statusLog; // "page:progress:text" for every status change
 
     void newForm(const QString &server, const QString &sender = "me@example.com",
-                 const QString &mailto = "hostmaster@example.net")
+                 const QString &mailto = "hostmaster@example.net", const PreMailCheckFactory &check = {},
+                 const QString &moreSetup = {})
     {
         m_form.reset();
         QFile::remove(m_dir->filePath("zandolet.ini"));
         QFile settings(m_dir->filePath("zandolet.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n")
-                           .arg(server, sender, mailto)
+        settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n%4")
+                           .arg(server, sender, mailto, moreSetup)
                            .toLatin1());
         settings.close();
         m_prompter = ScriptedPrompter();
-        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter, check);
         // Records the check before a send finds nothing in, so that no warning comes first.
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
@@ -173,6 +178,18 @@ class TestMailRegistration : public QObject {
     }
 
     void clickMail(const Kind &k) { m_form->control<QPushButton>(k.mailButton)->click(); }
+
+    // A form whose check with the network finds `problem` on PriNSEdit (none when empty).
+    ScriptedCheck *newCheckedForm(const QString &server, const QString &problem, bool warning, int delayMs,
+                                  const QString &moreSetup = {})
+    {
+        ScriptedCheck *check = nullptr;
+        RegistrationProblems found;
+        if (!problem.isEmpty())
+            found << RegistrationProblem{"PriNSEdit", problem, true, warning};
+        newForm(server, "me@example.com", "hostmaster@example.net", scriptedCheck(check, found, delayMs), moreSetup);
+        return check;
+    }
 
     QString recordFile(const Kind &k, const QString &name) const
     {
@@ -607,6 +624,143 @@ private slots:
         for (const Kind &k : kKinds)
             QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
         QVERIFY(!m_form->control<QPushButton>("ContactCancelSend")->isEnabled());
+    }
+
+    // A mail waits for the check with the network, showing its progress on
+    // the kind's status line; what it found is asked about, marked as such.
+    void mailWaitsForTheNetworkCheck_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<bool>("warning");
+        QTest::addColumn<bool>("mailAnyway");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("question"); // before the usual one; empty: none
+        QTest::addColumn<int>("starts");
+        const QString late = "ns1.example.net did not answer within 3 seconds";
+        const QString refusal = "The registry may refuse this registration. It has 1 problem:\n\n" + late +
+                                " (found on the network)\n\nMail it anyway?";
+        QTest::newRow("nothing found") << "" << false << false << "" << "" << 1;
+        QTest::newRow("problem, mailed anyway") << late << false << true << "" << refusal << 1;
+        QTest::newRow("problem, not mailed") << late << false << false << "" << refusal << 1;
+        QTest::newRow("warning") << late << true << true << ""
+                                 << "This registration has 1 warning:\n\nWarning: " + late +
+                                        " (found on the network)\n\nMail it anyway?"
+                                 << 1;
+        QTest::newRow("off in Setup") << late << false << false << "Check Network=No\r\n" << "" << 0;
+    }
+    void mailWaitsForTheNetworkCheck()
+    {
+        QFETCH(QString, problem);
+        QFETCH(bool, warning);
+        QFETCH(bool, mailAnyway);
+        QFETCH(QString, setup);
+        QFETCH(QString, question);
+        QFETCH(int, starts);
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        ScriptedCheck *check = newCheckedForm(sink.Address(), problem, warning, 100, setup);
+        typeName(kKinds[0], "example.com");
+        m_prompter.cautionAnswers = {mailAnyway};
+        clickMail(kKinds[0]);
+        QCOMPARE(check->starts, starts);
+        QStringList expected;
+        if (!question.isEmpty())
+            expected << "N: " + question;
+        const bool mailed = question.isEmpty() || mailAnyway;
+        if (mailed)
+            expected << "Q: " + kQuestion << "I: " + kSent;
+        QTRY_COMPARE(m_prompter.log, expected);
+        // The progress shows on the domain page alone, and gives way again.
+        QCOMPARE(m_statusLog.filter(ScriptedCheck::kProgress),
+                 starts ? QStringList{"status:0:" + ScriptedCheck::kProgress} : QStringList());
+        QCOMPARE(sink.WaitForMessages(1, mailed ? 5000 : 300), mailed);
+        auto *ns = m_form->control<QLineEdit>("PriNSEdit");
+        if (!question.isEmpty() && !mailed) {
+            QVERIFY(ns->property("registrationProblem").toBool());
+            QCOMPARE(ns->toolTip(), QString(warning ? "Warning: " : "") + problem + " (found on the network)");
+        }
+    }
+
+    // Stop, Escape or an edit ends the wait and the check; nothing is asked or sent.
+    void waitForTheCheckEnds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Stop") << "Stop";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("edit") << "edit";
+    }
+    void waitForTheCheckEnds()
+    {
+        QFETCH(QString, how);
+        ScriptedServer server(QStringLiteral("S: 220 never\n"));
+        server.Start();
+        ScriptedCheck *check = newCheckedForm(server.Address(), {}, false, -1);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        const Kind &k = kKinds[0];
+        typeName(k, "example.com");
+        clickMail(k);
+        auto *stop = m_form->control<QPushButton>("DomainCancelSend");
+        auto *status = m_form->control<QLineEdit>("status");
+        QVERIFY(stop->isEnabled());
+        QVERIFY(!m_form->control<QPushButton>(kKinds[1].mailButton)->isEnabled());
+        QCOMPARE(status->text(), ScriptedCheck::kProgress);
+        if (how == "Stop")
+            stop->click();
+        else if (how == "Escape")
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        else
+            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
+        QCOMPARE(check->cancels, 1);
+        QCOMPARE(status->text(), QStringLiteral("Operation has been canceled"));
+        QVERIFY(!stop->isEnabled());
+        QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
+        QTest::qWait(200);
+        QCOMPARE(m_prompter.log, QStringList());
+        QVERIFY(!QFile::exists(recordFile(k, "example.com")));
+        QCOMPARE(m_form->text(k.nameField), QStringLiteral("example.com"));
+        QVERIFY(server.Received().isEmpty());
+    }
+
+    // Show Form marks what the network check finds once it ends, unless the
+    // record has changed since: then the check is out of date.
+    void showFormJoinsTheNetworkProblems_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("typed") << "typed" << false;
+        QTest::newRow("set by the program") << "set" << false;
+        QTest::newRow("shown again") << "shown" << true;
+    }
+    void showFormJoinsTheNetworkProblems()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, marked);
+        const QString problem = "ns1.example.net (192.0.2.1) does not answer authoritatively for example.com";
+        ScriptedCheck *check = newCheckedForm("127.0.0.1:1", problem, false, 150);
+        typeName(kKinds[0], "example.com");
+        auto *show = m_form->control<QPushButton>("ShowForm");
+        auto *status = m_form->control<QLineEdit>("status");
+        show->click();
+        // The offline check has nothing to say; the window does not wait.
+        QCOMPARE(status->text(), QStringLiteral("status..."));
+        if (meanwhile == "typed")
+            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
+        else if (meanwhile == "set")
+            m_form->setText("SecNSEdit", "ns3.example.org");
+        else if (meanwhile == "shown")
+            show->click();
+        auto *ns = m_form->control<QLineEdit>("PriNSEdit");
+        if (marked)
+            QTRY_VERIFY(ns->property("registrationProblem").toBool());
+        else
+            QTest::qWait(400);
+        QCOMPARE(ns->property("registrationProblem").toBool(), marked);
+        QCOMPARE(status->text(), marked ? "1 problem (1 on the network): " + problem : QStringLiteral("status..."));
+        QCOMPARE(ns->toolTip().endsWith(" (found on the network)"), marked);
+        QCOMPARE(check->starts, meanwhile == "shown" ? 2 : 1);
+        QCOMPARE(check->cancels, meanwhile == "typed" || meanwhile == "shown" ? 1 : 0);
     }
 
     // "Save as Default" says so on its review page for a moment.

@@ -11,6 +11,10 @@
 // Record folders and name lists go to the current directory; a WorkFolder
 // gives each case an empty one:  WorkFolder work;  work.filePath("hosts.cbx").
 //
+// The check with the network is none unless a test scripts one:
+//   ScriptedCheck *check = nullptr;
+//   auto form = makeForm(path, prompter, scriptedCheck(check, {problem}, 200));
+//
 // Modal dialogs (setup, about) run their own loop; answer them with
 // `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->accept(); })`
 // before the click that opens them.
@@ -18,6 +22,7 @@
 #include "IPrompter.h"
 #include "TAboutBox.h"
 #include "Latin1Guard.h"
+#include "PreMailCheck.h"
 #include "TForm1.h"
 #include "TSetupDlg.h"
 #include "TestFiles.h"
@@ -118,9 +123,60 @@ inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
+// A check before mailing that finds `found` `delayMs` after each start
+// (never, when negative), telling its progress at the start.
+class ScriptedCheck : public PreMailCheck {
+public:
+    static inline const QString kProgress = QStringLiteral("Asking ns1.example.net (127.0.0.1)");
+    RegistrationProblems found;
+    int delayMs = 0;
+    int starts = 0;
+    int cancels = 0;
+
+    ScriptedCheck()
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_running = false;
+            emit finished(found);
+        });
+    }
+    void start(const IFields &, RecordKind) override
+    {
+        ++starts;
+        m_running = true;
+        emit progress(kProgress);
+        if (delayMs >= 0)
+            m_timer.start(delayMs);
+    }
+    void cancel() override
+    {
+        cancels += m_running;
+        m_running = false;
+        m_timer.stop();
+    }
+
+private:
+    QTimer m_timer;
+    bool m_running = false;
+};
+
+// A factory for the window's check that makes a ScriptedCheck and lets the test reach it.
+inline PreMailCheckFactory scriptedCheck(ScriptedCheck *&made, const RegistrationProblems &found, int delayMs)
 {
-    return std::make_unique<TForm1>(settingsPath, &prompter);
+    return [&made, found, delayMs] {
+        auto check = std::make_unique<ScriptedCheck>();
+        check->found = found;
+        check->delayMs = delayMs;
+        made = check.get();
+        return check;
+    };
+}
+
+inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter,
+                                        const PreMailCheckFactory &networkCheck = {})
+{
+    return std::make_unique<TForm1>(settingsPath, &prompter, networkCheck);
 }
 
 // The dialog a test row names over `form`: "setup" or "about"; none for "main".
