@@ -207,14 +207,6 @@ private slots:
         QCOMPARE(mailAnywayQuestion(problems),
                  "The registry may refuse this registration. It has 12 problems:\n\nP1\nP2\nP3\nP4\nP5\nP6\nP7\nP8\nP9\n"
                  "P10\nand 2 more\n\nMail it anyway?");
-        // Warnings and what the network found are counted apart and marked.
-        const RegistrationProblem net{"F", "N", true}, warn{"F", "W", false, true}, netWarn{"F", "V", true, true};
-        QCOMPARE(problemSummary({warn, problems[0], net}), QStringLiteral("2 problems and 1 warning (1 on the network): Warning: W"));
-        QCOMPARE(problemSummary({net, netWarn, warn}), QStringLiteral("1 problem and 2 warnings (2 on the network): N"));
-        QCOMPARE(mailAnywayQuestion({net, warn}), "The registry may refuse this registration. It has 1 problem and 1 warning:"
-                                                  "\n\nN (found on the network)\nWarning: W\n\nMail it anyway?");
-        QCOMPARE(mailAnywayQuestion({netWarn}),
-                 "This registration has 1 warning:\n\nWarning: V (found on the network)\n\nMail it anyway?");
     }
 };
 

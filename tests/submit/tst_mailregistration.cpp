@@ -181,13 +181,12 @@ class TestMailRegistration : public QObject {
 
     // A form whose check with the network finds `problem` on PriNSEdit (none when empty).
     ScriptedCheck *newCheckedForm(const QString &server, const QString &problem, bool warning, int delayMs,
-                                  const QString &moreSetup = {})
+                                  const QString &setup = {})
     {
         ScriptedCheck *check = nullptr;
-        RegistrationProblems found;
-        if (!problem.isEmpty())
-            found << RegistrationProblem{"PriNSEdit", problem, true, warning};
-        newForm(server, "me@example.com", "hostmaster@example.net", scriptedCheck(check, found, delayMs), moreSetup);
+        const auto found = problem.isEmpty() ? RegistrationProblems() : RegistrationProblems{{"PriNSEdit", problem, true, warning}};
+        newForm(server, "me@example.com", "hostmaster@example.net",
+                [&] { return std::unique_ptr<PreMailCheck>(check = new ScriptedCheck(found, delayMs)); }, setup);
         return check;
     }
 
@@ -626,104 +625,69 @@ private slots:
         QVERIFY(!m_form->control<QPushButton>("ContactCancelSend")->isEnabled());
     }
 
-    // A mail waits for the check with the network, showing its progress on
-    // the kind's status line; what it found is asked about, marked as such.
+    // A mail waits for the check with the network, its progress on the kind's
+    // status line; what it found is asked about, marked as such. Stop, Escape
+    // or an edit ends the wait and the check.
     void mailWaitsForTheNetworkCheck_data()
     {
         QTest::addColumn<QString>("problem");
         QTest::addColumn<bool>("warning");
-        QTest::addColumn<bool>("mailAnyway");
+        QTest::addColumn<QString>("then");     // the answer to the question, or what ends the wait
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("question"); // before the usual one; empty: none
-        QTest::addColumn<int>("starts");
         const QString late = "ns1.example.net did not answer within 3 seconds";
-        const QString refusal = "The registry may refuse this registration. It has 1 problem:\n\n" + late +
-                                " (found on the network)\n\nMail it anyway?";
-        QTest::newRow("nothing found") << "" << false << false << "" << "" << 1;
-        QTest::newRow("problem, mailed anyway") << late << false << true << "" << refusal << 1;
-        QTest::newRow("problem, not mailed") << late << false << false << "" << refusal << 1;
-        QTest::newRow("warning") << late << true << true << ""
-                                 << "This registration has 1 warning:\n\nWarning: " + late +
-                                        " (found on the network)\n\nMail it anyway?"
-                                 << 1;
-        QTest::newRow("off in Setup") << late << false << false << "Check Network=No\r\n" << "" << 0;
+        const QString found = late + " (found on the network)\n\nMail it anyway?";
+        QTest::newRow("nothing found") << "" << false << "" << "" << "";
+        QTest::newRow("problem, not mailed") << late << false << "No" << ""
+                                             << "The registry may refuse this registration. It has 1 problem:\n\n" + found;
+        QTest::newRow("warning, mailed") << late << true << "Yes" << "" << "This registration has 1 warning:\n\nWarning: " + found;
+        QTest::newRow("off in Setup") << late << false << "" << "Check Network=No\r\n" << "";
+        for (const char *end : {"Stop", "Escape", "edit"}) // edit: typed in a field of the record
+            QTest::newRow(end) << late << false << end << "" << "";
     }
     void mailWaitsForTheNetworkCheck()
     {
         QFETCH(QString, problem);
         QFETCH(bool, warning);
-        QFETCH(bool, mailAnyway);
+        QFETCH(QString, then);
         QFETCH(QString, setup);
         QFETCH(QString, question);
-        QFETCH(int, starts);
         SmtpSink sink;
         QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
-        ScriptedCheck *check = newCheckedForm(sink.Address(), problem, warning, 100, setup);
+        const bool ended = QStringList{"Stop", "Escape", "edit"}.contains(then);
+        ScriptedCheck *check = newCheckedForm(sink.Address(), problem, warning, ended ? -1 : 100, setup);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         typeName(kKinds[0], "example.com");
-        m_prompter.cautionAnswers = {mailAnyway};
+        m_prompter.cautionAnswers = {then == "Yes"};
         clickMail(kKinds[0]);
-        QCOMPARE(check->starts, starts);
-        QStringList expected;
-        if (!question.isEmpty())
-            expected << "N: " + question;
-        const bool mailed = question.isEmpty() || mailAnyway;
+        auto *stop = m_form->control<QPushButton>("DomainCancelSend");
+        QCOMPARE(stop->isEnabled() && !m_form->control<QPushButton>(kKinds[1].mailButton)->isEnabled(), setup.isEmpty());
+        if (then == "Stop")
+            stop->click();
+        else if (then == "Escape")
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        else if (then == "edit")
+            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
+        const bool mailed = !ended && (question.isEmpty() || then == "Yes");
+        QStringList expected = question.isEmpty() ? QStringList() : QStringList{"N: " + question};
         if (mailed)
             expected << "Q: " + kQuestion << "I: " + kSent;
         QTRY_COMPARE(m_prompter.log, expected);
-        // The progress shows on the domain page alone, and gives way again.
-        QCOMPARE(m_statusLog.filter(ScriptedCheck::kProgress),
-                 starts ? QStringList{"status:0:" + ScriptedCheck::kProgress} : QStringList());
         QCOMPARE(sink.WaitForMessages(1, mailed ? 5000 : 300), mailed);
-        auto *ns = m_form->control<QLineEdit>("PriNSEdit");
-        if (!question.isEmpty() && !mailed) {
-            QVERIFY(ns->property("registrationProblem").toBool());
-            QCOMPARE(ns->toolTip(), QString(warning ? "Warning: " : "") + problem + " (found on the network)");
-        }
+        QCOMPARE(check->starts, int(setup.isEmpty()));
+        QCOMPARE(check->cancels, int(ended));
+        QCOMPARE(m_statusLog.filter(ScriptedCheck::kProgress).join('|'),
+                 setup.isEmpty() ? "status:0:" + ScriptedCheck::kProgress : QString());
+        if (ended)
+            QCOMPARE(m_form->text("status"), QStringLiteral("Operation has been canceled"));
+        QVERIFY(!stop->isEnabled() && m_form->control<QPushButton>(kKinds[0].mailButton)->isEnabled());
+        if (then == "No")
+            QCOMPARE(m_form->control("PriNSEdit")->toolTip(), problem + " (found on the network)");
     }
 
-    // Stop, Escape or an edit ends the wait and the check; nothing is asked or sent.
-    void waitForTheCheckEnds_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Stop") << "Stop";
-        QTest::newRow("Escape") << "Escape";
-        QTest::newRow("edit") << "edit";
-    }
-    void waitForTheCheckEnds()
-    {
-        QFETCH(QString, how);
-        ScriptedServer server(QStringLiteral("S: 220 never\n"));
-        server.Start();
-        ScriptedCheck *check = newCheckedForm(server.Address(), {}, false, -1);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        const Kind &k = kKinds[0];
-        typeName(k, "example.com");
-        clickMail(k);
-        auto *stop = m_form->control<QPushButton>("DomainCancelSend");
-        auto *status = m_form->control<QLineEdit>("status");
-        QVERIFY(stop->isEnabled());
-        QVERIFY(!m_form->control<QPushButton>(kKinds[1].mailButton)->isEnabled());
-        QCOMPARE(status->text(), ScriptedCheck::kProgress);
-        if (how == "Stop")
-            stop->click();
-        else if (how == "Escape")
-            QTest::keyClick(m_form.get(), Qt::Key_Escape);
-        else
-            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
-        QCOMPARE(check->cancels, 1);
-        QCOMPARE(status->text(), QStringLiteral("Operation has been canceled"));
-        QVERIFY(!stop->isEnabled());
-        QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
-        QTest::qWait(200);
-        QCOMPARE(m_prompter.log, QStringList());
-        QVERIFY(!QFile::exists(recordFile(k, "example.com")));
-        QCOMPARE(m_form->text(k.nameField), QStringLiteral("example.com"));
-        QVERIFY(server.Received().isEmpty());
-    }
-
-    // Show Form marks what the network check finds once it ends, unless the
-    // record has changed since: then the check is out of date.
+    // Show Form marks what the check with the network finds once it ends,
+    // unless the record has changed since.
     void showFormJoinsTheNetworkProblems_data()
     {
         QTest::addColumn<QString>("meanwhile");
@@ -741,26 +705,17 @@ private slots:
         ScriptedCheck *check = newCheckedForm("127.0.0.1:1", problem, false, 150);
         typeName(kKinds[0], "example.com");
         auto *show = m_form->control<QPushButton>("ShowForm");
-        auto *status = m_form->control<QLineEdit>("status");
         show->click();
-        // The offline check has nothing to say; the window does not wait.
-        QCOMPARE(status->text(), QStringLiteral("status..."));
         if (meanwhile == "typed")
             QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
         else if (meanwhile == "set")
             m_form->setText("SecNSEdit", "ns3.example.org");
         else if (meanwhile == "shown")
             show->click();
-        auto *ns = m_form->control<QLineEdit>("PriNSEdit");
-        if (marked)
-            QTRY_VERIFY(ns->property("registrationProblem").toBool());
-        else
-            QTest::qWait(400);
-        QCOMPARE(ns->property("registrationProblem").toBool(), marked);
-        QCOMPARE(status->text(), marked ? "1 problem (1 on the network): " + problem : QStringLiteral("status..."));
-        QCOMPARE(ns->toolTip().endsWith(" (found on the network)"), marked);
-        QCOMPARE(check->starts, meanwhile == "shown" ? 2 : 1);
-        QCOMPARE(check->cancels, meanwhile == "typed" || meanwhile == "shown" ? 1 : 0);
+        QTest::qWait(400);
+        QCOMPARE(m_form->control("PriNSEdit")->property("registrationProblem").toBool(), marked);
+        QCOMPARE(m_form->text("status"), marked ? "1 problem (1 on the network): " + problem : "status...");
+        QCOMPARE(check->cancels, int(meanwhile == "typed" || meanwhile == "shown"));
     }
 
     // "Save as Default" says so on its review page for a moment.

@@ -11,10 +11,6 @@
 // Record folders and name lists go to the current directory; a WorkFolder
 // gives each case an empty one:  WorkFolder work;  work.filePath("hosts.cbx").
 //
-// The check with the network is none unless a test scripts one:
-//   ScriptedCheck *check = nullptr;
-//   auto form = makeForm(path, prompter, scriptedCheck(check, {problem}, 200));
-//
 // Modal dialogs (setup, about) run their own loop; answer them with
 // `whenShown<TSetupDlg>([](TSetupDlg *d) { ...; d->accept(); })`
 // before the click that opens them.
@@ -36,6 +32,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class ScriptedPrompter : public IPrompter {
 public:
@@ -123,55 +120,33 @@ inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-// A check before mailing that finds `found` `delayMs` after each start
-// (never, when negative), telling its progress at the start.
+// A check before mailing that tells kProgress and finds `found` `delayMs`
+// after each start (never, when negative). The window has none unless a test
+// passes makeForm a factory.
 class ScriptedCheck : public PreMailCheck {
 public:
     static inline const QString kProgress = QStringLiteral("Asking ns1.example.net (127.0.0.1)");
-    RegistrationProblems found;
-    int delayMs = 0;
-    int starts = 0;
-    int cancels = 0;
+    const RegistrationProblems found;
+    const int delayMs;
+    int starts = 0, cancels = 0;
 
-    ScriptedCheck()
-    {
-        m_timer.setSingleShot(true);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_running = false;
-            emit finished(found);
-        });
-    }
+    ScriptedCheck(RegistrationProblems problems, int delay) : found(std::move(problems)), delayMs(delay) {}
     void start(const IFields &, RecordKind) override
     {
         ++starts;
         m_running = true;
         emit progress(kProgress);
         if (delayMs >= 0)
-            m_timer.start(delayMs);
+            QTimer::singleShot(delayMs, this, [this] {
+                if (std::exchange(m_running, false))
+                    emit finished(found);
+            });
     }
-    void cancel() override
-    {
-        cancels += m_running;
-        m_running = false;
-        m_timer.stop();
-    }
+    void cancel() override { cancels += std::exchange(m_running, false); }
 
 private:
-    QTimer m_timer;
     bool m_running = false;
 };
-
-// A factory for the window's check that makes a ScriptedCheck and lets the test reach it.
-inline PreMailCheckFactory scriptedCheck(ScriptedCheck *&made, const RegistrationProblems &found, int delayMs)
-{
-    return [&made, found, delayMs] {
-        auto check = std::make_unique<ScriptedCheck>();
-        check->found = found;
-        check->delayMs = delayMs;
-        made = check.get();
-        return check;
-    };
-}
 
 inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter,
                                         const PreMailCheckFactory &networkCheck = {})
