@@ -255,8 +255,8 @@ private slots:
         QFETCH(QByteArray, stored);
         QFETCH(bool, ticked);
         QFETCH(QByteArray, written);
-        const QByteArray original = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\nWhoIs Server=w\r\n";
-        writeBytes(settingsPath(), original + stored);
+        const QByteArray before = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\nWhoIs Server=w\r\n";
+        writeBytes(settingsPath(), before + stored);
         ScriptedPrompter prompter;
         auto form = makeForm(settingsPath(), prompter);
         runSetup(*form, [&](TSetupDlg *d) {
@@ -264,7 +264,7 @@ private slots:
             d->CheckNetworkBox->setChecked(ticked);
         }, QDialog::Accepted);
         form->close();
-        QCOMPARE(readBytes(settingsPath()), original + written);
+        QCOMPARE(readBytes(settingsPath()), before + written);
     }
 
     void connectionSettingsAreKeptAfterTheOthers()
