@@ -625,9 +625,8 @@ private slots:
         QVERIFY(!m_form->control<QPushButton>("ContactCancelSend")->isEnabled());
     }
 
-    // A mail waits for the check with the network, its progress on the kind's
-    // status line; what it found is asked about, marked as such. Stop, Escape
-    // or an edit ends the wait and the check.
+    // A mail waits for the check with the network, its progress on the kind's status line; what it
+    // found is asked about, marked as such. Stop, Escape or an edit ends the wait and the check.
     void mailWaitsForTheNetworkCheck_data()
     {
         QTest::addColumn<QString>("problem");
@@ -670,10 +669,8 @@ private slots:
         else if (then == "edit")
             QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
         const bool mailed = !ended && (question.isEmpty() || then == "Yes");
-        QStringList expected = question.isEmpty() ? QStringList() : QStringList{"N: " + question};
-        if (mailed)
-            expected << "Q: " + kQuestion << "I: " + kSent;
-        QTRY_COMPARE(m_prompter.log, expected);
+        const QStringList asked = question.isEmpty() ? QStringList() : QStringList{"N: " + question};
+        QTRY_COMPARE(m_prompter.log, asked + (mailed ? QStringList{"Q: " + kQuestion, "I: " + kSent} : QStringList()));
         QCOMPARE(sink.WaitForMessages(1, mailed ? 5000 : 300), mailed);
         QCOMPARE(check->starts, int(setup.isEmpty()));
         QCOMPARE(check->cancels, int(ended));
@@ -686,8 +683,7 @@ private slots:
             QCOMPARE(m_form->control("PriNSEdit")->toolTip(), problem + " (found on the network)");
     }
 
-    // Show Form marks what the check with the network finds once it ends,
-    // unless the record has changed since.
+    // Show Form marks what the check with the network finds, unless the record changed since.
     void showFormJoinsTheNetworkProblems_data()
     {
         QTest::addColumn<QString>("meanwhile");

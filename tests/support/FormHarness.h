@@ -120,9 +120,7 @@ inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-// A check before mailing that tells kProgress and finds `found` `delayMs`
-// after each start (never, when negative). The window has none unless a test
-// passes makeForm a factory.
+// A check before mailing: tells kProgress, finds `found` `delayMs` after a start (never, when negative).
 class ScriptedCheck : public PreMailCheck {
 public:
     static inline const QString kProgress = QStringLiteral("Asking ns1.example.net (127.0.0.1)");
