@@ -17,6 +17,7 @@ const QString &kSecurity = MailSettingsFile::Security;
 const QString &kUserName = MailSettingsFile::UserName;
 const QString &kPassword = MailSettingsFile::Password;
 const QString kWhoisServer = QStringLiteral("WhoIs Server");
+const QString kCheckNetwork = QStringLiteral("Check Network");
 constexpr int kTextMax = MailSettingsFile::TextMax;
 
 // The WhoIs page needs a server to ask: none stored or typed means the default.
@@ -51,6 +52,8 @@ void SetupSettings::read(const IniDocument &file)
         take(m_passwords.load(mail.password));
     m_values.whoisServer = whoisOrDefault(text(kWhoisServer));
     m_values.lookUp = LookUpSettings::read(file, kSetup);
+    // Only "No" turns it off; anything else is the default.
+    m_values.checkNetwork = file.value(kSetup, kCheckNetwork).trimmed().compare(QLatin1String("No"), Qt::CaseInsensitive) != 0;
     m_mended = mending.note(QStringLiteral("[%1] of %2").arg(kSetup, QFileInfo(m_path).fileName()));
     emit changed();
 }
@@ -116,6 +119,9 @@ void SetupSettings::write()
     values.emplace_back(kWhoisServer, m_values.whoisServer);
     for (auto &value : m_values.lookUp.toWrite(stored, kSetup))
         values.push_back(std::move(value));
+    // Kept once it has been changed; a file that never turned it off stays as it was.
+    if (!m_values.checkNetwork || stored.contains(kSetup, kCheckNetwork))
+        values.emplace_back(kCheckNetwork, m_values.checkNetwork ? QStringLiteral("Yes") : QStringLiteral("No"));
     IniFile(m_path).writeStrings(kSetup, values,
                                  filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
 }

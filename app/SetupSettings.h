@@ -17,6 +17,8 @@ struct SetupValues {
     MailSettings mail;
     QString whoisServer;
     LookUpSettings lookUp;
+    // Asks the network about a record before it is mailed; off, no query leaves.
+    bool checkNetwork = true;
 };
 
 class SetupSettings : public QObject {

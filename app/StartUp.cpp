@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "NetworkPreMailCheck.h"
 #include "QtPrompter.h"
 #include "SettingsLocation.h"
 #include "TForm1.h"
@@ -202,7 +203,7 @@ int runZandolet(int &argc, char **argv)
         QApplication::setApplicationName(QStringLiteral("Zandolet"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
         SettingsLocation::makeFolder(settings);
-        return std::make_unique<TForm1>(settings, &prompter);
+        return std::make_unique<TForm1>(settings, &prompter, makeNetworkPreMailCheck);
     });
     prompter.setParent(form.get());
 

@@ -9,7 +9,10 @@
 #include "HelpWindow.h"
 #include "IPrompter.h"
 #include "IniFile.h"
+#include "PreMailCheck.h"
+#include "RecordCheckRun.h"
 #include "RecordStore.h"
+#include "ReviewForm.h"
 #include "SettingsLocation.h"
 #include "TAboutBox.h"
 #include "TMailWorkflow.h"
@@ -25,7 +28,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 
-TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
+TForm1::TForm1(QString settingsPath, IPrompter *prompter, const PreMailCheckFactory &networkCheck, QWidget *parent)
     : TGradientForm(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_settingsPath(std::move(settingsPath)), m_prompter(prompter), m_setup(m_settingsPath)
@@ -39,14 +42,19 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent)
     });
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
+    m_reviewForm = std::make_unique<ReviewForm>(*m_review);
+    // Setup may turn the check off and on again while the window is open.
+    m_checks = std::make_unique<RecordCheckRun>(*this, networkCheck ? networkCheck() : nullptr,
+                                                [this] { return m_setup.values().checkNetwork; });
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
-    m_mail = std::make_unique<TMailWorkflow>(
-        TMailWorkflow::Parts{*this, *this, *m_prompter, *m_store, *m_review, m_setup.values().mail, *smtp});
+    m_mail = std::make_unique<TMailWorkflow>(TMailWorkflow::Parts{
+        *this, *this, *m_prompter, *m_store, *m_reviewForm, m_setup.values().mail, *smtp, *m_checks});
     connect(&m_setup, &SetupSettings::changed, this, [this] {
         m_whoisPage->setServer(m_setup.values().whoisServer);
         m_whoisPage->setLookUp(m_setup.values().lookUp);
     });
     connectRecordHandlers();
+    connectChecks();
 
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WindowShortcut);

@@ -5,6 +5,7 @@
 // look-up pages are units of their own, handed what they need.
 #include "ControlFields.h"
 #include "FieldsUndo.h"
+#include "NetworkPreMailCheck.h"
 #include "RecordKind.h"
 #include "SetupSettings.h"
 #include "TGradientForm.h"
@@ -21,7 +22,9 @@ class QAction;
 class QTabWidget;
 class PageNote;
 class QVBoxLayout;
+class RecordCheckRun;
 class RecordStore;
+class ReviewForm;
 class HelpWindow;
 class TMailWorkflow;
 class TReviewPages;
@@ -31,8 +34,11 @@ class WhoisPage;
 class TForm1 : public TGradientForm, public ControlFields {
     Q_OBJECT
 public:
-    // `settingsPath`: the settings file; `prompter`: where boxes go (not owned).
-    TForm1(QString settingsPath, IPrompter *prompter, QWidget *parent = nullptr);
+    // `settingsPath`: the settings file; `prompter`: where boxes go (not owned);
+    // `networkCheck`: makes the check that asks the network before mailing
+    // (none: records are only checked offline).
+    TForm1(QString settingsPath, IPrompter *prompter, const PreMailCheckFactory &networkCheck = {},
+           QWidget *parent = nullptr);
     ~TForm1() override;
 
     // The settings file path of the running program (see SettingsLocation).
@@ -71,6 +77,8 @@ private:
     // How far the pages are beyond their default size.
     QSize windowGrowth() const;
     void connectRecordHandlers();
+    // Show Form and edits start and end the kind's check with the network.
+    void connectChecks();
     void buildMenus(QVBoxLayout *outer);
     // A copy or clear button of the record pages, clicked or reached by Escape.
     void editButtonClick(const QString &name, bool byEscape);
@@ -94,6 +102,8 @@ private:
     SetupSettings m_setup;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TReviewPages> m_review;
+    std::unique_ptr<ReviewForm> m_reviewForm;
+    std::unique_ptr<RecordCheckRun> m_checks;
     std::unique_ptr<TMailWorkflow> m_mail;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;

@@ -1,5 +1,6 @@
 // The record pages' handlers: loading on a name change, the editing rules,
 // defaults and the review pages' buttons.
+#include "ChangeWatch.h"
 #include "FieldCatalogue.h"
 #include "FormRules.h"
 #include "IPrompter.h"
@@ -7,7 +8,9 @@
 #include "PageNote.h"
 #include "RecordStore.h"
 #include "TForm1.h"
+#include "RecordCheckRun.h"
 #include "TMailWorkflow.h"
+#include "TReviewPages.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -102,6 +105,11 @@ void TForm1::connectRecordHandlers()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] {
+        // A mail waiting for its check is what Escape ends first.
+        if (m_mail->waiting()) {
+            m_mail->stop();
+            return;
+        }
         auto *inner = qobject_cast<QTabWidget *>(m_pages->currentWidget());
         if (!inner)
             return;
@@ -109,6 +117,23 @@ void TForm1::connectRecordHandlers()
             if (auto *b = control<QPushButton>(name); b && b->isEnabled() && inner->currentWidget()->isAncestorOf(b))
                 guarded([this, name] { editButtonClick(name, true); });
     });
+}
+
+void TForm1::connectChecks()
+{
+    connect(m_review.get(), &TReviewPages::formShown, this, [this](RecordKind kind) {
+        // A mail's check goes on; its result is shown when it ends.
+        if (m_mail->waiting())
+            return;
+        RecordCheckRun::Handlers handlers;
+        handlers.finished = [this, kind](const RegistrationProblems &problems) { m_review->showProblems(kind, problems); };
+        m_checks->start(kind, std::move(handlers));
+    });
+    for (const FieldDef &f : fieldCatalogue())
+        if (QWidget *w = control(f.name)) {
+            const RecordKind kind = f.kind;
+            watchChanges(w, this, [this, kind] { m_checks->edited(kind); });
+        }
 }
 
 void TForm1::editButtonClick(const QString &name, bool byEscape)

@@ -7,6 +7,7 @@
 
 #include <QShortcut>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,6 +15,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// The dialog's height without the keyring note.
+constexpr int kHeight = 288;
+} // namespace
 
 TSetupDlg::TSetupDlg(QWidget *owner)
     : TGradientForm(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -80,6 +86,15 @@ TSetupDlg::TSetupDlg(QWidget *owner)
         form->labelForField(WhoIsServerEdit)->setEnabled(whois);
     });
 
+    CheckNetworkBox = new QCheckBox(QStringLiteral("Check with the &network before mailing"), this);
+    CheckNetworkBox->setObjectName(QStringLiteral("CheckNetworkBox"));
+    CheckNetworkBox->setAccessibleName(QStringLiteral("Check with the network before mailing"));
+    CheckNetworkBox->setToolTip(QStringLiteral(
+        "Before a record is mailed, ask its name servers, its host's address and its mailbox's domain what the "
+        "registry will ask. Off, nothing leaves this machine until you mail."));
+    CheckNetworkBox->setProperty("helpContext", 1031);
+    form->addRow(static_cast<QWidget *>(nullptr), CheckNetworkBox);
+
     KeyringNote = new QLabel(this);
     KeyringNote->setObjectName(QStringLiteral("KeyringNote"));
     KeyringNote->setWordWrap(true);
@@ -115,7 +130,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     // F1 on any field asks for the setup topic.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
-    setClientSize(404, 262);
+    setClientSize(404, kHeight);
     centerOnScreen();
 }
 
@@ -124,7 +139,7 @@ void TSetupDlg::showKeyringNote(const QString &note)
     const bool show = !note.isEmpty();
     KeyringNote->setText(note);
     m_form->setRowVisible(KeyringNote, show);
-    setClientSize(404, show ? 304 : 262);
+    setClientSize(404, show ? kHeight + 42 : kHeight);
 }
 
 void TSetupDlg::setValues(const SetupValues &values)
@@ -140,6 +155,7 @@ void TSetupDlg::setValues(const SetupValues &values)
     PasswordEdit->setText(mail.password);
     WhoIsServerEdit->setText(values.whoisServer);
     LookUpWithCombo->setCurrentText(LookUpSettings::name(values.lookUp.protocol));
+    CheckNetworkBox->setChecked(values.checkNetwork);
 }
 
 SetupValues TSetupDlg::values() const
@@ -158,5 +174,6 @@ SetupValues TSetupDlg::values() const
         mail.passwordWithheld.clear();
     values.whoisServer = WhoIsServerEdit->text();
     values.lookUp.protocol = LookUpSettings::fromName(LookUpWithCombo->currentText());
+    values.checkNetwork = CheckNetworkBox->isChecked();
     return values;
 }

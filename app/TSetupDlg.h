@@ -2,6 +2,7 @@
 #include "SetupSettings.h"
 #include "TGradientForm.h"
 
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
@@ -9,7 +10,8 @@ class QLineEdit;
 
 // The "Setup" dialog: SMTP server, the user's address and name, the
 // mailbox registrations go to, how to reach a server that wants encryption
-// and a login, and how the WhoIs page looks names up (the server it asks).
+// and a login, how the WhoIs page looks names up (the server it asks), and
+// whether a record is checked with the network before it is mailed.
 class TSetupDlg : public TGradientForm {
     Q_OBJECT
 public:
@@ -29,6 +31,7 @@ public:
     // "WHOIS" or "RDAP"; RDAP finds its servers itself, so the WhoIs server rests.
     QComboBox *LookUpWithCombo;
     QLineEdit *WhoIsServerEdit;
+    QCheckBox *CheckNetworkBox;
     // Under the password: why it is not shown, or that the settings file keeps it.
     QLabel *KeyringNote;
 

@@ -312,6 +312,24 @@ QString countOf(qsizetype n)
     return n == 1 ? QStringLiteral("1 problem") : QStringLiteral("%1 problems").arg(n);
 }
 
+// "2 problems", "1 warning", "2 problems and 1 warning".
+QString countsOf(const RegistrationProblems &problems)
+{
+    const qsizetype warnings = std::count_if(problems.begin(), problems.end(), [](const auto &p) { return p.warning; });
+    const qsizetype refusals = problems.size() - warnings;
+    QStringList parts;
+    if (refusals)
+        parts << countOf(refusals);
+    if (warnings)
+        parts << (warnings == 1 ? QStringLiteral("1 warning") : QStringLiteral("%1 warnings").arg(warnings));
+    return parts.join(QStringLiteral(" and "));
+}
+
+QString warningMark(const RegistrationProblem &p)
+{
+    return p.warning ? QStringLiteral("Warning: ") + p.text : p.text;
+}
+
 } // namespace
 
 RegistrationProblems checkRegistration(const IFields &fields, RecordKind kind)
@@ -319,20 +337,32 @@ RegistrationProblems checkRegistration(const IFields &fields, RecordKind kind)
     return Check(fields, kind).run();
 }
 
+QString problemText(const RegistrationProblem &problem)
+{
+    return problem.network ? warningMark(problem) + QStringLiteral(" (found on the network)") : warningMark(problem);
+}
+
 QString problemSummary(const RegistrationProblems &problems)
 {
     if (problems.isEmpty())
         return {};
-    return countOf(problems.size()) + QStringLiteral(": ") + problems.front().text;
+    // The line is short: the count says how many came from the network, the
+    // first problem is shown without its own mark.
+    QString counts = countsOf(problems);
+    if (const qsizetype network = std::count_if(problems.begin(), problems.end(), [](const auto &p) { return p.network; }))
+        counts += QStringLiteral(" (%1 on the network)").arg(network);
+    return counts + QStringLiteral(": ") + warningMark(problems.front());
 }
 
 QString mailAnywayQuestion(const RegistrationProblems &problems)
 {
     constexpr qsizetype kListed = 10;
-    QStringList lines{QStringLiteral("The registry may refuse this registration. It has %1:").arg(countOf(problems.size())),
-                      QString()};
+    const bool refusable = std::any_of(problems.begin(), problems.end(), [](const auto &p) { return !p.warning; });
+    const QString head = refusable ? QStringLiteral("The registry may refuse this registration. It has %1:")
+                                   : QStringLiteral("This registration has %1:");
+    QStringList lines{head.arg(countsOf(problems)), QString()};
     for (qsizetype i = 0; i < problems.size() && i < kListed; ++i)
-        lines << problems[i].text;
+        lines << problemText(problems[i]);
     if (problems.size() > kListed)
         lines << QStringLiteral("and %1 more").arg(problems.size() - kListed);
     lines << QString() << QStringLiteral("Mail it anyway?");

@@ -21,7 +21,12 @@ using RegistrationProblems = QList<RegistrationProblem>;
 // In the order of the kind's pages; empty when the record is fit to mail.
 RegistrationProblems checkRegistration(const IFields &fields, RecordKind kind);
 
-// "2 problems: " or "1 problem: " and the first one; empty when there are none.
+// The problem as a tool tip or a list shows it: "Warning: " before a warning,
+// " (found on the network)" after what the network check found.
+QString problemText(const RegistrationProblem &problem);
+// "2 problems: " or "1 problem: " and the first one, warnings and what came
+// from the network counted apart; empty when there are none.
 QString problemSummary(const RegistrationProblems &problems);
 // The question before mailing a record with problems: at most ten of them, then "and N more".
+// With warnings only, it does not speak of a refusal.
 QString mailAnywayQuestion(const RegistrationProblems &problems);

@@ -39,7 +39,7 @@ void ProblemMarks::show(const Controls &controls, RecordKind kind, const Registr
     for (const RegistrationProblem &p : problems) {
         if (!texts.contains(p.field))
             fields << p.field;
-        texts[p.field] << p.text;
+        texts[p.field] << problemText(p);
     }
     for (const QString &field : fields)
         if (QWidget *w = controls(field))

@@ -114,8 +114,13 @@ void TReviewPages::showForm(RecordKind kind)
         return;
     renderIntoMemo(kind);
     m_parts.store.updateNameList(kind);
-    ProblemMarks::show([this](const QString &name) { return m_parts.controls.control(name); }, kind,
-                       checkRegistration(m_parts.fields, kind));
+    showProblems(kind, checkRegistration(m_parts.fields, kind));
+    emit formShown(kind);
+}
+
+void TReviewPages::showProblems(RecordKind kind, const RegistrationProblems &problems)
+{
+    ProblemMarks::show([this](const QString &name) { return m_parts.controls.control(name); }, kind, problems);
 }
 
 void TReviewPages::print(RecordKind kind)

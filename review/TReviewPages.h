@@ -2,6 +2,7 @@
 // Show Form and Print of the three review pages: the record rendered into the
 // page's memo, and the memo on paper.
 #include "RecordKind.h"
+#include "RegistrationCheck.h"
 
 #include <QObject>
 #include <QStringList>
@@ -37,6 +38,12 @@ public:
     bool refuseRecordName(RecordKind kind);
     // Renders the record (text copy, record file) and loads the text copy into the memo.
     void renderIntoMemo(RecordKind kind);
+    // Marks the problems on the kind's fields and status line, replacing earlier marks.
+    void showProblems(RecordKind kind, const RegistrationProblems &problems);
+
+signals:
+    // Show Form rendered the kind's record and marked its offline problems.
+    void formShown(RecordKind kind);
 
 private:
     Parts m_parts;

@@ -4,9 +4,9 @@
 #include "Exception.h"
 #include "Guarded.h"
 #include "IPrompter.h"
+#include "IReviewForm.h"
+#include "RecordCheckRun.h"
 #include "RecordStore.h"
-#include "RegistrationCheck.h"
-#include "TReviewPages.h"
 #include "msmsg.h"
 #include "mssmtp.h"
 
@@ -95,7 +95,7 @@ void TMailWorkflow::connectButtons()
 void TMailWorkflow::mail(RecordKind kind)
 {
     // The mail buttons are disabled during a send; one component never runs twice.
-    if (sending())
+    if (busy())
         return;
     // A login without its password would only earn the server's refusal.
     if (const MailSettings &settings = m_parts.settings;
@@ -108,9 +108,47 @@ void TMailWorkflow::mail(RecordKind kind)
     }
     if (m_parts.review.refuseRecordName(kind))
         return;
+    waitForCheck(kind);
+    if (!waiting())
+        confirmAndSend(kind, checkRegistration(m_parts.fields, kind));
+}
+
+void TMailWorkflow::waitForCheck(RecordKind kind)
+{
+    auto *status = m_parts.controls.control<QLineEdit>(QLatin1String(kindInfo(kind).status));
+    const QString before = status->text();
+    RecordCheckRun::Handlers handlers;
+    handlers.progress = [status](const QString &text) { status->setText(text); };
+    handlers.finished = [this, kind](const RegistrationProblems &problems) {
+        endWait();
+        m_parts.review.showProblems(kind, problems);
+        guarded(m_parts.prompter, [&] { confirmAndSend(kind, problems); });
+    };
+    handlers.stopped = [this, status] {
+        endWait();
+        status->setText(QLatin1String(kCanceled));
+    };
+    if (!m_parts.checks.start(kind, std::move(handlers)))
+        return;
+    m_waiting = Wait{kind, before};
+    // Stop ends the wait as it ends a send.
+    setRunning(true);
+}
+
+void TMailWorkflow::endWait()
+{
+    if (!m_waiting)
+        return;
+    const Wait wait = *m_waiting;
+    m_waiting.reset();
+    setRunning(false);
+    m_parts.controls.control<QLineEdit>(QLatin1String(kindInfo(wait.kind).status))->setText(wait.status);
+}
+
+void TMailWorkflow::confirmAndSend(RecordKind kind, const RegistrationProblems &problems)
+{
     IPrompter &prompter = m_parts.prompter;
-    if (const RegistrationProblems problems = checkRegistration(m_parts.fields, kind);
-        !problems.isEmpty() && !prompter.confirmDefaultNo(mailAnywayQuestion(problems)))
+    if (!problems.isEmpty() && !prompter.confirmDefaultNo(mailAnywayQuestion(problems)))
         return;
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
@@ -172,7 +210,9 @@ void TMailWorkflow::run(const Send &send)
 
 void TMailWorkflow::stop()
 {
-    if (m_smtp.Sending())
+    if (waiting())
+        m_parts.checks.cancel();
+    else if (m_smtp.Sending())
         m_smtp.Cancel();
 }
 

@@ -1,11 +1,8 @@
 #include "FieldMark.h"
 
+#include "ChangeWatch.h"
 #include "Contrast.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace {
@@ -63,13 +60,5 @@ void FieldMark::clear(QWidget *field)
 void FieldMark::watchChanges(QWidget *field)
 {
     // The mark is the context: the connection ends with it.
-    const auto changed = [field] { clear(field); };
-    if (auto *e = qobject_cast<QLineEdit *>(field))
-        connect(e, &QLineEdit::textChanged, this, changed);
-    else if (auto *c = qobject_cast<QComboBox *>(field))
-        connect(c, &QComboBox::currentTextChanged, this, changed);
-    else if (auto *m = qobject_cast<QPlainTextEdit *>(field))
-        connect(m, &QPlainTextEdit::textChanged, this, changed);
-    else if (auto *b = qobject_cast<QAbstractButton *>(field))
-        connect(b, &QAbstractButton::toggled, this, changed);
+    ::watchChanges(field, this, [field] { clear(field); });
 }

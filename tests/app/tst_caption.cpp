@@ -361,7 +361,7 @@ private slots:
     {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QSize>("client");
-        QTest::newRow("setup") << "setup" << QSize(404, 262);
+        QTest::newRow("setup") << "setup" << QSize(404, 288);
         QTest::newRow("about") << "about" << QSize(443, 291);
     }
     void clientAreasKeepTheirSizes()

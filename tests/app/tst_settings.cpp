@@ -6,6 +6,7 @@
 #include "SettingsLocation.h"
 #include "TSetupDlg.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -236,6 +237,34 @@ private slots:
         QCOMPARE(readBytes(settingsPath()), original + written);
         QCOMPARE(LookUpSettings::read(IniDocument::parse(original + stored), "Setup").rdapBootstrap.toString(), bootstrap);
         QVERIFY(prompter.log.isEmpty());
+    }
+
+    // "Check Network": on unless the file says No, written last and only once
+    // changed (setupDialogShowsAndTakesTheSettings: a file without it stays so).
+    void checkNetworkSetting_data()
+    {
+        QTest::addColumn<QByteArray>("stored");  // after the WhoIs server
+        QTest::addColumn<bool>("ticked");        // in the setup dialog
+        QTest::addColumn<QByteArray>("written"); // after the WhoIs server
+        QTest::newRow("turned off") << QByteArray("Look Up With=RDAP\r\n") << false
+                                    << QByteArray("Look Up With=RDAP\r\nCheck Network=No\r\n");
+        QTest::newRow("on again") << QByteArray("check network=no\r\n") << true << QByteArray("Check Network=Yes\r\n");
+    }
+    void checkNetworkSetting()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, ticked);
+        QFETCH(QByteArray, written);
+        const QByteArray before = "[Setup]\r\nServer=a\r\nEMail Address=b\r\nName=c\r\nMailto=d\r\nWhoIs Server=w\r\n";
+        writeBytes(settingsPath(), before + stored);
+        ScriptedPrompter prompter;
+        auto form = makeForm(settingsPath(), prompter);
+        runSetup(*form, [&](TSetupDlg *d) {
+            QCOMPARE(d->CheckNetworkBox->isChecked(), !ticked);
+            d->CheckNetworkBox->setChecked(ticked);
+        }, QDialog::Accepted);
+        form->close();
+        QCOMPARE(readBytes(settingsPath()), before + written);
     }
 
     void connectionSettingsAreKeptAfterTheOthers()

@@ -3,7 +3,9 @@
 #include "CompleteRecords.h"
 #include "FormHarness.h"
 #include "MapFields.h"
+#include "RecordCheckRun.h"
 #include "RecordStore.h"
+#include "ReviewForm.h"
 #include "ReviewPage.h"
 #include "ScriptedServer.h"
 #include "SmtpSink.h"
@@ -103,7 +105,9 @@ struct WorkflowRig {
     MailSettings settings;
     TmsSMTP smtp;
     TReviewPages review{TReviewPages::Parts{fields, controls, prompter, store}};
-    TMailWorkflow mail{TMailWorkflow::Parts{fields, controls, prompter, store, review, settings, smtp}};
+    ReviewForm reviewForm{review};
+    RecordCheckRun checks{fields, nullptr, {}};
+    TMailWorkflow mail{TMailWorkflow::Parts{fields, controls, prompter, store, reviewForm, settings, smtp, checks}};
 
     explicit WorkflowRig(const QString &settingsPath) : pages(buildPages(controls)), store(fields, settingsPath)
     {
@@ -135,18 +139,19 @@ class TestMailRegistration : public QObject {
     QStringList m_statusLog; // "page:progress:text" for every status change
 
     void newForm(const QString &server, const QString &sender = "me@example.com",
-                 const QString &mailto = "hostmaster@example.net")
+                 const QString &mailto = "hostmaster@example.net", const PreMailCheckFactory &check = {},
+                 const QString &moreSetup = {})
     {
         m_form.reset();
         QFile::remove(m_dir->filePath("zandolet.ini"));
         QFile settings(m_dir->filePath("zandolet.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n")
-                           .arg(server, sender, mailto)
+        settings.write(QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=%2\r\nName=Pat Admin\r\nMailto=%3\r\n%4")
+                           .arg(server, sender, mailto, moreSetup)
                            .toLatin1());
         settings.close();
         m_prompter = ScriptedPrompter();
-        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter);
+        m_form = makeForm(m_dir->filePath("zandolet.ini"), m_prompter, check);
         // Records the check before a send finds nothing in, so that no warning comes first.
         for (const KindInfo &k : recordKinds()) {
             for (const auto &[field, value] : completeFields(k.kind))
@@ -173,6 +178,17 @@ class TestMailRegistration : public QObject {
     }
 
     void clickMail(const Kind &k) { m_form->control<QPushButton>(k.mailButton)->click(); }
+
+    // A form whose check with the network finds `problem` on PriNSEdit (none when empty).
+    ScriptedCheck *newCheckedForm(const QString &server, const QString &problem, bool warning, int delayMs,
+                                  const QString &setup = {})
+    {
+        ScriptedCheck *check = nullptr;
+        const auto found = problem.isEmpty() ? RegistrationProblems() : RegistrationProblems{{"PriNSEdit", problem, true, warning}};
+        newForm(server, "me@example.com", "hostmaster@example.net",
+                [&] { return std::unique_ptr<PreMailCheck>(check = new ScriptedCheck(found, delayMs)); }, setup);
+        return check;
+    }
 
     QString recordFile(const Kind &k, const QString &name) const
     {
@@ -607,6 +623,95 @@ private slots:
         for (const Kind &k : kKinds)
             QVERIFY(m_form->control<QPushButton>(k.mailButton)->isEnabled());
         QVERIFY(!m_form->control<QPushButton>("ContactCancelSend")->isEnabled());
+    }
+
+    // A mail waits for the check with the network, its progress on the kind's status line; what it
+    // found is asked about, marked as such. Stop, Escape or an edit ends the wait and the check.
+    void mailWaitsForTheNetworkCheck_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<bool>("warning");
+        QTest::addColumn<QString>("then");     // the answer to the question, or what ends the wait
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("question"); // before the usual one; empty: none
+        const QString late = "ns1.example.net did not answer within 3 seconds";
+        const QString found = late + " (found on the network)\n\nMail it anyway?";
+        QTest::newRow("nothing found") << "" << false << "" << "" << "";
+        QTest::newRow("problem, not mailed") << late << false << "No" << ""
+                                             << "The registry may refuse this registration. It has 1 problem:\n\n" + found;
+        QTest::newRow("warning, mailed") << late << true << "Yes" << "" << "This registration has 1 warning:\n\nWarning: " + found;
+        QTest::newRow("off in Setup") << late << false << "" << "Check Network=No\r\n" << "";
+        for (const char *end : {"Stop", "Escape", "edit"}) // edit: typed in a field of the record
+            QTest::newRow(end) << late << false << end << "" << "";
+    }
+    void mailWaitsForTheNetworkCheck()
+    {
+        QFETCH(QString, problem);
+        QFETCH(bool, warning);
+        QFETCH(QString, then);
+        QFETCH(QString, setup);
+        QFETCH(QString, question);
+        SmtpSink sink;
+        QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+        const bool ended = QStringList{"Stop", "Escape", "edit"}.contains(then);
+        ScriptedCheck *check = newCheckedForm(sink.Address(), problem, warning, ended ? -1 : 100, setup);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        typeName(kKinds[0], "example.com");
+        m_prompter.cautionAnswers = {then == "Yes"};
+        clickMail(kKinds[0]);
+        auto *stop = m_form->control<QPushButton>("DomainCancelSend");
+        QCOMPARE(stop->isEnabled() && !m_form->control<QPushButton>(kKinds[1].mailButton)->isEnabled(), setup.isEmpty());
+        if (then == "Stop")
+            stop->click();
+        else if (then == "Escape")
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        else if (then == "edit")
+            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
+        const bool mailed = !ended && (question.isEmpty() || then == "Yes");
+        const QStringList asked = question.isEmpty() ? QStringList() : QStringList{"N: " + question};
+        QTRY_COMPARE(m_prompter.log, asked + (mailed ? QStringList{"Q: " + kQuestion, "I: " + kSent} : QStringList()));
+        QCOMPARE(sink.WaitForMessages(1, mailed ? 5000 : 300), mailed);
+        QCOMPARE(check->starts, int(setup.isEmpty()));
+        QCOMPARE(check->cancels, int(ended));
+        QCOMPARE(m_statusLog.filter(ScriptedCheck::kProgress).join('|'),
+                 setup.isEmpty() ? "status:0:" + ScriptedCheck::kProgress : QString());
+        if (ended)
+            QCOMPARE(m_form->text("status"), QStringLiteral("Operation has been canceled"));
+        QVERIFY(!stop->isEnabled() && m_form->control<QPushButton>(kKinds[0].mailButton)->isEnabled());
+        if (then == "No")
+            QCOMPARE(m_form->control("PriNSEdit")->toolTip(), problem + " (found on the network)");
+    }
+
+    // Show Form marks what the check with the network finds, unless the record changed since.
+    void showFormJoinsTheNetworkProblems_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("typed") << "typed" << false;
+        QTest::newRow("set by the program") << "set" << false;
+        QTest::newRow("shown again") << "shown" << true;
+    }
+    void showFormJoinsTheNetworkProblems()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, marked);
+        const QString problem = "ns1.example.net (192.0.2.1) does not answer authoritatively for example.com";
+        ScriptedCheck *check = newCheckedForm("127.0.0.1:1", problem, false, 150);
+        typeName(kKinds[0], "example.com");
+        auto *show = m_form->control<QPushButton>("ShowForm");
+        show->click();
+        if (meanwhile == "typed")
+            QTest::keyClicks(m_form->control<QLineEdit>("SecNSEdit"), "x");
+        else if (meanwhile == "set")
+            m_form->setText("SecNSEdit", "ns3.example.org");
+        else if (meanwhile == "shown")
+            show->click();
+        QTest::qWait(400);
+        QCOMPARE(m_form->control("PriNSEdit")->property("registrationProblem").toBool(), marked);
+        QCOMPARE(m_form->text("status"), marked ? "1 problem (1 on the network): " + problem : "status...");
+        QCOMPARE(check->cancels, int(meanwhile == "typed" || meanwhile == "shown"));
     }
 
     // "Save as Default" says so on its review page for a moment.

@@ -18,6 +18,7 @@
 #include "IPrompter.h"
 #include "TAboutBox.h"
 #include "Latin1Guard.h"
+#include "PreMailCheck.h"
 #include "TForm1.h"
 #include "TSetupDlg.h"
 #include "TestFiles.h"
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class ScriptedPrompter : public IPrompter {
 public:
@@ -118,9 +120,36 @@ inline QStringList memoLines(const ControlFields &controls, RecordKind kind)
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter)
+// A check before mailing: tells kProgress, finds `found` `delayMs` after a start (never, when negative).
+class ScriptedCheck : public PreMailCheck {
+public:
+    static inline const QString kProgress = QStringLiteral("Asking ns1.example.net (127.0.0.1)");
+    const RegistrationProblems found;
+    const int delayMs;
+    int starts = 0, cancels = 0;
+
+    ScriptedCheck(RegistrationProblems problems, int delay) : found(std::move(problems)), delayMs(delay) {}
+    void start(const IFields &, RecordKind) override
+    {
+        ++starts;
+        m_running = true;
+        emit progress(kProgress);
+        if (delayMs >= 0)
+            QTimer::singleShot(delayMs, this, [this] {
+                if (std::exchange(m_running, false))
+                    emit finished(found);
+            });
+    }
+    void cancel() override { cancels += std::exchange(m_running, false); }
+
+private:
+    bool m_running = false;
+};
+
+inline std::unique_ptr<TForm1> makeForm(const QString &settingsPath, ScriptedPrompter &prompter,
+                                        const PreMailCheckFactory &networkCheck = {})
 {
-    return std::make_unique<TForm1>(settingsPath, &prompter);
+    return std::make_unique<TForm1>(settingsPath, &prompter, networkCheck);
 }
 
 // The dialog a test row names over `form`: "setup" or "about"; none for "main".
