@@ -5,8 +5,10 @@
 
 #include <QWidget>
 
+// Only a dialog is ever shown inside another window.
 FormAccessible::FormAccessible(QWidget *form)
-    : QAccessibleWidget(form, form->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window)
+    : QAccessibleWidget(form, form->windowType() == Qt::Dialog || !form->isWindow() ? QAccessible::Dialog
+                                                                                    : QAccessible::Window)
 {
 }
 
