@@ -395,6 +395,7 @@ private slots:
         QFETCH(QString, which);
         QFETCH(QKeyCombination, key);
         QFETCH(int, result);
+        m_form->move(120, 80);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         auto *first = m_form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly).constFirst();
@@ -414,6 +415,12 @@ private slots:
             QVERIFY((QRect(dialog->pos(), dialog->size()).center() - m_form->rect().center()).manhattanLength() <= 2);
             auto *backdrop = m_form->findChild<QWidget *>(QStringLiteral("dialogBackdrop"));
             QVERIFY(backdrop && backdrop->isVisible() && backdrop->geometry() == m_form->rect());
+            // Its caption moves it within the window.
+            const QPoint before = dialog->pos(), from(dialog->width() / 3, dialog->contentsMargins().top() / 2);
+            QTest::mousePress(dialog, Qt::LeftButton, {}, from);
+            QTest::mouseMove(dialog, from + QPoint(40, 30));
+            QTest::mouseRelease(dialog, Qt::LeftButton, {}, from);
+            QCOMPARE(dialog->pos(), before + QPoint(40, 30));
             for (int i = 0; i < 20; ++i) {
                 QVERIFY(dialog->isAncestorOf(QApplication::focusWidget()));
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
