@@ -25,6 +25,15 @@ QAccessibleInterface *FormAccessible::factory(const QString &, QObject *object)
     return form && dynamic_cast<CaptionButtons *>(object) ? new FormAccessible(form) : nullptr;
 }
 
+QString FormAccessible::text(QAccessible::Text t) const
+{
+    const QString text = QAccessibleWidget::text(t);
+    // A dialog shown inside another window is no window, yet its caption still names it.
+    if (t == QAccessible::Name && text.isEmpty())
+        return widget()->windowTitle();
+    return text;
+}
+
 int FormAccessible::captionButtonCount() const
 {
     // Nothing once the form is being destroyed down to its widget.

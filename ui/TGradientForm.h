@@ -46,9 +46,6 @@ public:
     void setClientSize(int width, int height);
     // Places the window in the middle of its screen.
     void centerOnScreen();
-    // A dialog keeps its border and its Enter and Escape when it is shown
-    // inside another window; the kind is the one the form was made with.
-    bool isDialogForm() const { return m_type == Qt::Dialog; }
 
 protected:
     bool event(QEvent *event) override;
@@ -60,6 +57,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // A dialog keeps its border and its Enter and Escape when it is shown
+    // inside another window; the kind is the one the form was made with.
+    bool isDialogForm() const { return m_type == Qt::Dialog; }
     TFormBorderStyle borderStyle() const;
     TBorderIcons borderIcons() const;
     CaptionGeometry geometry() const;

@@ -6,6 +6,7 @@
 #include "TAboutBox.h"
 #include "TSetupDlg.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QTest>
@@ -415,6 +416,9 @@ private slots:
             QVERIFY((QRect(dialog->pos(), dialog->size()).center() - m_form->rect().center()).manhattanLength() <= 2);
             auto *backdrop = m_form->findChild<QWidget *>(QStringLiteral("dialogBackdrop"));
             QVERIFY(backdrop && backdrop->isVisible() && backdrop->geometry() == m_form->rect());
+            QAccessibleInterface *named = QAccessible::queryAccessibleInterface(dialog);
+            QVERIFY(named && named->role() == QAccessible::Dialog);
+            QCOMPARE(named->text(QAccessible::Name), dialog->windowTitle());
             // Its caption moves it within the window.
             const QPoint before = dialog->pos(), from(dialog->width() / 3, dialog->contentsMargins().top() / 2);
             QTest::mousePress(dialog, Qt::LeftButton, {}, from);
