@@ -160,30 +160,30 @@ private slots:
     void memoFrameWhole_data()
     {
         QTest::addColumn<QByteArray>("scale");
-        QTest::addColumn<QString>("memo"); // a review page's and a record field's
-        for (const char *memo : {kindInfo(RecordKind::Domain).memo, "PurposeEdit"})
+        QTest::addColumn<QString>("field"); // a review page's memo and a record field's
+        for (const char *field : {kindInfo(RecordKind::Domain).memo, "PurposeEdit"})
             for (const char *scale : {"1", "1.25", "1.5", "2"})
-                QTest::addRow("%s %s", memo, scale) << QByteArray(scale) << QString::fromLatin1(memo);
+                QTest::addRow("%s %s", field, scale) << QByteArray(scale) << QString::fromLatin1(field);
     }
     // The right and bottom edges show in the left edge's colour.
     void memoFrameWhole()
     {
         QFETCH(QByteArray, scale);
-        QFETCH(QString, memo);
+        QFETCH(QString, field);
         WorkFolder dir;
         qputenv("QT_SCALE_FACTOR", scale);
-        const int status = QProcess::execute(QCoreApplication::applicationFilePath(), {"--grab-memo", memo, dir.path("m.png")});
+        const int status = QProcess::execute(QCoreApplication::applicationFilePath(), {"--grab-memo", field, dir.path("m.png")});
         qunsetenv("QT_SCALE_FACTOR");
         QCOMPARE(status, 0);
-        const QImage image(dir.path("m.png"));
-        const QRgb frame = image.pixel(0, image.height() / 2);
+        const QImage memo(dir.path("m.png"));
+        const QRgb frame = memo.pixel(0, memo.height() / 2);
         const auto drawn = [&](int x, int y, int dx, int dy) {
-            return image.pixel(x, y) == frame || image.pixel(x - dx, y - dy) == frame || image.pixel(x - 2 * dx, y - 2 * dy) == frame;
+            return memo.pixel(x, y) == frame || memo.pixel(x - dx, y - dy) == frame || memo.pixel(x - 2 * dx, y - 2 * dy) == frame;
         };
-        for (int y = 4; y < image.height() - 4; ++y)
-            QVERIFY2(drawn(image.width() - 1, y, 1, 0), qPrintable(QStringLiteral("right edge, y %1").arg(y)));
-        for (int x = 4; x < image.width() - 4; ++x)
-            QVERIFY2(drawn(x, image.height() - 1, 0, 1), qPrintable(QStringLiteral("bottom edge, x %1").arg(x)));
+        for (int y = 4; y < memo.height() - 4; ++y)
+            QVERIFY2(drawn(memo.width() - 1, y, 1, 0), qPrintable(QStringLiteral("right edge, y %1").arg(y)));
+        for (int x = 4; x < memo.width() - 4; ++x)
+            QVERIFY2(drawn(x, memo.height() - 1, 0, 1), qPrintable(QStringLiteral("bottom edge, x %1").arg(x)));
     }
 };
 
