@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "CommandLine.h"
 #include "NetworkPreMailCheck.h"
 #include "QtPrompter.h"
 #include "SettingsLocation.h"
@@ -8,7 +9,6 @@
 #include "WindowState.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <csignal>
@@ -103,55 +103,24 @@ void platformFailureHandler(QtMsgType type, const QMessageLogContext &context, c
     std::_Exit(1);
 }
 
-// The program's only options: --help and --version.
-struct Options {
-    QCommandLineParser parser;
-    Options()
-    {
-        parser.setApplicationDescription(QStringLiteral("The Internet Domain Name Registration Manager"));
-        parser.addHelpOption();
-        parser.addVersionOption();
-    }
-    // The one of them asked for, in the order Qt answers them; empty for none.
-    QString informationAsked() const
-    {
-        for (const char *name : {"version", "help", "help-all"})
-            if (parser.isSet(QLatin1String(name)))
-                return QLatin1String("--") + QLatin1String(name);
-        return {};
-    }
-};
-
 void setApplicationNames()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Zandolet"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZANDOLET_VERSION));
 }
 
-// --help and --version need no display, so they are answered before one is
-// looked for, on standard output. Returns false when neither is asked for.
-bool answerInformationOptions(int &argc, char **argv)
+// The options need no display, so they are answered before one is looked for.
+void answerOptions(int &argc, char **argv)
 {
-    Options options;
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Options meant for the window system are unknown here; they do not matter to these two.
-    options.parser.parse(arguments);
-    const QString asked = options.informationAsked();
-    if (asked.isEmpty())
-        return false;
+    const CommandLine options = CommandLine::parse(arguments);
+    if (options.asked == CommandLine::Asked::Run)
+        return;
     QCoreApplication app(argc, argv);
     setApplicationNames();
-    options.parser.process({arguments.first(), asked});
-    return true; // not reached: the parser ends the program
-}
-
-// An unknown option is refused, on standard error with a failure status.
-void handleCommandLine(const QApplication &app)
-{
-    Options options;
-    options.parser.process(app);
+    options.answer();
 }
 
 std::unique_ptr<QApplication> makeApplication(int &argc, char **argv)
@@ -180,8 +149,7 @@ template <class F> auto step(int code, F &&f)
 
 int runZandolet(int &argc, char **argv)
 {
-    if (answerInformationOptions(argc, argv))
-        return 0;
+    answerOptions(argc, argv);
     if (!hasDisplay()) {
         std::fprintf(stderr, "Zandolet needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
                              "Start it from a desktop session, or under a virtual one (xvfb-run -a zandolet).\n");
@@ -191,7 +159,6 @@ int runZandolet(int &argc, char **argv)
     // not end the program with everything typed lost (the message file too).
     std::signal(SIGXFSZ, SIG_IGN);
     auto app = step(1, [&] { return makeApplication(argc, argv); });
-    handleCommandLine(*app);
     auto splash = step(2, [] { return std::make_unique<TSplashScreen>(); });
     splash->show();
     splash->repaint();

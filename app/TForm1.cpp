@@ -8,6 +8,7 @@
 #include "Guarded.h"
 #include "HelpWindow.h"
 #include "IPrompter.h"
+#include "InWindowDialog.h"
 #include "IniFile.h"
 #include "PreMailCheck.h"
 #include "RecordCheckRun.h"
@@ -137,7 +138,7 @@ void TForm1::Setup2Click()
     m_setup.askKeyringAgain();
     dlg.setValues(m_setup.values());
     dlg.showKeyringNote(m_setup.keyringNote());
-    if (dlg.exec() != Accepted)
+    if (execDialog(dlg) != Accepted)
         return;
     m_setup.change(dlg.values());
     // A crash before the window closes must not lose an accepted setup.
@@ -157,7 +158,12 @@ void TForm1::Help2Click()
 void TForm1::About1Click()
 {
     TAboutBox box(this);
-    box.exec();
+    execDialog(box);
+}
+
+int TForm1::execDialog(QDialog &dialog)
+{
+    return InWindowDialog::suitsPlatform() ? InWindowDialog::exec(dialog) : dialog.exec();
 }
 
 void TForm1::showHelp(int context, QWidget *over)

@@ -71,6 +71,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Setup and About: over this window, inside it where the platform will
+    // not put a dialog there.
+    int execDialog(QDialog &dialog);
     void buildWindow();
     QWidget *buildRecordPages(RecordKind kind);
     QWidget *buildInnerPage(RecordKind kind, const QString &caption);

@@ -3,6 +3,7 @@
 #include "FieldCatalogue.h"
 #include "FingerPage.h"
 #include "FormRules.h"
+#include "FrameOverlay.h"
 #include "Latin1Guard.h"
 #include "Mnemonics.h"
 #include "PageLayout.h"
@@ -244,6 +245,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
             m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
             m->setTabChangesFocus(true);
             m->setFixedHeight(90);
+            new FrameOverlay(m);
             w = m;
         } else {
             auto *e = new QLineEdit;

@@ -36,7 +36,7 @@ bool CaptionButtonAccessible::isValid() const
 
 QWindow *CaptionButtonAccessible::window() const
 {
-    return m_form ? m_form->windowHandle() : nullptr;
+    return m_form ? m_form->window()->windowHandle() : nullptr;
 }
 
 QAccessibleInterface *CaptionButtonAccessible::parent() const

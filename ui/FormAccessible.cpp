@@ -5,8 +5,10 @@
 
 #include <QWidget>
 
+// Only a dialog is ever shown inside another window.
 FormAccessible::FormAccessible(QWidget *form)
-    : QAccessibleWidget(form, form->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window)
+    : QAccessibleWidget(form, form->windowType() == Qt::Dialog || !form->isWindow() ? QAccessible::Dialog
+                                                                                    : QAccessible::Window)
 {
 }
 
@@ -21,6 +23,15 @@ QAccessibleInterface *FormAccessible::factory(const QString &, QObject *object)
 {
     auto *form = qobject_cast<QWidget *>(object);
     return form && dynamic_cast<CaptionButtons *>(object) ? new FormAccessible(form) : nullptr;
+}
+
+QString FormAccessible::text(QAccessible::Text t) const
+{
+    const QString text = QAccessibleWidget::text(t);
+    // A dialog shown inside another window is no window, yet its caption still names it.
+    if (t == QAccessible::Name && text.isEmpty())
+        return widget()->windowTitle();
+    return text;
 }
 
 int FormAccessible::captionButtonCount() const

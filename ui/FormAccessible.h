@@ -14,6 +14,7 @@ public:
     // Answers for every window with caption buttons; installed once by the first form.
     static QAccessibleInterface *factory(const QString &className, QObject *object);
 
+    QString text(QAccessible::Text t) const override;
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;

@@ -72,7 +72,7 @@ void drawGlyph(QPainter &p, CaptionButtonKind kind, const QRect &button, const Q
 } // namespace
 
 TGradientForm::TGradientForm(QWidget *parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags | Qt::FramelessWindowHint)
+    : QDialog(parent, flags | Qt::FramelessWindowHint), m_type(windowType())
 {
     static const bool accessible = [] {
         QAccessible::installFactory(FormAccessible::factory);
@@ -178,7 +178,7 @@ void TGradientForm::centerOnScreen()
 TFormBorderStyle TGradientForm::borderStyle() const
 {
     const bool fixed = minimumSize() == maximumSize() || (layout() && layout()->sizeConstraint() == QLayout::SetFixedSize);
-    switch (windowType()) {
+    switch (m_type) {
     case Qt::Dialog:
     case Qt::Sheet:
         return TFormBorderStyle::bsDialog;
@@ -277,7 +277,7 @@ bool TGradientForm::event(QEvent *event)
 void TGradientForm::keyPressEvent(QKeyEvent *event)
 {
     // Enter and Escape end a dialog; in the main window they belong to its pages.
-    if (windowType() == Qt::Dialog)
+    if (isDialogForm())
         QDialog::keyPressEvent(event);
     else
         QWidget::keyPressEvent(event);
@@ -440,7 +440,7 @@ void TGradientForm::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (m_dragOffset) {
-        move(event->globalPosition().toPoint() - *m_dragOffset);
+        moveOrigin(event->globalPosition().toPoint() - *m_dragOffset);
         return;
     }
     // The move starts with the drag, not the press: a plain click would leave
@@ -450,7 +450,7 @@ void TGradientForm::mouseMoveEvent(QMouseEvent *event)
         m_movePress.reset();
         startMove(press);
         if (m_dragOffset)
-            move(event->globalPosition().toPoint() - *m_dragOffset);
+            moveOrigin(event->globalPosition().toPoint() - *m_dragOffset);
         return;
     }
     if (m_pressed) {
@@ -547,9 +547,15 @@ void TGradientForm::startMove(QPoint globalPos)
     // (no window manager), the window follows the pointer itself.
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
-    m_dragOffset = globalPos - pos();
+    m_dragOffset = globalPos - (isWindow() ? pos() : mapToGlobal(QPoint()));
     if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
         grabMouse(Qt::SizeAllCursor);
+}
+
+void TGradientForm::moveOrigin(QPoint global)
+{
+    // A form shown inside another window moves in its parent's coordinates.
+    move(isWindow() ? global : parentWidget()->mapFromGlobal(global));
 }
 
 void TGradientForm::endMove()

@@ -57,6 +57,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // A dialog keeps its border and its Enter and Escape when it is shown
+    // inside another window; the kind is the one the form was made with.
+    bool isDialogForm() const { return m_type == Qt::Dialog; }
     TFormBorderStyle borderStyle() const;
     TBorderIcons borderIcons() const;
     CaptionGeometry geometry() const;
@@ -73,8 +76,10 @@ private:
     void pressButton(CaptionButtonKind kind) override;
     void showWindowMenu();
     void startMove(QPoint globalPos);
+    void moveOrigin(QPoint global);
     void endMove();
 
+    Qt::WindowType m_type;
     QString m_caption;
     int m_gradientColors = 64;
     TGFPaintWhen m_paintGradient = gfpAlways;

@@ -110,13 +110,13 @@ QPalette darkPalette() // GTK's Adwaita dark
     return p;
 }
 
-int grabMemo(const QString &out)
+int grabMemo(const QString &name, const QString &out)
 {
     WorkFolder work;
     ScriptedPrompter prompter;
     auto form = makeForm(work.filePath("z.ini"), prompter);
     form->show();
-    auto *memo = form->control<QPlainTextEdit>(QLatin1String(kindInfo(RecordKind::Domain).memo));
+    auto *memo = form->control<QPlainTextEdit>(name);
     bringForward(memo);
     return QTest::qWaitForWindowExposed(form.get()) && memo->grab().save(out) ? 0 : 3;
 }
@@ -160,16 +160,19 @@ private slots:
     void memoFrameWhole_data()
     {
         QTest::addColumn<QByteArray>("scale");
-        for (const char *scale : {"1", "1.25", "1.5", "2"})
-            QTest::newRow(scale) << QByteArray(scale);
+        QTest::addColumn<QString>("field"); // a review page's memo and a record field's
+        for (const char *field : {kindInfo(RecordKind::Domain).memo, "PurposeEdit"})
+            for (const char *scale : {"1", "1.25", "1.5", "2"})
+                QTest::addRow("%s %s", field, scale) << QByteArray(scale) << QString::fromLatin1(field);
     }
     // The right and bottom edges show in the left edge's colour.
     void memoFrameWhole()
     {
         QFETCH(QByteArray, scale);
+        QFETCH(QString, field);
         WorkFolder dir;
         qputenv("QT_SCALE_FACTOR", scale);
-        const int status = QProcess::execute(QCoreApplication::applicationFilePath(), {"--grab-memo", dir.path("m.png")});
+        const int status = QProcess::execute(QCoreApplication::applicationFilePath(), {"--grab-memo", field, dir.path("m.png")});
         qunsetenv("QT_SCALE_FACTOR");
         QCOMPARE(status, 0);
         const QImage memo(dir.path("m.png"));
@@ -188,8 +191,8 @@ int main(int argc, char **argv)
 {
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
-    if (argc == 3 && QByteArray(argv[1]) == "--grab-memo")
-        return grabMemo(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--grab-memo")
+        return grabMemo(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     TestAppearance test;
     return QTest::qExec(&test, argc, argv);
 }

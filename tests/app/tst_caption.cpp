@@ -2,9 +2,11 @@
 // box: colours read back from grabbed pixels, and the jobs of a title bar.
 #include "FormHarness.h"
 #include "GradientTable.h"
+#include "InWindowDialog.h"
 #include "TAboutBox.h"
 #include "TSetupDlg.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QTest>
@@ -373,6 +375,77 @@ private slots:
         QCOMPARE(w.contentsRect().size(), client);
         QVERIFY(w.contentsMargins().top() > w.contentsMargins().bottom() + 15);
         QCOMPARE(w.minimumSize(), w.maximumSize());
+    }
+    // Shown inside the main window (as on Wayland): centred over it, the only
+    // part that takes keys (Tab stays in it; its F1 and Alt+F4 are its own),
+    // ended by its keys; afterwards the window is as it was.
+    void dialogInsideItsOwner_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<int>("result"); // -1: still open (then Escape)
+        for (const char *w : {"setup", "about"}) {
+            QTest::addRow("%s Escape", w) << QString::fromLatin1(w) << QKeyCombination(Qt::Key_Escape) << 0;
+            QTest::addRow("%s Enter", w) << QString::fromLatin1(w) << QKeyCombination(Qt::Key_Return) << 1;
+            QTest::addRow("%s Alt+F4", w) << QString::fromLatin1(w) << (Qt::ALT | Qt::Key_F4) << 0;
+        }
+        QTest::newRow("setup F1") << "setup" << QKeyCombination(Qt::Key_F1) << -1;
+    }
+    void dialogInsideItsOwner()
+    {
+        QFETCH(QString, which);
+        QFETCH(QKeyCombination, key);
+        QFETCH(int, result);
+        m_form->move(120, 80);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        auto *first = m_form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly).constFirst();
+        first->setEnabled(false);
+        QHash<QWidget *, bool> enabled;
+        for (QWidget *w : m_form->findChildren<QWidget *>())
+            enabled.insert(w, w->isEnabled());
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus && m_form->isAncestorOf(focus));
+        m_dialog = makeDialog(which, *m_form);
+        TGradientForm *dialog = m_dialog.get();
+        int helps = 0;
+        if (auto *setup = qobject_cast<TSetupDlg *>(dialog))
+            connect(setup, &TSetupDlg::helpRequested, this, [&] { ++helps; });
+        const auto checks = [&] {
+            QVERIFY(dialog->isVisible() && !dialog->isWindow());
+            QVERIFY((QRect(dialog->pos(), dialog->size()).center() - m_form->rect().center()).manhattanLength() <= 2);
+            auto *backdrop = m_form->findChild<QWidget *>(QStringLiteral("dialogBackdrop"));
+            QVERIFY(backdrop && backdrop->isVisible() && backdrop->geometry() == m_form->rect());
+            QAccessibleInterface *named = QAccessible::queryAccessibleInterface(dialog);
+            QVERIFY(named && named->role() == QAccessible::Dialog);
+            QCOMPARE(named->text(QAccessible::Name), dialog->windowTitle());
+            // Its caption moves it within the window.
+            const QPoint before = dialog->pos(), from(dialog->width() / 3, dialog->contentsMargins().top() / 2);
+            QTest::mousePress(dialog, Qt::LeftButton, {}, from);
+            QTest::mouseMove(dialog, from + QPoint(40, 30));
+            QTest::mouseRelease(dialog, Qt::LeftButton, {}, from);
+            QCOMPARE(dialog->pos(), before + QPoint(40, 30));
+            for (int i = 0; i < 20; ++i) {
+                QVERIFY(dialog->isAncestorOf(QApplication::focusWidget()));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+            if (result < 0) {
+                QVERIFY(dialog->isVisible());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            }
+        };
+        QTimer::singleShot(0, dialog, [&] {
+            checks();
+            if (dialog->isVisible()) // a check failed
+                dialog->done(-2);
+        });
+        QCOMPARE(InWindowDialog::exec(*dialog), qMax(result, 0));
+        QCOMPARE(helps, result < 0 ? 1 : 0);
+        QVERIFY(!m_form->findChild<QWidget *>(QStringLiteral("dialogBackdrop")));
+        for (auto it = enabled.cbegin(); it != enabled.cend(); ++it)
+            QVERIFY2(it.key()->isEnabled() == it.value(), qPrintable(it.key()->objectName()));
+        QCOMPARE(QApplication::focusWidget(), focus);
     }
 };
 

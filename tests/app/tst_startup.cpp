@@ -39,8 +39,15 @@ void TestStartUp::startsOrRefuses_data()
     QTest::newRow("version on a display nobody serves")
         << QStringList{"DISPLAY=:917", "QT_QPA_PLATFORM=xcb"} << QStringList{"-v"} << 0 << QStringLiteral("Zandolet 1.5\n")
         << true;
-    QTest::newRow("unknown option") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--frobnicate"} << 1
-                                    << QStringLiteral("frobnicate") << false;
+    // A wrong option is answered before the display is looked for; Qt's own
+    // single-dash options are whole words, never bundled letters (-reverse is no -v).
+    const QString unknown = QStringLiteral("Unknown option 'frobnicate'");
+    QTest::newRow("unknown option") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList{"--frobnicate"} << 2 << unknown << false;
+    QTest::newRow("unknown option, no display") << QStringList() << QStringList{"--frobnicate"} << 2 << unknown << false;
+    QTest::newRow("unknown option among Qt's") << QStringList() << QStringList{"-style", "Fusion", "-reverse", "--frobnicate"}
+                                               << 2 << unknown << false;
+    QTest::newRow("Qt's options then help") << QStringList() << QStringList{"-platformtheme", "gtk3", "--platform", "xcb", "-reverse", "-h"}
+                                            << 0 << QStringLiteral("Usage: ") << true;
 }
 
 void TestStartUp::startsOrRefuses()
