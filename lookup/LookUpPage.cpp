@@ -138,14 +138,14 @@ void LookUpPage::guarded(const std::function<void()> &handler)
 void LookUpPage::connectionTimedOut()
 {
     const quint64 run = m_job->currentRun();
-    m_prompter.warning(QStringLiteral("Connection timed out."));
+    m_prompter.warning(PortLookUpJob::timedOutText());
     if (m_job->currentRun() == run)
         clearLines();
 }
 
 void LookUpPage::showPortError(int errorCode, const QString &description)
 {
-    m_prompter.error(QStringLiteral("IPPort error: ") + QString::number(errorCode) + description);
+    m_prompter.error(PortLookUpJob::portErrorText(errorCode, description));
 }
 
 void LookUpPage::clickOnEnter(char &key)

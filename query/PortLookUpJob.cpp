@@ -51,6 +51,11 @@ QString PortLookUpJob::brokenAnswer(const QString &description)
     return QStringLiteral("Winsock error in recv() ") + description;
 }
 
+QString PortLookUpJob::portErrorText(int errorCode, const QString &description)
+{
+    return QStringLiteral("IPPort error: ") + QString::number(errorCode) + description;
+}
+
 quint64 PortLookUpJob::begin(bool timed)
 {
     abort();

@@ -47,6 +47,9 @@ public:
     static QString exceptionText(const QString &message) { return QStringLiteral("Exception: ") + message; }
     // A close with a non-zero reason is the receive error that broke the answer.
     static QString brokenAnswer(const QString &description);
+    // What is said of connectTimedOut and portError.
+    static QString timedOutText() { return QStringLiteral("Connection timed out."); }
+    static QString portErrorText(int errorCode, const QString &description);
 
 signals:
     void cleared();
