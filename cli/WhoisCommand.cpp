@@ -4,6 +4,7 @@
 #include "LookUpRun.h"
 #include "LookUpSettings.h"
 #include "MailSettingsFile.h"
+#include "RdapLookup.h"
 #include "WhoisJob.h"
 #include "WhoisServerSetting.h"
 
@@ -21,6 +22,6 @@ int runWhois(const Invocation &inv)
     WhoisJob job(server, LookUpSettings::read(settings, MailSettingsFile::Section), LookUpOptions{});
     // Only RDAP tells an unknown name from an answer; a WHOIS server's
     // "No match" is its answer.
-    const QString noMatch = job.overRdap() ? QStringLiteral("No match for %1.").arg(name) : QString();
+    const QString noMatch = job.overRdap() ? RdapLookup::noMatchText(name) : QString();
     return runLookUpJob(job, inv.console, [&] { job.start(name); }, noMatch);
 }
