@@ -4,6 +4,7 @@
 #include "IPrompter.h"
 #include "LookUpText.h"
 
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -9,7 +9,8 @@
 // abort(), nor when a newer run started while the failure was reported). A
 // failure is errorLine (one line that says why the look-up ended early),
 // connectTimedOut (no connection within the wait; a page shows a box), or
-// portError (the socket failed, or broke the answer; a page shows a box).
+// portError (a close that broke the answer; a page shows a box). portError
+// also passes on the port's own errors, which end nothing by themselves.
 // cleared says that what was reported so far is replaced.
 //
 // The port's events reach connected(), dataIn(), disconnected() and
