@@ -3,6 +3,7 @@
 #include "FieldText.h"
 #include "IniFile.h"
 #include "MailSettingsFile.h"
+#include "WhoisServerSetting.h"
 
 #include <QFileInfo>
 
@@ -16,21 +17,15 @@ const QString &kMailto = MailSettingsFile::Mailto;
 const QString &kSecurity = MailSettingsFile::Security;
 const QString &kUserName = MailSettingsFile::UserName;
 const QString &kPassword = MailSettingsFile::Password;
-const QString kWhoisServer = QStringLiteral("WhoIs Server");
+const QString &kWhoisServer = WhoisServerSetting::Key;
 const QString kCheckNetwork = QStringLiteral("Check Network");
 constexpr int kTextMax = MailSettingsFile::TextMax;
-
-// The WhoIs page needs a server to ask: none stored or typed means the default.
-QString whoisOrDefault(const QString &server)
-{
-    return server.isEmpty() ? SetupSettings::defaultWhoisServer() : server.left(kTextMax);
-}
 
 } // namespace
 
 QString SetupSettings::defaultWhoisServer()
 {
-    return QStringLiteral("whois.internic.net");
+    return WhoisServerSetting::defaultServer();
 }
 
 SetupSettings::SetupSettings(const QString &path)
@@ -42,15 +37,12 @@ void SetupSettings::read(const IniDocument &file)
 {
     // The WhoIs server is mended as the mail keys are (MailSettingsFile::read).
     FieldText::Mending mending;
-    const auto text = [&](const QString &key) {
-        return mending.take(file.value(kSetup, key), FieldText::Shape::OneLine, key);
-    };
     MailSettings &mail = m_values.mail;
     mail = MailSettingsFile::read(file, mending);
     // Only a login needs the password, so only then is the keyring asked.
     if (!mail.userName.isEmpty())
         take(m_passwords.load(mail.password));
-    m_values.whoisServer = whoisOrDefault(text(kWhoisServer));
+    m_values.whoisServer = WhoisServerSetting::read(file, mending);
     m_values.lookUp = LookUpSettings::read(file, kSetup);
     // Only "No" turns it off; anything else is the default.
     m_values.checkNetwork = file.value(kSetup, kCheckNetwork).trimmed().compare(QLatin1String("No"), Qt::CaseInsensitive) != 0;
@@ -88,7 +80,7 @@ void SetupSettings::change(const SetupValues &typed)
     mail.server = mail.server.left(kTextMax);
     mail.senderAddress = mail.senderAddress.left(kTextMax);
     mail.senderName = mail.senderName.left(kTextMax);
-    m_values.whoisServer = whoisOrDefault(typed.whoisServer.trimmed());
+    m_values.whoisServer = WhoisServerSetting::orDefault(typed.whoisServer.trimmed());
     emit changed();
 }
 

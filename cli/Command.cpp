@@ -17,7 +17,8 @@ const char *const kActionHelp =
 QString overview()
 {
     QString text = QStringLiteral("Usage: zandolet-cli [--settings FILE] COMMAND [ARGUMENTS]\n\n"
-                                  "Renders, checks, mails and imports the records of the current directory.\n\n"
+                                  "Renders, checks, mails and imports the records of the current directory, and looks\n"
+                                  "names up as the WhoIs and Finger pages do.\n\n"
                                   "Commands:\n");
     for (const Command &c : commands())
         text += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(c.usage), QLatin1String(c.summary));
@@ -78,6 +79,22 @@ const std::vector<Command> &commands()
          "--cacert=FILE trusts the authorities in the PEM file FILE besides the system's, as a closed\n"
          "network's own RDAP service needs.\n",
          {QStringLiteral("--cacert=")}, 1, 1, runRdap},
+        {"whois", "whois NAME [--server=HOST[:PORT]]", "looks a name up as the WhoIs page does",
+         "Asks the WhoIs server of the settings file (or HOST, port 43 unless PORT is given) for NAME, a\n"
+         "domain, host or contact in any script, and follows up to two referrals in the answers, each\n"
+         "below a \"--- server ---\" line, never back to a server already asked. When the settings choose\n"
+         "RDAP (Look Up With=RDAP) it looks NAME up as the rdap command does. The answer goes to standard\n"
+         "output as the page shows it; the steps and the reason a look-up ended early go to standard\n"
+         "error. A server gets 15 seconds to connect and 60 to send the next byte; a look-up ends after\n"
+         "120 seconds, and an answer is cut at 1 MB or 20,000 lines. Exit status 0 with an answer, 1 when\n"
+         "RDAP's registry knows no such name, 3 for any other failure.\n",
+         {QStringLiteral("--server=")}, 1, 1, runWhois},
+        {"finger", "finger [USER@]HOST [--port=PORT]", "asks a host's Finger service, as the Finger page does",
+         "Asks the Finger service of HOST (port 79 unless PORT is given) about USER, or, without USER,\n"
+         "for the users logged in there. The answer goes to standard output as the page shows it; the\n"
+         "steps and the reason a look-up ended early go to standard error. The waits and bounds are the\n"
+         "whois command's. Exit status 0 with an answer, 3 for a failure.\n",
+         {QStringLiteral("--port=")}, 1, 1, runFinger},
     };
     return table;
 }

@@ -32,3 +32,5 @@ int runCheck(const Invocation &);
 int runImport(const Invocation &);
 int runMail(const Invocation &);
 int runRdap(const Invocation &);
+int runWhois(const Invocation &);
+int runFinger(const Invocation &);

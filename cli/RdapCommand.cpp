@@ -32,7 +32,7 @@ int runRdap(const Invocation &inv)
     });
     QObject::connect(&lookUp, &RdapLookup::errorLine, [&](const QString &line) {
         inv.console.error(visibleText(line));
-        status = line == QStringLiteral("No match for %1.").arg(name) ? ExitStatus::Problems : ExitStatus::Failure;
+        status = line == RdapLookup::noMatchText(name) ? ExitStatus::Problems : ExitStatus::Failure;
     });
     QEventLoop loop;
     QObject::connect(&lookUp, &RdapLookup::done, &loop, &QEventLoop::quit);

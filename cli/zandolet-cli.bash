@@ -14,7 +14,7 @@ _zandolet_cli()
         return
     fi
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "list render check mail import rdap --settings --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger --settings --help --version" -- "$cur"))
         return
     fi
     local flags="--help"
@@ -23,6 +23,8 @@ _zandolet_cli()
     check) flags+=" --new --modify --delete --network --cacert=" ;;
     mail) flags+=" --new --modify --delete --yes" ;;
     rdap) flags+=" --cacert=" ;;
+    whois) flags+=" --server=" ;;
+    finger) flags+=" --port=" ;;
     esac
     if [[ $cur == --* ]]; then
         COMPREPLY=($(compgen -W "$flags" -- "$cur"))
@@ -30,8 +32,13 @@ _zandolet_cli()
     fi
     case ${#words[@]} in
     0)
-        if [[ $command == rdap ]]; then
+        if [[ $command == rdap || $command == whois ]]; then
             COMPREPLY=()
+        elif [[ $command == finger ]]; then
+            # A host, or a user at one: the host names bash knows.
+            local user=
+            [[ $cur == *@* ]] && user=${cur%%@*}@
+            COMPREPLY=($(compgen -P "$user" -A hostname -- "${cur#*@}"))
         elif [[ $command == list ]]; then
             COMPREPLY=($(compgen -W "domains hosts contacts" -- "$cur"))
         else
@@ -41,7 +48,7 @@ _zandolet_cli()
     1)
         if [[ $command == import ]]; then
             COMPREPLY=($(compgen -f -X '!*.[cC][sS][vV]' -- "$cur") $(compgen -d -- "$cur"))
-        elif [[ $command != list && $command != rdap ]]; then
+        elif [[ $command != list && $command != rdap && $command != whois && $command != finger ]]; then
             # The record names of the kind: its files in the current directory.
             local IFS=$'\n' folder=${words[0]%s}s
             COMPREPLY=($(cd "$folder" 2>/dev/null && compgen -f -X '!*.ini' -- "$cur" | sed 's/\.ini$//'))

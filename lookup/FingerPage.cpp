@@ -1,20 +1,24 @@
 #include "FingerPage.h"
 
-#include "EIPPort.h"
 #include "FrameOverlay.h"
 #include "IPrompter.h"
-#include "LookUpText.h"
 #include "TIPPort.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 FingerPage::FingerPage(IPrompter &prompter, const LookUpOptions &options, QWidget *parent)
-    : PortLookUpPage(QStringLiteral("IPPort2"), prompter, options, parent), IPPort2(port())
+    : FingerPage(prompter, new FingerJob(options), parent)
 {
+}
+
+FingerPage::FingerPage(IPrompter &prompter, FingerJob *job, QWidget *parent)
+    : LookUpPage(prompter, job, parent), IPPort2(job->port()), m_job(job)
+{
+    // Each step shows at once: the job lets events run before it resolves a name.
+    connect(job, &FingerJob::statusLine, this, &FingerPage::flushLines);
     buildRow(QStringLiteral("Label90"), QStringLiteral("Host or User@Host"), QStringLiteral("tHost"),
              QStringLiteral("Enter username@host to finger"), QStringLiteral("fingerlookup"));
     tHost = edit();
@@ -52,28 +56,10 @@ void FingerPage::fingerlookupClick()
         stop();
         return;
     }
-    const quint64 run = beginRun();
+    // What the older look-up brought in before now is still its answer.
+    flushLines();
     m_typed = input;
-    try {
-        IPPort2->SetWinsockLoaded(true);
-        // Lines end at LF; a CR before it is dropped when shown.
-        IPPort2->SetEOL(QByteArrayLiteral("\n"));
-        const qsizetype at = input.indexOf(QLatin1Char('@'));
-        m_fingerUser = at < 0 ? QString() : input.left(at);
-        m_fingerHost = (at < 0 ? input : input.mid(at + 1)).left(255);
-        addLine(QStringLiteral("Requesting ") + m_fingerHost + QStringLiteral("..."));
-        flushLines();
-        QCoreApplication::processEvents();
-        if (!isCurrent(run) || !resolve(run, m_fingerHost, options().fingerPort))
-            return;
-        // The announced time is the wait this page really has.
-        addLine(QStringLiteral("Connecting to %1...   Will time out in %2 seconds")
-                    .arg(IPPort2->RemoteHost())
-                    .arg((options().connectWaitMs + 999) / 1000));
-        connectNow();
-    } catch (const EIPPort &e) {
-        failRun(run, exceptionText(e.Message()));
-    }
+    m_job->start(input);
 }
 
 void FingerPage::tHostKeyPress(QObject *, char &key)
@@ -81,32 +67,14 @@ void FingerPage::tHostKeyPress(QObject *, char &key)
     clickOnEnter(key);
 }
 
-void FingerPage::connectTimedOut()
-{
-    if (running())
-        connectionTimedOut();
-}
-
 void FingerPage::IPPort2Connected(QObject *, int statusCode, const QString &description)
 {
-    if (!running())
-        return;
-    stopConnectWait();
-    if (statusCode != 0) {
-        finishRun();
-        addLine(QStringLiteral("Connection failed: ") + description);
-        return;
-    }
-    startAnswer();
-    // An empty user asks for the host's list of users.
-    send(queryLine(m_fingerUser, false));
+    m_job->connected(statusCode, description);
 }
 
-void FingerPage::IPPort2DataIn(QObject *, const QByteArray &text, bool)
+void FingerPage::IPPort2DataIn(QObject *, const QByteArray &text, bool eol)
 {
-    if (!running() || !admit(text.size()))
-        return;
-    addLine(shownLine(text));
+    m_job->dataIn(text, eol);
 }
 
 void FingerPage::IPPort2Error(QObject *, int errorCode, const QString &description)
@@ -116,14 +84,7 @@ void FingerPage::IPPort2Error(QObject *, int errorCode, const QString &descripti
 
 void FingerPage::IPPort2Disconnected(QObject *, int statusCode, const QString &description)
 {
-    if (!running())
-        return;
-    finishRun();
-    if (statusCode != 0) {
-        showPortError(statusCode, brokenAnswer(description));
-        return;
-    }
-    answerEnded();
+    m_job->disconnected(statusCode, description);
 }
 
 void FingerPage::lResponseDblClick()
@@ -147,7 +108,7 @@ void FingerPage::lResponseDblClick()
     if (user.isEmpty())
         return;
     // A login that names its own host ("Login: user@host") is asked there.
-    tHost->setText(user.contains(QLatin1Char('@')) ? user : user + QLatin1Char('@') + m_fingerHost);
+    tHost->setText(user.contains(QLatin1Char('@')) ? user : user + QLatin1Char('@') + m_job->host());
     fingerlookup->click();
 }
 
@@ -156,7 +117,7 @@ void FingerPage::tHostDblClick()
     const qsizetype at = tHost->text().indexOf(QLatin1Char('@'));
     if (at < 0)
         return;
-    tHost->setText(tHost->text().mid(at + 1).left(255));
+    tHost->setText(tHost->text().mid(at + 1).left(FingerJob::MaxHostLength));
     fingerlookup->click();
 }
 

@@ -1,13 +1,14 @@
 #pragma once
-// The Finger page: asks any host's Finger service about a user or about its
-// users; the answers gather in a list, and a double-click on a user in it
-// fingers that user.
-#include "PortLookUpPage.h"
+// The Finger page: its FingerJob asks any host's Finger service about a user
+// or about its users; the answers gather in a list, and a double-click on a
+// user in it fingers that user.
+#include "FingerJob.h"
+#include "LookUpPage.h"
 
 class QListWidget;
 class TIPPort;
 
-class FingerPage : public PortLookUpPage {
+class FingerPage : public LookUpPage {
     Q_OBJECT
 public:
     // The list keeps the newest entries up to this many.
@@ -35,13 +36,13 @@ public:
 protected:
     void editKeyPress(char &key) override;
     void editDblClick() override { tHostDblClick(); }
-    void connectTimedOut() override;
     void showLines(const QStringList &lines) override;
     void clearShown() override;
 
 private:
+    FingerPage(IPrompter &prompter, FingerJob *job, QWidget *parent);
+
+    FingerJob *m_job;
+    // What the running look-up asks for.
     QString m_typed;
-    // The last split of the edit's text, kept between look-ups.
-    QString m_fingerUser;
-    QString m_fingerHost;
 };

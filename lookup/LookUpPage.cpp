@@ -4,6 +4,7 @@
 #include "IPrompter.h"
 #include "LookUpText.h"
 
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,21 +24,19 @@ QFont boldFont(const QWidget *w)
 
 } // namespace
 
-LookUpPage::LookUpPage(IPrompter &prompter, const LookUpOptions &options, QWidget *parent)
-    : QWidget(parent), m_prompter(prompter), m_options(options)
+LookUpPage::LookUpPage(IPrompter &prompter, PortLookUpJob *job, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_job(job)
 {
-    m_connectWait.setSingleShot(true);
-    m_connectWait.setTimerType(Qt::PreciseTimer);
-    connect(&m_connectWait, &QTimer::timeout, this, [this] { guarded([this] { connectTimedOut(); }); });
-    m_lookUpWait.setSingleShot(true);
-    connect(&m_lookUpWait, &QTimer::timeout, this, [this] {
-        if (!m_running)
-            return;
-        end();
-        addLine(tooLongText(m_options.lookUpWaitMs));
+    m_job->setParent(this);
+    connect(m_job, &PortLookUpJob::cleared, this, &LookUpPage::clearLines);
+    connect(m_job, &PortLookUpJob::statusLine, this, &LookUpPage::addLine);
+    connect(m_job, &PortLookUpJob::answerLines, this, [this](const QStringList &lines) {
+        for (const QString &line : lines)
+            addLine(line);
     });
-    m_idleWait.setSingleShot(true);
-    connect(&m_idleWait, &QTimer::timeout, this, [this] { guarded([this] { idleCheck(); }); });
+    connect(m_job, &PortLookUpJob::errorLine, this, &LookUpPage::addLine);
+    connect(m_job, &PortLookUpJob::connectTimedOut, this, &LookUpPage::connectionTimedOut);
+    connect(m_job, &PortLookUpJob::portError, this, &LookUpPage::showPortError);
     // Zero: after the read pass that brought the lines has handed back to the loop.
     m_flush.setSingleShot(true);
     m_flush.setInterval(0);
@@ -60,18 +59,17 @@ QString LookUpPage::stoppedText()
 
 QString LookUpPage::noAnswerText()
 {
-    return QStringLiteral("The server did not answer in time; the connection was closed.");
+    return PortLookUpJob::noAnswerText();
 }
 
 QString LookUpPage::tooLongText(int ms)
 {
-    const int s = (ms + 999) / 1000;
-    return QStringLiteral("The look-up took longer than %1 second%2; it was ended.").arg(s).arg(s == 1 ? "" : "s");
+    return PortLookUpJob::tooLongText(ms);
 }
 
 QString LookUpPage::nothingSentText()
 {
-    return QStringLiteral("The server sent nothing.");
+    return PortLookUpJob::nothingSentText();
 }
 
 void LookUpPage::buildRow(const QString &labelName, const QString &labelText, const QString &editName,
@@ -105,14 +103,14 @@ void LookUpPage::buildRow(const QString &labelName, const QString &labelText, co
 bool LookUpPage::eventFilter(QObject *watched, QEvent *event)
 {
     // The window's own Escape (cancel of a send) waits while a look-up runs here.
-    if (event->type() == QEvent::ShortcutOverride && m_running &&
+    if (event->type() == QEvent::ShortcutOverride && running() &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         event->accept();
         return true;
     }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && m_running) {
+        if (key->key() == Qt::Key_Escape && running()) {
             guarded([this] { stop(); });
             return true;
         }
@@ -138,41 +136,17 @@ void LookUpPage::guarded(const std::function<void()> &handler)
     }
 }
 
-quint64 LookUpPage::beginRun()
-{
-    // What the older look-up brought in before now is still its answer.
-    flushLines();
-    end();
-    m_running = true;
-    m_limit.restart();
-    m_answered = false;
-    m_lookUpWait.start(m_options.lookUpWaitMs);
-    return ++m_run;
-}
-
-void LookUpPage::finishRun()
-{
-    m_running = false;
-    m_connectWait.stop();
-    m_idleWait.stop();
-    m_lookUpWait.stop();
-}
-
-void LookUpPage::failRun(quint64 run, const QString &line)
-{
-    if (!isCurrent(run))
-        return;
-    finishRun();
-    addLine(line);
-}
-
 void LookUpPage::connectionTimedOut()
 {
-    const quint64 run = currentRun();
-    end();
-    m_prompter.warning(QStringLiteral("Connection timed out."));
-    if (currentRun() == run)
+    const quint64 run = m_job->currentRun();
+    m_prompter.warning(PortLookUpJob::timedOutText());
+    if (m_job->currentRun() == run)
         clearLines();
+}
+
+void LookUpPage::showPortError(int errorCode, const QString &description)
+{
+    m_prompter.error(PortLookUpJob::portErrorText(errorCode, description));
 }
 
 void LookUpPage::clickOnEnter(char &key)
@@ -185,63 +159,15 @@ void LookUpPage::clickOnEnter(char &key)
 
 void LookUpPage::end()
 {
-    // Not running first: events the ending fires belong to no look-up.
-    finishRun();
-    abortTransport();
+    m_job->abort();
 }
 
 void LookUpPage::stop()
 {
-    if (!m_running)
+    if (!running())
         return;
     end();
     addLine(stoppedText());
-}
-
-void LookUpPage::startConnectWait()
-{
-    m_connectWait.start(m_options.connectWaitMs);
-}
-
-void LookUpPage::startAnswer()
-{
-    m_connectWait.stop();
-    m_limit.restart();
-    m_answered = false;
-    m_sinceByte.start();
-    m_idleWait.start(m_options.idleWaitMs);
-}
-
-void LookUpPage::idleCheck()
-{
-    if (!m_running)
-        return;
-    const qint64 left = m_options.idleWaitMs - m_sinceByte.elapsed();
-    if (left > 0) {
-        m_idleWait.start(int(left));
-        return;
-    }
-    end();
-    addLine(noAnswerText());
-}
-
-bool LookUpPage::admit(qsizetype bytes)
-{
-    m_sinceByte.restart();
-    m_answered = true;
-    if (m_limit.exceeded())
-        return false;
-    if (m_limit.admit(bytes))
-        return true;
-    end();
-    addLine(ReplyLimit::cutText());
-    return false;
-}
-
-void LookUpPage::answerEnded()
-{
-    if (!m_answered)
-        addLine(nothingSentText());
 }
 
 void LookUpPage::addLine(const QString &line)

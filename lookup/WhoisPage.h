@@ -1,27 +1,24 @@
 #pragma once
-// The WhoIs page: asks the WHOIS server for the typed name and follows up to
-// two referrals in the answers, never back to a server already asked; or,
-// when the settings say so, asks the name's RDAP service.
+// The WhoIs page: its WhoisJob asks the WHOIS server for the typed name and
+// follows referrals, or asks RDAP when the settings say so; the page shows
+// what it reports.
+#include "LookUpPage.h"
 #include "LookUpSettings.h"
-#include "PortLookUpPage.h"
-#include "WhoisReferral.h"
-
-#include <optional>
+#include "WhoisJob.h"
 
 class QPlainTextEdit;
-class RdapLookup;
 class TIPPort;
 
-class WhoisPage : public PortLookUpPage {
+class WhoisPage : public LookUpPage {
     Q_OBJECT
 public:
-    static constexpr int MaxReferrals = 2;
+    static constexpr int MaxReferrals = WhoisJob::MaxReferrals;
 
     WhoisPage(IPrompter &prompter, const LookUpOptions &options = {}, QWidget *parent = nullptr);
 
     // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
     void setServer(const QString &server);
-    QString server() const { return m_server; }
+    QString server() const { return m_job->server(); }
     // WHOIS or RDAP, for the next look-up; the button's hint says which.
     void setLookUp(const LookUpSettings &settings);
 
@@ -36,33 +33,19 @@ public:
     void IPPort1Connected(QObject *sender, int statusCode, const QString &description);
     void IPPort1DataIn(QObject *sender, const QByteArray &text, bool eol);
     void IPPort1Error(QObject *sender, int errorCode, const QString &description);
-    // An answer has ended: follows its referral, if any.
+    // An answer has ended: its referral, if any, is followed.
     void IPPort1Disconnected(QObject *sender, int statusCode, const QString &description);
 
 protected:
     void editKeyPress(char &key) override;
-    void abortTransport() override;
-    void connectTimedOut() override;
     void showLines(const QStringList &lines) override;
     void clearShown() override;
 
 private:
+    WhoisPage(IPrompter &prompter, WhoisJob *job, QWidget *parent);
     void updateHint();
-    void rdapLookUp(const QString &typed);
-    void followReferral(quint64 run, const WhoisServer &to);
-    void askReferral(quint64 run, const WhoisServer &to);
 
-    QString m_server;
-    LookUpSettings m_lookUp;
-    // The RDAP look-up under way or last done, a child of the page.
-    RdapLookup *m_rdap = nullptr;
-    bool m_rdapAnswered = false;
-    // The running query: what was typed and is sent, the servers asked in
-    // order, and the referral the current answer names.
+    WhoisJob *m_job;
+    // What the running look-up asks for.
     QString m_typed;
-    QByteArray m_query;
-    QList<WhoisServer> m_asked;
-    std::optional<WhoisServer> m_referral;
-    // The last piece received ended mid-line: what follows is no line of its own.
-    bool m_midLine = false;
 };

@@ -59,6 +59,11 @@ QUrl RdapLookup::defaultBootstrapUrl()
     return QUrl(QStringLiteral("https://data.iana.org/rdap/dns.json"));
 }
 
+QString RdapLookup::noMatchText(const QString &name)
+{
+    return QStringLiteral("No match for %1.").arg(name);
+}
+
 RdapLookup::RdapLookup(Options options, QObject *parent)
     : QObject(parent), m_options(std::move(options)), m_cache(m_options.cacheFolder, m_options.bootstrapUrl),
       m_ssl(QSslConfiguration::defaultConfiguration())
@@ -237,7 +242,7 @@ void RdapLookup::askService(const RdapBootstrap &bootstrap)
 void RdapLookup::answerArrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
     if (httpStatus == 404)
-        return fail(QStringLiteral("No match for %1.").arg(m_name));
+        return fail(noMatchText(m_name));
     if (!failure.isEmpty())
         return fail(failure);
     const RdapAnswer answer = RdapAnswerFormatter::format(body);

@@ -36,6 +36,8 @@ public:
     };
 
     static QUrl defaultBootstrapUrl();
+    // The errorLine for a name the registry does not know.
+    static QString noMatchText(const QString &name);
 
     explicit RdapLookup(Options options, QObject *parent = nullptr);
     ~RdapLookup() override;

@@ -1,14 +1,18 @@
 // zandolet-cli as a user runs it: a process in a folder of record files.
+#include "../lookup/LookUpPeers.h"
 #include "../templates/RecordCase.h"
 #include "RecordStore.h"
 #include "RegistrationCheck.h"
 #include "RdapServer.h"
+#include "ScriptedServer.h"
 #include "SmtpSink.h"
 #include "TestFiles.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <pwd.h>
 
 namespace {
 
@@ -64,6 +68,8 @@ private slots:
     void mail();
     void rdap_data();
     void rdap();
+    void lookUp_data();
+    void lookUp();
 };
 
 void TstCli::renderAndCheck_data()
@@ -117,6 +123,8 @@ void TstCli::statuses_data()
     QTest::addColumn<QString>("said"); // on stdout for 0, else on stderr
     QTest::newRow("overview") << QStringList{"--help"} << 0 << "render KIND NAME";
     QTest::newRow("command help") << QStringList{"check", "--help"} << 0 << "fit to mail";
+    QTest::newRow("whois help") << QStringList{"whois", "--help"} << 0 << "two referrals";
+    QTest::newRow("finger port") << QStringList{"finger", "127.0.0.1", "--port=0"} << 2 << "--port takes a number";
     QTest::newRow("list") << QStringList{"list", "hosts"} << 0 << "ns1.example.net\nns2.example.net\n";
     QTest::newRow("no command") << QStringList{} << 2 << "No command";
     QTest::newRow("unknown command") << QStringList{"show", "host"} << 2 << "Unknown command";
@@ -276,6 +284,71 @@ void TstCli::rdap()
     const QString shown = status == 0 ? QString::fromUtf8(run.out) : run.err.trimmed().section('\n', -1);
     QVERIFY2(shown.contains(said), qPrintable(shown));
     QVERIFY2((status == 0) == run.out.contains("example.com"), run.out.constData());
+}
+
+void TstCli::lookUp_data()
+{
+    QTest::addColumn<QStringList>("args"); // %1 (here and below): the peers' port; USER: who runs the test
+    QTest::addColumn<QStringList>("scripts"); // of WHOIS servers 127.0.0.1 and .2; none: fingerd on .1
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("out"); // for fingerd, what it answers to a plain socket
+    QTest::addColumn<QString>("err");     // the last line on standard error
+    const QString refused = "Connection failed: [10061] Connection refused.";
+    QTest::newRow("whois: the setting's server, IDN, bidi, a referral")
+        << QStringList{"whois", "m\u00fcller.de"}
+        << QStringList{"C: xn--mller-kva.de\nS: ReferralServer: whois://127.0.0.2:%1\nX:",
+                       "C: xn--mller-kva.de\nR: Registrant: M\\xc3\\xbcller \\xe2\\x80\\xaeoc\\r\\n\nX:"}
+        << 0 << QStringList{"ReferralServer: whois://127.0.0.2:%1", "--- 127.0.0.2 ---", "Registrant: M\u00fcller \\u202Eoc"}
+        << "Connected. Waiting for data...";
+    QTest::newRow("whois: --server before the setting")
+        << QStringList{"whois", "example.com", "--server=127.0.0.4:%1"} << QStringList{"C: example.com\nS: not asked\nX:"}
+        << 3 << QStringList{} << refused;
+    QTest::newRow("finger: a user") << QStringList{"finger", "USER@127.0.0.1", "--port=%1"} << QStringList{} << 0
+                                    << QStringList{"USER"} << "Connecting to 127.0.0.1...   Will time out in 15 seconds";
+    QTest::newRow("finger: the host's users") << QStringList{"finger", "@127.0.0.1", "--port=%1"} << QStringList{} << 0
+                                              << QStringList{""} << "Connecting to 127.0.0.1...   Will time out in 15 seconds";
+    QTest::newRow("finger: unreachable") << QStringList{"finger", "USER@127.0.0.4", "--port=%1"} << QStringList{} << 3
+                                         << QStringList{} << refused;
+}
+
+// The WhoIs and Finger jobs from a terminal, against scripted WHOIS servers
+// and Debian's fingerd: the page's lines, the answer on standard output.
+void TstCli::lookUp()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, scripts);
+    QFETCH(int, status);
+    QFETCH(QStringList, out);
+    QFETCH(QString, err);
+    WorkFolder work;
+    const QString user = QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
+    std::unique_ptr<FingerDaemon> fingerd;
+    std::vector<std::unique_ptr<ScriptedServer>> servers;
+    quint16 port = closedPort();
+    if (scripts.isEmpty()) {
+        fingerd = std::make_unique<FingerDaemon>();
+        QVERIFY2(fingerd->ok(), "socat and fingerd are needed (scripts/deps.sh)");
+        port = fingerd->port();
+        if (!out.isEmpty())
+            out = fingerd->answer(out[0].replace("USER", user));
+    }
+    for (int i = 0; i < scripts.size(); ++i) {
+        servers.push_back(std::make_unique<ScriptedServer>(scripts[i].replace("%1", QString::number(port))));
+        QCOMPARE(servers.back()->Start(QStringLiteral("127.0.0.%1").arg(i + 1), port), port);
+    }
+    writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nWhoIs Server=127.0.0.1:%1\r\n").arg(port).toLatin1());
+    for (QString &a : args)
+        a.replace("%1", QString::number(port)).replace("USER", user);
+    const Run run = cli(args);
+    QVERIFY2(run.status == status, qPrintable(QStringLiteral("%1: %2").arg(run.status).arg(run.err)));
+    QString printed = QString::fromUtf8(run.out);
+    QVERIFY(printed.isEmpty() || printed.endsWith('\n'));
+    printed.chop(1);
+    out.replaceInStrings("%1", QString::number(port));
+    QCOMPARE(printed.isEmpty() ? QStringList() : printed.split('\n'), out);
+    QCOMPARE(run.err.trimmed().section('\n', -1), err);
+    for (const auto &s : servers)
+        QVERIFY2(s->Mismatches().isEmpty(), qPrintable(s->Log()));
 }
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -1,0 +1,27 @@
+#include "CliFailure.h"
+#include "Command.h"
+#include "IniFile.h"
+#include "LookUpRun.h"
+#include "LookUpSettings.h"
+#include "MailSettingsFile.h"
+#include "RdapLookup.h"
+#include "WhoisJob.h"
+#include "WhoisServerSetting.h"
+
+int runWhois(const Invocation &inv)
+{
+    const QString name = inv.args.value(0);
+    if (name.isEmpty())
+        throw CliFailure{ExitStatus::Usage, QStringLiteral("whois needs a name to look up.")};
+    const IniDocument settings = IniDocument::load(inv.settingsPath);
+    // What the window would mend in the file is mended alike, without a note.
+    FieldText::Mending mending;
+    const QString server = inv.values.contains(QStringLiteral("--server"))
+                               ? WhoisServerSetting::orDefault(inv.values.value(QStringLiteral("--server")))
+                               : WhoisServerSetting::read(settings, mending);
+    WhoisJob job(server, LookUpSettings::read(settings, MailSettingsFile::Section), LookUpOptions{});
+    // Only RDAP tells an unknown name from an answer; a WHOIS server's
+    // "No match" is its answer.
+    const QString noMatch = job.overRdap() ? RdapLookup::noMatchText(name) : QString();
+    return runLookUpJob(job, inv.console, [&] { job.start(name); }, noMatch);
+}

@@ -1,0 +1,205 @@
+#include "WhoisJob.h"
+
+#include "EIPPort.h"
+#include "LookUpText.h"
+#include "RdapLookup.h"
+#include "TIPPort.h"
+
+#include <QHostInfo>
+#include <QSet>
+#include <functional>
+#include <memory>
+
+namespace {
+
+QString referralFailed(const QString &host, const QString &reason)
+{
+    return QStringLiteral("Referral to %1 failed: %2").arg(host, reason);
+}
+
+// Every address of each name, IPv4 and IPv6, handed over once all are known.
+void resolveAll(const QStringList &names, QObject *context,
+                const std::function<void(const QList<QSet<QString>> &)> &done)
+{
+    struct Pending {
+        QList<QSet<QString>> found;
+        qsizetype left;
+    };
+    auto pending = std::make_shared<Pending>(Pending{QList<QSet<QString>>(names.size()), names.size()});
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QHostInfo::lookupHost(aceName(names[i]), context, [pending, i, done](const QHostInfo &info) {
+            for (const QHostAddress &a : info.addresses())
+                pending->found[i].insert(a.toString());
+            if (--pending->left == 0)
+                done(pending->found);
+        });
+    }
+}
+
+} // namespace
+
+WhoisJob::WhoisJob(const QString &server, const LookUpSettings &lookUp, const LookUpOptions &options, QObject *parent)
+    : PortLookUpJob(QStringLiteral("IPPort1"), options, parent), m_server(server), m_lookUp(lookUp)
+{
+}
+
+void WhoisJob::start(const QString &typed)
+{
+    const quint64 run = begin(!overRdap());
+    if (overRdap())
+        return rdapLookUp(typed);
+    m_query = queryLine(typed, true);
+    const WhoisServer first = whoisServer(m_server, options().whoisPort);
+    m_asked = {first};
+    m_referral.reset();
+    try {
+        port()->SetWinsockLoaded(true);
+        port()->SetEOL(QByteArrayLiteral("\n"));
+        emit cleared();
+        emit statusLine(QStringLiteral("Looking up host ") + first.host + QStringLiteral("..."));
+        if (!resolve(run, first.host, first.port))
+            return;
+        emit statusLine(QStringLiteral("Connecting to ") + port()->RemoteHost() + QStringLiteral(" ..."));
+        connectNow();
+    } catch (const EIPPort &e) {
+        fail(run, exceptionText(e.Message()));
+    }
+}
+
+void WhoisJob::connectWaitOver()
+{
+    if (m_asked.size() > 1) {
+        const QString host = m_asked.last().host;
+        end([&] { emit errorLine(referralFailed(host, QStringLiteral("no answer in time."))); });
+        return;
+    }
+    end([this] { emit connectTimedOut(); });
+}
+
+void WhoisJob::connected(int statusCode, const QString &description)
+{
+    if (!isRunning())
+        return;
+    stopConnectWait();
+    if (m_asked.size() > 1) {
+        const QString host = m_asked.last().host;
+        if (statusCode != 0) {
+            end([&] { emit errorLine(referralFailed(host, description)); }, false);
+            return;
+        }
+        answer(QStringLiteral("--- ") + host + QStringLiteral(" ---"));
+    } else {
+        emit cleared();
+        if (statusCode != 0) {
+            end([&] { emit errorLine(QStringLiteral("Connection failed: ") + description); }, false);
+            return;
+        }
+        emit statusLine(QStringLiteral("Connected. Waiting for data..."));
+        emit statusLine(QString());
+    }
+    m_midLine = false;
+    startAnswer();
+    send(m_query);
+}
+
+void WhoisJob::dataIn(const QByteArray &text, bool eol)
+{
+    if (!isRunning() || !admit(text.size()))
+        return;
+    const QString line = shownLine(text);
+    // A referral is read only from a whole line, never from a piece of a longer one.
+    const bool afterPiece = std::exchange(m_midLine, !eol);
+    const bool whole = eol && !afterPiece;
+    if (whole && !m_referral && m_asked.size() <= MaxReferrals)
+        m_referral = whoisReferral(line, options().whoisPort);
+    answer(line);
+}
+
+void WhoisJob::disconnected(int statusCode, const QString &description)
+{
+    if (!isRunning())
+        return;
+    if (statusCode != 0) {
+        end([&] { emit portError(statusCode, brokenAnswer(description)); }, false);
+        return;
+    }
+    answerEnded();
+    if (!m_referral) {
+        complete();
+        return;
+    }
+    const WhoisServer to = *std::exchange(m_referral, std::nullopt);
+    followReferral(currentRun(), to);
+}
+
+void WhoisJob::rdapLookUp(const QString &typed)
+{
+    // One RDAP job per look-up: ending it also closes the connections it opened.
+    RdapLookup::Options o;
+    o.bootstrapUrl = m_lookUp.rdapBootstrap;
+    o.connectTimeoutMs = options().connectWaitMs;
+    o.totalTimeoutMs = options().idleWaitMs;
+    o.lookUpTimeoutMs = options().lookUpWaitMs;
+    m_rdap = new RdapLookup(o, this);
+    connect(m_rdap, &RdapLookup::statusLine, this, &WhoisJob::statusLine);
+    connect(m_rdap, &RdapLookup::errorLine, this, &WhoisJob::errorLine);
+    connect(m_rdap, &RdapLookup::answerLines, this, [this](const QStringList &lines) {
+        // Set off from the steps, as a WHOIS answer is from "Connected.".
+        if (!std::exchange(m_rdapAnswered, true))
+            emit statusLine(QString());
+        emit answerLines(lines);
+    });
+    connect(m_rdap, &RdapLookup::done, this, &WhoisJob::complete);
+    m_rdapAnswered = false;
+    emit cleared();
+    m_rdap->start(typed);
+}
+
+void WhoisJob::followReferral(quint64 run, const WhoisServer &to)
+{
+    QStringList names;
+    for (const WhoisServer &asked : m_asked) {
+        // The same server under the same name needs no look-up to tell.
+        if (asked.port == to.port && asked.host.compare(to.host, Qt::CaseInsensitive) == 0) {
+            complete();
+            return;
+        }
+        names << asked.host;
+    }
+    names << to.host;
+    // Another name of a server already asked: compare every address it has.
+    resolveAll(names, this, [this, run, to](const QList<QSet<QString>> &found) {
+        if (!isCurrent(run))
+            return;
+        for (qsizetype i = 0; i + 1 < found.size(); ++i) {
+            if (m_asked[i].port == to.port && found[i].intersects(found.last())) {
+                complete();
+                return;
+            }
+        }
+        askReferral(run, to);
+    });
+}
+
+void WhoisJob::askReferral(quint64 run, const WhoisServer &to)
+{
+    m_asked << to;
+    try {
+        if (!resolve(run, to.host, to.port))
+            return;
+        connectNow();
+    } catch (const Exception &e) {
+        // The answer arrives in the event loop: nothing may leave it from here.
+        fail(run, referralFailed(to.host, e.Message()));
+    }
+}
+
+void WhoisJob::abortTransport()
+{
+    if (RdapLookup *rdap = std::exchange(m_rdap, nullptr)) {
+        // Nothing of it is reported after this.
+        rdap->abort();
+        rdap->disconnect(this);
+        rdap->deleteLater();
+    }
+}
