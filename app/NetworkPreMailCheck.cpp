@@ -1,11 +1,12 @@
 #include "NetworkPreMailCheck.h"
 
 #include "NetworkCheck.h"
+#include "SettingsAvailability.h"
 
-std::unique_ptr<PreMailCheck> makeNetworkPreMailCheck()
+std::unique_ptr<PreMailCheck> makeNetworkPreMailCheck(const QString &settingsPath)
 {
-    // No availability look-up yet: the registration question is not asked.
-    return std::make_unique<NetworkPreMailCheck>(std::make_unique<NetworkCheck>());
+    return std::make_unique<NetworkPreMailCheck>(
+        std::make_unique<NetworkCheck>(std::make_unique<SettingsAvailability>(settingsPath)));
 }
 
 NetworkPreMailCheck::NetworkPreMailCheck(std::unique_ptr<NetworkCheck> check) : m_check(std::move(check))

@@ -10,7 +10,8 @@ class NetworkCheck;
 using PreMailCheckFactory = std::function<std::unique_ptr<PreMailCheck>()>;
 
 // The network check with the look-ups it asks; the one place they are chosen.
-std::unique_ptr<PreMailCheck> makeNetworkPreMailCheck();
+// Availability is asked as the settings file says when each check starts.
+std::unique_ptr<PreMailCheck> makeNetworkPreMailCheck(const QString &settingsPath);
 
 // A NetworkCheck behind the mail workflow's check seam.
 class NetworkPreMailCheck : public PreMailCheck {

@@ -170,7 +170,7 @@ int runZandolet(int &argc, char **argv)
         QApplication::setApplicationName(QStringLiteral("Zandolet"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
         SettingsLocation::makeFolder(settings);
-        return std::make_unique<TForm1>(settings, &prompter, makeNetworkPreMailCheck);
+        return std::make_unique<TForm1>(settings, &prompter, [settings] { return makeNetworkPreMailCheck(settings); });
     });
     prompter.setParent(form.get());
 

@@ -1,36 +1,26 @@
 #include "CliFailure.h"
 #include "CliRecord.h"
 #include "Command.h"
-#include "IniFile.h"
-#include "LookUpSettings.h"
-#include "MailSettingsFile.h"
 #include "NetworkCheck.h"
-#include "RdapAvailability.h"
 #include "RegistrationCheck.h"
+#include "SettingsAvailability.h"
 
 #include <QEventLoop>
 #include <QSslCertificate>
 
 namespace {
 
-// Availability is asked the way the WhoIs page is set up; over WHOIS it is
-// not asked yet.
+// Availability is asked the way the WhoIs page is set up.
 std::unique_ptr<RegistrationLookup> availability(const Invocation &inv)
 {
-    const LookUpSettings settings = LookUpSettings::read(IniDocument::load(inv.settingsPath), MailSettingsFile::Section);
-    if (settings.protocol != LookUpSettings::Protocol::Rdap) {
-        inv.console.error(QStringLiteral("Whether the name is registered is asked over RDAP only; Look Up With is WHOIS."));
-        return {};
-    }
-    RdapLookup::Options options;
-    options.bootstrapUrl = settings.rdapBootstrap;
+    SettingsAvailability::Options options;
     if (inv.values.contains(QStringLiteral("--cacert"))) {
         const QString file = inv.values.value(QStringLiteral("--cacert"));
         options.extraCaCertificates = QSslCertificate::fromPath(file);
         if (options.extraCaCertificates.isEmpty())
             throw CliFailure{ExitStatus::Failure, QStringLiteral("%1 holds no PEM certificate.").arg(file)};
     }
-    return std::make_unique<RdapAvailability>(options);
+    return std::make_unique<SettingsAvailability>(inv.settingsPath, options);
 }
 
 // The network's problems after the record's own; nothing answering at all is a failure of the network.

@@ -1,11 +1,13 @@
 #include "InWindowDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QShortcut>
 
 namespace {
@@ -66,9 +68,11 @@ public:
         m_dialog.raise();
         m_dialog.show();
         focusFirst();
+        keepDefaultButton();
     }
     ~Embedding()
     {
+        QObject::disconnect(m_focusWatch);
         delete m_backdrop;
         m_dialog.hide();
         m_dialog.setWindowFlags(m_flags);
@@ -101,8 +105,27 @@ private:
             chosen->setFocus(Qt::TabFocusReason);
     }
 
+    // A dialog that is no window is not told when focus leaves a button that
+    // Tab made the default: Return would press nothing once Tab has passed
+    // the buttons. Any other control gives the dialog's default back.
+    void keepDefaultButton()
+    {
+        QPointer<QPushButton> main;
+        for (QPushButton *b : m_dialog.findChildren<QPushButton *>())
+            if (b->isDefault())
+                main = b;
+        if (!main)
+            return;
+        m_focusWatch = QObject::connect(qApp, &QApplication::focusChanged, &m_dialog, [this, main](QWidget *, QWidget *now) {
+            auto *button = qobject_cast<QPushButton *>(now);
+            if (main && now && m_dialog.isAncestorOf(now) && !(button && button->autoDefault()))
+                main->setDefault(true);
+        });
+    }
+
     QDialog &m_dialog;
     QWidget &m_owner;
+    QMetaObject::Connection m_focusWatch;
     const Qt::WindowFlags m_flags;
     QPointer<QWidget> m_focus;
     QList<QPointer<QObject>> m_resting;

@@ -5,6 +5,8 @@
 #include "NetworkCheck.h"
 #include "RdapAvailability.h"
 #include "RdapServer.h"
+#include "ScriptedServer.h"
+#include "SettingsAvailability.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -61,6 +63,8 @@ private slots:
     void check_data();
     void check();
     void cancelAndDestroy();
+    void overWhois_data();
+    void overWhois();
     void commandLine_data();
     void commandLine();
 
@@ -184,6 +188,48 @@ void TstNetCheck::cancelAndDestroy()
     QTest::qWait(200);
     check.reset();
     QTest::qWait(1200);
+}
+
+void TstNetCheck::overWhois_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("expected");
+    const QString taken = QStringLiteral("Domain Name: FRESH.COM\nRegistrar: Example Registrar, Inc.\nName Server: NS1.NETS.TEST");
+    QTest::newRow("taken, new") << taken << "NewDomainRadio"
+                                << QStringList{"DomainNameEdit|fresh.com is already registered (registrar: Example Registrar, Inc.)"};
+    QTest::newRow("taken, modify") << taken << "ModifyDomainRadio" << QStringList{};
+    QTest::newRow("no match") << "No match for \"FRESH.COM\"." << "NewDomainRadio" << QStringList{};
+    QTest::newRow("not found, modify") << "%% NOT FOUND" << "ModifyDomainRadio"
+                                       << QStringList{"DomainNameEdit|fresh.com is not registered"};
+    QTest::newRow("status free") << "Domain: fresh.com\nStatus: free" << "NewDomainRadio" << QStringList{};
+    QTest::newRow("silent server") << "" << "NewDomainRadio"
+                                   << QStringList{"DomainNameEdit|Whether fresh.com is registered could not be asked: "
+                                                  "The server sent nothing.|warning"};
+}
+
+// With [Setup] choosing WHOIS, the registration question goes to the WhoIs
+// server, read from the settings file when the check starts.
+void TstNetCheck::overWhois()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, action);
+    QFETCH(QStringList, expected);
+    QString script = QStringLiteral("C: fresh.com\n");
+    for (const QString &line : answer.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        script += QStringLiteral("S: ") + line + QLatin1Char('\n');
+    ScriptedServer whois(script + QStringLiteral("X:\n"));
+    QVERIFY(whois.Start());
+    WorkFolder work;
+    writeBytes(work.filePath("z.ini"), "[Setup]\r\nWhoIs Server=" + whois.Address().toLatin1() + "\r\n");
+    NetworkCheck check(std::make_unique<SettingsAvailability>(work.filePath("z.ini")), {1000, 4000});
+    QSignalSpy finished(&check, &NetworkCheck::finished);
+    QStringList fields = servers("fresh.com", {kNs1, kNs2});
+    fields.front() = action;
+    check.start(networkCheckRequest(record(fields), RecordKind::Domain));
+    QVERIFY(finished.wait(6000));
+    QCOMPARE(rows(finished.front().front().value<RegistrationProblems>()), expected);
+    QVERIFY2(whois.Mismatches().isEmpty(), qPrintable(whois.Log()));
 }
 
 void TstNetCheck::commandLine_data()
