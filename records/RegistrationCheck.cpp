@@ -346,12 +346,19 @@ QString problemSummary(const RegistrationProblems &problems)
 {
     if (problems.isEmpty())
         return {};
-    // The line is short: the count says how many came from the network, the
-    // first problem is shown without its own mark.
+    // The line is short: the count says how many came from the network, and
+    // one problem is shown without its network mark: the network's first
+    // error (the news when its check ends), else its first warning, else the
+    // record's first problem.
     QString counts = countsOf(problems);
     if (const qsizetype network = std::count_if(problems.begin(), problems.end(), [](const auto &p) { return p.network; }))
         counts += QStringLiteral(" (%1 on the network)").arg(network);
-    return counts + QStringLiteral(": ") + warningMark(problems.front());
+    auto shown = std::find_if(problems.begin(), problems.end(), [](const auto &p) { return p.network && !p.warning; });
+    if (shown == problems.end())
+        shown = std::find_if(problems.begin(), problems.end(), [](const auto &p) { return p.network; });
+    if (shown == problems.end())
+        shown = problems.begin();
+    return counts + QStringLiteral(": ") + warningMark(*shown);
 }
 
 QString mailAnywayQuestion(const RegistrationProblems &problems)

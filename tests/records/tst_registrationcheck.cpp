@@ -201,6 +201,12 @@ private slots:
             problems << RegistrationProblem{"F", QString("P%1").arg(i)};
         QCOMPARE(problemSummary(problems.mid(0, 1)), QStringLiteral("1 problem: P1"));
         QCOMPARE(problemSummary(problems.mid(1, 2)), QStringLiteral("2 problems: P2"));
+        // What the network found is the news when its check ends: its first error leads.
+        RegistrationProblems joined = problems.mid(0, 2);
+        joined << RegistrationProblem{"F", "N1", true, true} << RegistrationProblem{"F", "N2", true};
+        QCOMPARE(problemSummary(joined), QStringLiteral("3 problems and 1 warning (2 on the network): N2"));
+        joined.removeLast();
+        QCOMPARE(problemSummary(joined), QStringLiteral("2 problems and 1 warning (1 on the network): Warning: N1"));
         QCOMPARE(mailAnywayQuestion(problems.mid(0, 10)),
                  "The registry may refuse this registration. It has 10 problems:\n\nP1\nP2\nP3\nP4\nP5\nP6\nP7\nP8\nP9\n"
                  "P10\n\nMail it anyway?");
