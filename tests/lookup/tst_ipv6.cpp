@@ -120,6 +120,9 @@ private slots:
             QVERIFY2(line.WaitFinished(), qPrintable(line.Log()));
             QCOMPARE(line.Mismatches(), QStringList());
             QCOMPARE(prompter.warnings + prompter.errors, QStringList());
+            // IPv6 comes first, as the resolver orders it, and shows in its text form.
+            if (!w)
+                QVERIFY(shown().contains(QStringLiteral("Connecting to ::1...   Will time out in %1 seconds").arg(WaitMs / 1000)));
             const QWidget &page = w ? static_cast<QWidget &>(whois) : finger;
             connectedTo = page.findChild<TIPPort *>()->RemoteHost();
         }
