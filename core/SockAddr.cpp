@@ -1,6 +1,8 @@
 #include "SockAddr.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cstring>
 #include <netinet/in.h>
 
@@ -35,8 +37,12 @@ std::optional<SockAddr> SockAddr::FromLiteral(const QString &text)
     const QByteArray latin = text.toLatin1();
     if (text.isEmpty() || latin.contains('\0') || QString::fromLatin1(latin) != text)
         return std::nullopt;
+    // inet_aton stops at a blank and takes the rest as a comment: refuse that first.
+    const bool numeric = std::all_of(latin.begin(), latin.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) || c == '.' || c == 'x' || c == 'X';
+    });
     sockaddr_in v4{};
-    if (::inet_aton(latin.constData(), &v4.sin_addr) != 0) {
+    if (numeric && ::inet_aton(latin.constData(), &v4.sin_addr) != 0) {
         v4.sin_family = AF_INET;
         return SockAddr(reinterpret_cast<const sockaddr *>(&v4), sizeof v4);
     }

@@ -3,6 +3,7 @@
 #include "ECanceledError.h"
 #include "ESocketError.h"
 #include "ETimedOutError.h"
+#include "LookUpText.h"
 #include "MailErrorText.h"
 #include "ReplyBound.h"
 #include "ServerSetting.h"
@@ -229,7 +230,8 @@ void TagSocket::ResolveHost()
     }
 
     m_addresses.clear();
-    m_resolver.Start(host.toLatin1(), [this](const NameResolver::Answer &answer) { HostLookupDone(answer); });
+    // A name in any script is asked for in its "xn--" form.
+    m_resolver.Start(aceName(host).toLatin1(), [this](const NameResolver::Answer &answer) { HostLookupDone(answer); });
     StartCountdown();
     WaitUntil([this] { return m_hostResolved || m_timedOut || m_cancelled; });
     StopCountdown();

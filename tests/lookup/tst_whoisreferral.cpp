@@ -33,6 +33,7 @@ private slots:
         QTest::newRow("key not at the start") << "Remarks: see Registrar WHOIS Server: whois.example.net" << none << 0;
         QTest::newRow("referral to IPv6 and port") << "ReferralServer: whois://[2001:db8::1]:4343/" << "2001:db8::1" << 4343;
         QTest::newRow("referral, bracketed name") << "ReferralServer: whois://[not:an::address:x]" << none << 0;
+        QTest::newRow("referral, text after a blank") << "ReferralServer: whois://[20 2:db8::1]:43" << none << 0;
     }
     void referral()
     {
