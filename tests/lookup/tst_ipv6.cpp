@@ -5,6 +5,7 @@
 #include "FingerPage.h"
 #include "FormHarness.h"
 #include "LookUpPeers.h"
+#include "RaceConnector.h"
 #include "ScriptedServer.h"
 #include "SmtpSink.h"
 #include "TIPPort.h"
@@ -42,6 +43,29 @@ class TestIpv6 : public QObject {
     Q_OBJECT
 
 private slots:
+    // The order addresses are raced in: families alternate, the first one's family leads.
+    void interleave_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("tried");
+        QTest::newRow("IPv6 first") << "::1 ::2 10.0.0.1 10.0.0.2" << "::1 10.0.0.1 ::2 10.0.0.2";
+        QTest::newRow("IPv4 first") << "10.0.0.1 ::1 ::2 ::3" << "10.0.0.1 ::1 ::2 ::3";
+        QTest::newRow("mixed") << "::1 10.0.0.1 10.0.0.2 ::2 10.0.0.3" << "::1 10.0.0.1 ::2 10.0.0.2 10.0.0.3";
+        QTest::newRow("one family") << "10.0.0.2 10.0.0.1" << "10.0.0.2 10.0.0.1";
+    }
+    void interleave()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, tried);
+        QList<SockAddr> addresses;
+        for (const QString &text : given.split(' '))
+            addresses << *SockAddr::FromLiteral(text);
+        QStringList order;
+        for (const SockAddr &a : RaceConnector::Interleave(addresses))
+            order << a.Text();
+        QCOMPARE(order.join(' '), tried);
+    }
+
     void arrives_data()
     {
         QTest::addColumn<QString>("kind");   // whois, finger or mail
