@@ -11,18 +11,26 @@ function(zandolet_sources out dir)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# zandolet_test(<name> SOURCES ... LIBS ...)
+# zandolet_test(<name> SOURCES ... LIBS ... [PRIVATE_NET <file>] [HOSTS <file>])
 # One Qt Test program, registered with ctest, headless and with a fixed locale.
-# PRIVATE_NET <resolv.conf> runs it in a loopback-only network of its own whose
-# resolver configuration is that file (skipped where no namespace can be made).
+# PRIVATE_NET <resolv.conf> and HOSTS <hosts> run it in a loopback-only network
+# of its own with that resolver configuration and hosts file (skipped where no
+# namespace can be made).
 function(zandolet_test name)
-  cmake_parse_arguments(Z "" "TIMEOUT;PRIVATE_NET" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(Z "" "TIMEOUT;PRIVATE_NET;HOSTS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${Z_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${Z_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE ZANDOLET_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
-  if(Z_PRIVATE_NET)
-    add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/support/private-net --resolv ${Z_PRIVATE_NET}
+  if(Z_PRIVATE_NET OR Z_HOSTS)
+    set(net)
+    if(Z_PRIVATE_NET)
+      list(APPEND net --resolv ${Z_PRIVATE_NET})
+    endif()
+    if(Z_HOSTS)
+      list(APPEND net --hosts ${Z_HOSTS})
+    endif()
+    add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/support/private-net ${net}
              -- $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
   else()

@@ -1,13 +1,20 @@
 // WHOIS and Finger answer lines as the pages take them: shown as text, read
 // for a referral, and the name typed for a query. A referral names only a
-// host made of letters, digits, hyphens and dots and a port above 0; a query
-// is one line.
+// host made of letters, digits, hyphens and dots, or an IPv6 address, and a
+// port above 0; a query is one line.
 #include "LookUpText.h"
 #include "WhoisReferral.h"
 
 #include <QList>
+#include <arpa/inet.h>
 
 namespace {
+
+bool ipv6(const QString &host)
+{
+    in6_addr address{};
+    return inet_pton(AF_INET6, host.toLatin1().constData(), &address) == 1;
+}
 
 bool plainHost(const QString &host)
 {
@@ -27,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QByteArray &raw : bytes.split('\n')) {
         const QString line = shownLine(raw);
         if (const std::optional<WhoisServer> server = whoisReferral(line, 43))
-            if (!plainHost(server->host) || server->port == 0)
+            if (!(plainHost(server->host) || ipv6(server->host)) || server->port == 0)
                 __builtin_trap();
         whoisServer(line, 43);
         for (const bool hostName : {true, false}) {

@@ -16,7 +16,7 @@ public:
 
     WhoisPage(IPrompter &prompter, const LookUpOptions &options = {}, QWidget *parent = nullptr);
 
-    // The server asked first, "NAME" or "NAME:PORT"; the button's hint names it.
+    // The server asked first, "NAME" or "NAME:PORT" (IPv6 also as "[ADDRESS]:PORT"); the button's hint names it.
     void setServer(const QString &server);
     QString server() const { return m_job->server(); }
     // WHOIS or RDAP, for the next look-up; the button's hint says which.

@@ -6,7 +6,7 @@
 #include <QString>
 
 struct MailSettings {
-    QString server; // "host" or "host:port"
+    QString server; // "host", "host:port", "[IPv6]:port", "[IPv6]" or a bare IPv6 address
     QString senderAddress;
     QString senderName;
     QString mailto; // the registration mailbox, the one recipient of every send

@@ -1,11 +1,13 @@
 #include "ServerSetting.h"
 
+#include "HostPort.h"
+
 ServerSetting ServerSetting::parse(const QString &server)
 {
-    const qsizetype colon = server.indexOf(QLatin1Char(':'));
-    if (colon < 0)
-        return {server, 0};
+    const HostPort split = HostPort::Split(server);
+    if (!split.port)
+        return {split.host, 0};
     bool ok = false;
-    const int number = server.mid(colon + 1).toInt(&ok);
-    return {server.left(colon), static_cast<quint16>(ok ? number & 0xFFFF : 0)};
+    const int number = split.port->toInt(&ok);
+    return {split.host, static_cast<quint16>(ok ? number & 0xFFFF : 0)};
 }

@@ -3,6 +3,7 @@
 #include "ECanceledError.h"
 #include "ESocketError.h"
 #include "ServerSetting.h"
+#include "SockAddr.h"
 #include "ETimedOutError.h"
 
 namespace {
@@ -162,5 +163,6 @@ QString TSmtpNegotiation::PeerName() const
 
 bool TSmtpNegotiation::OnLoopback() const
 {
-    return m_session.RemoteAddress().startsWith(QLatin1String("127."));
+    const std::optional<SockAddr> address = SockAddr::FromLiteral(m_session.RemoteAddress());
+    return address && address->IsLoopback();
 }

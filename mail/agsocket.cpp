@@ -3,6 +3,7 @@
 #include "ECanceledError.h"
 #include "ESocketError.h"
 #include "ETimedOutError.h"
+#include "LookUpText.h"
 #include "MailErrorText.h"
 #include "ReplyBound.h"
 #include "ServerSetting.h"
@@ -11,8 +12,6 @@
 #include "WinsockErrno.h"
 
 #include <QCoreApplication>
-#include <QHostAddress>
-#include <QHostInfo>
 
 #include <arpa/inet.h>
 #include <algorithm>
@@ -98,10 +97,7 @@ void TagSocket::CountdownTick()
 
 void TagSocket::CancelLookup()
 {
-    if (m_requestHandle >= 0)
-        QHostInfo::abortHostLookup(m_requestHandle);
-    m_requestHandle = -1;
-    m_activeLookup = 0;
+    m_resolver.Abort();
 }
 
 // ---- error paths -----------------------------------------------------------
@@ -159,31 +155,27 @@ void TagSocket::LostWith(const QString &text)
 
 // ---- notifications -----------------------------------------------------
 
-void TagSocket::HostLookupDone(int seq, const QHostInfo &info)
+void TagSocket::HostLookupDone(const NameResolver::Answer &answer)
 {
-    if (seq != m_activeLookup)
-        return; // aborted or superseded
-    m_requestHandle = -1;
-    m_activeLookup = 0;
     m_hostResolved = true;
-    m_lookupAddress = 0;
-    int code = 0;
-    if (info.error() == QHostInfo::HostNotFound) {
-        code = 11001;
-    } else if (info.error() != QHostInfo::NoError) {
-        code = 11002;
-    } else {
-        code = 11004; // a name with no IPv4 address
-        for (const QHostAddress &a : info.addresses()) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                m_lookupAddress = htonl(a.toIPv4Address());
-                code = 0;
-                break;
-            }
-        }
+    m_addresses = RaceConnector::Interleave(answer.addresses);
+    m_errorCode = answer.error;
+    m_errorEvent = answer.error != 0;
+}
+
+void TagSocket::RaceDone(int fd, const SockAddr &address, int error)
+{
+    m_raceDone = true;
+    if (fd < 0) {
+        m_errorCode = WinsockErrno::FromErrno(error);
+        m_errorEvent = true;
+        return;
     }
-    m_errorCode = code;
-    m_errorEvent = code != 0;
+    if (fd != m_socket) {
+        ::close(m_socket);
+        m_socket = fd;
+    }
+    m_remoteAddress = address.Text();
 }
 
 void TagSocket::SocketEvent(int event, int error)
@@ -221,7 +213,8 @@ void TagSocket::Connect()
     ResolvePort();
 
     CloseSilently();
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // The socket of the first address to try; the others get theirs when raced.
+    const int fd = ::socket(m_addresses.first().Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         SocketError(WinsockErrno::FromErrno(errno));
     m_socket = fd;
@@ -230,17 +223,15 @@ void TagSocket::Connect()
 void TagSocket::ResolveHost()
 {
     const QString host = ServerSetting::parse(m_server).host;
-    const QByteArray latin = host.toLatin1();
-    in_addr direct{};
-    if (!host.isEmpty() && ::inet_aton(latin.constData(), &direct) != 0) {
-        m_address = direct.s_addr;
-        m_remoteAddress = QString::fromLatin1(::inet_ntoa(direct));
+    if (const std::optional<SockAddr> literal = SockAddr::FromLiteral(host)) {
+        m_addresses = {*literal};
+        m_remoteAddress = literal->Text();
         return;
     }
 
-    const int seq = ++m_lookupSeq;
-    m_activeLookup = seq;
-    m_requestHandle = QHostInfo::lookupHost(host, this, [this, seq](const QHostInfo &info) { HostLookupDone(seq, info); });
+    m_addresses.clear();
+    // A name in any script is asked for in its "xn--" form.
+    m_resolver.Start(aceName(host).toLatin1(), [this](const NameResolver::Answer &answer) { HostLookupDone(answer); });
     StartCountdown();
     WaitUntil([this] { return m_hostResolved || m_timedOut || m_cancelled; });
     StopCountdown();
@@ -251,14 +242,9 @@ void TagSocket::ResolveHost()
         TimedOutError();
     if (m_cancelled)
         CanceledError();
-
-    in_addr found{};
-    found.s_addr = m_lookupAddress;
-    m_remoteAddress = QString::fromLatin1(::inet_ntoa(found));
-    in_addr back{};
-    if (::inet_aton(m_remoteAddress.toLatin1().constData(), &back) == 0)
+    if (m_addresses.isEmpty())
         SocketError(MailError::ResolveHost);
-    m_address = back.s_addr;
+    m_remoteAddress = m_addresses.first().Text();
 }
 
 void TagSocket::ResolvePort()
@@ -296,21 +282,22 @@ void TagSocket::ConnectSocket()
         CanceledError();
     if (m_socket < 0)
         SocketError(WinsockErrno::FromErrno(EBADF));
-    m_select = std::make_unique<TAsyncSelect>(m_socket, [this](int event, int error) { SocketEvent(event, error); });
     m_errorEvent = false;
     m_errorCode = 0;
 
     StartCountdown();
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(m_port);
-    peer.sin_addr.s_addr = m_address;
-    if (::connect(m_socket, reinterpret_cast<const sockaddr *>(&peer), sizeof peer) < 0) {
-        const int code = WinsockErrno::FromErrno(errno);
-        if (code != WinsockErrno::WouldBlock)
-            ConnectionLostError(code);
+    QList<SockAddr> peers;
+    for (const SockAddr &a : std::as_const(m_addresses))
+        peers << a.WithPort(m_port);
+    m_raceDone = false;
+    m_race.Start(peers, m_socket, nullptr, [this](int fd, const SockAddr &a, int error) { RaceDone(fd, a, error); });
+    WaitUntil([this] { return m_raceDone || m_cancelled || m_timedOut; });
+    if (!m_raceDone)
+        m_race.Abort();
+    if (m_raceDone && !m_errorEvent) {
+        m_select = std::make_unique<TAsyncSelect>(m_socket, [this](int event, int error) { SocketEvent(event, error); });
+        m_select->ExpectConnect();
     }
-    m_select->ExpectConnect();
     // A refused connection is reported as itself as soon as it is known.
     WaitUntil([this] { return m_connectEvent || m_errorEvent || m_cancelled || m_timedOut; });
     StopCountdown();
@@ -333,6 +320,7 @@ void TagSocket::CloseSilently()
     m_inboxPos = 0;
     m_tls.reset();
     m_select.reset();
+    m_race.Abort();
     if (m_socket >= 0)
         ::close(m_socket);
     m_socket = -1;

@@ -5,6 +5,9 @@
 // countdown against TimeOut, or Cancel ends it.
 #include "InputLimits.h"
 #include "MailEvents.h"
+#include "NameResolver.h"
+#include "RaceConnector.h"
+#include "SockAddr.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-class QHostInfo;
 class TAsyncSelect;
 class TTlsLayer;
 
@@ -29,7 +31,8 @@ public:
 
     // The service asked for when the server setting names no port.
     void SetServiceName(const QString &name) { m_serviceName = name; }
-    // This machine's name and the server's address, once connecting.
+    // This machine's name and the server's address (dotted IPv4 or IPv6
+    // text), once connecting: the first to try, then the one connected to.
     QString LocalHost() const { return m_localHost; }
     QString RemoteAddress() const { return m_remoteAddress; }
     quint16 Port() const { return m_port; }
@@ -124,7 +127,8 @@ private:
     [[noreturn]] void LostWith(const QString &text);
     void ResolveHost();
     void ResolvePort();
-    void HostLookupDone(int seq, const QHostInfo &info);
+    void HostLookupDone(const NameResolver::Answer &answer);
+    void RaceDone(int fd, const SockAddr &address, int error);
     void SocketEvent(int event, int error);
     void CountdownTick();
     void CancelLookup();
@@ -144,20 +148,20 @@ private:
     QString m_serviceName;
     QString m_localHost;
     QString m_remoteAddress;
-    quint32 m_address = 0; // network byte order
-    quint32 m_lookupAddress = 0;
+    // Every address of the server, in the order they are raced.
+    QList<SockAddr> m_addresses;
     quint16 m_port = 0;
     int m_countdown = 0;
     QTimer m_timer;
-    int m_requestHandle = -1;
-    int m_lookupSeq = 0;
-    int m_activeLookup = 0;
+    NameResolver m_resolver;
+    RaceConnector m_race;
     quint64 m_notifySeq = 0;
 
     bool m_timedOut = false;
     bool m_cancelled = false;
     bool m_hostResolved = false;
     bool m_serviceResolved = false;
+    bool m_raceDone = false;
     bool m_connectEvent = false;
     bool m_readEvent = false;
     bool m_writeEvent = false;

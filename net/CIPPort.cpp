@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -41,7 +42,6 @@ QString RefusalText(Refusal code)
 constexpr int WsaEnotsock = 10038;
 constexpr int WsaEnotconn = 10057;
 constexpr int WsaNotInitialised = 10093;
-constexpr quint32 InaddrNone = 0xffffffffu;
 // A read pass gives the event loop a turn after this long, so a peer that
 // never pauses cannot freeze the window; the read notice brings it back.
 constexpr qint64 ReadSliceMs = 20;
@@ -91,9 +91,8 @@ void CIPPort::CopyFrom(CIPPort &source)
 QString CIPPort::GetLocalHost()
 {
     if (m_connected) {
-        quint32 address = 0;
-        quint16 port = 0;
-        if (Ws().GetSockName(m_socket, address, port) == 0) {
+        SockAddr address;
+        if (Ws().GetSockName(m_socket, address) == 0) {
             const QByteArray text = Ws().InetNtoa(address);
             if (!text.isEmpty())
                 return QString::fromLatin1(text);
@@ -124,9 +123,8 @@ quint16 CIPPort::LocalPort() const
 {
     if (!SocketOpen())
         return m_localPort;
-    quint32 address = 0;
-    quint16 port = 0;
-    return Ws().GetSockName(m_socket, address, port) == 0 ? port : 0;
+    SockAddr address;
+    return Ws().GetSockName(m_socket, address) == 0 ? address.Port() : 0;
 }
 
 void CIPPort::SetLocalPort(quint16 port)
@@ -138,7 +136,7 @@ void CIPPort::SetLocalPort(quint16 port)
 
 QString CIPPort::RemoteHost() const
 {
-    return m_remoteAddress == 0 ? QString() : QString::fromLatin1(Ws().InetNtoa(m_remoteAddress));
+    return m_remoteAddresses.isEmpty() ? QString() : QString::fromLatin1(Ws().InetNtoa(m_remoteAddresses.first()));
 }
 
 void CIPPort::SetRemoteHost(const QString &host)
@@ -146,21 +144,20 @@ void CIPPort::SetRemoteHost(const QString &host)
     if (SocketOpen())
         return SetError(RemoteHostBusy, RefusalText(RemoteHostBusy));
     if (host.isEmpty()) {
-        m_remoteAddress = 0;
+        m_remoteAddresses.clear();
         return;
     }
     if (Ws().WSAIsBlocking())
         Ws().WSACancelBlockingCall();
     const QByteArray name = host.toLatin1();
-    const quint32 address = Ws().InetAddr(name);
-    if (address != InaddrNone) {
-        m_remoteAddress = address;
+    if (const std::optional<SockAddr> address = Ws().InetAddr(name)) {
+        m_remoteAddresses = {*address};
         return;
     }
-    m_remoteAddress = 0;
-    quint32 found = 0;
+    m_remoteAddresses.clear();
+    QList<SockAddr> found;
     if (Ws().GetHostByName(name, found)) {
-        m_remoteAddress = found;
+        m_remoteAddresses = found;
         return;
     }
     // Nothing loaded: the connect that follows reports the missing address.
@@ -342,38 +339,70 @@ void CIPPort::Connect()
         return SetError(AlreadyConnected, RefusalText(AlreadyConnected));
     m_closePending = false;
     m_fifo.Reset();
-    if (m_remoteAddress == 0)
+    if (m_remoteAddresses.isEmpty())
         return SetError(NoRemoteAddress, RefusalText(NoRemoteAddress));
     if (m_remotePort == 0)
         return SetError(NoRemotePort, RefusalText(NoRemotePort));
     m_connected = false;
     ++m_attempt;
-    const int s = Ws().Socket(AF_INET, SOCK_STREAM, 0);
+    // The socket of the first address to try is made here, so that its
+    // refusals come as they always have; a race makes the others.
+    const int family = m_remoteAddresses.first().Family();
+    const int s = Ws().Socket(family, SOCK_STREAM, 0);
     if (s < 0) {
         const int e = Ws().WSAGetLastError();
         return SetError(e, ErrorText(e));
     }
     m_socket = s;
-    if (Ws().Bind(m_socket, 0, m_localPort) != 0) {
-        const int e = Ws().WSAGetLastError();
+    if (const int e = ReadySocket(m_socket, family, true)) {
         DropSocket();
         return SetError(e, ErrorText(e));
     }
+    RaceConnector::Calls calls;
+    if (!Ws().RaceCalls(calls)) {
+        DropSocket();
+        return SetError(WsaNotInitialised, ErrorText(WsaNotInitialised));
+    }
+    QList<SockAddr> peers;
+    for (const SockAddr &a : std::as_const(m_remoteAddresses))
+        peers << a.WithPort(m_remotePort);
+    m_race.SetCalls(calls);
+    m_race.Start(
+        peers, m_socket,
+        // ReadySocket leaves the call's errno behind when it fails.
+        [this](int fd, int fam) { return ReadySocket(fd, fam, false) == 0 ? 0 : (errno != 0 ? errno : EINVAL); },
+        [this](int fd, const SockAddr &address, int error) { RaceDone(fd, address, error); });
+}
+
+int CIPPort::ReadySocket(int fd, int family, bool notices)
+{
+    if (Ws().Bind(fd, family, m_localPort) != 0)
+        return Ws().WSAGetLastError();
+    const int kept = std::exchange(m_socket, fd);
     ApplyOptions();
-    if (Ws().WSAAsyncSelect(m_socket, m_window, SocketMessage, EventMask) != 0) {
-        const int e = Ws().WSAGetLastError();
-        DropSocket();
-        return SetError(e, ErrorText(e));
-    }
-    if (Ws().Connect(m_socket, m_remoteAddress, m_remotePort) == 0)
+    m_socket = kept;
+    if (notices && Ws().WSAAsyncSelect(fd, m_window, SocketMessage, EventMask) != 0)
+        return Ws().WSAGetLastError();
+    return 0;
+}
+
+void CIPPort::RaceDone(int fd, const SockAddr &address, int error)
+{
+    if (!SocketOpen()) {
+        if (fd >= 0)
+            Ws().CloseSocket(fd);
         return;
-    const int e = Ws().WSAGetLastError();
-    if (e == WinsockErrno::WouldBlock) {
-        ClearLastError();
-        return;
     }
-    DropSocket();
-    SetError(e, ErrorText(e));
+    if (fd >= 0 && fd != m_socket) {
+        // Another address won: its socket takes the place of the first one.
+        Ws().CloseSocket(m_socket);
+        m_socket = fd;
+        if (Ws().WSAAsyncSelect(m_socket, m_window, SocketMessage, EventMask) != 0)
+            error = ENOTSOCK;
+    }
+    if (fd >= 0)
+        m_remoteAddresses = {address.WithPort(0)};
+    Ws().ConnectResult(m_socket, error == 0 ? 0 : WinsockErrno::FromErrno(error));
 }
 
 void CIPPort::ApplyOptions()
@@ -419,6 +448,7 @@ int CIPPort::CloseConnection(quint32 reason)
 
 void CIPPort::DropSocket()
 {
+    m_race.Abort();
     if (SocketOpen()) {
         SetLinger(false);
         Ws().Shutdown(m_socket, SHUT_RDWR);

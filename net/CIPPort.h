@@ -5,6 +5,8 @@
 // component's events.
 #include "CWinsock.h"
 #include "LineFIFO.h"
+#include "RaceConnector.h"
+#include "SockAddr.h"
 #include "SocketEvents.h"
 
 #include <QByteArray>
@@ -34,10 +36,12 @@ public:
     void SetRemotePort(quint16 port);
     quint16 LocalPort() const;
     void SetLocalPort(quint16 port);
-    // Dotted decimal, empty when there is no address.
+    // The address in its text form (dotted IPv4 or IPv6), empty when there
+    // is none: the first to try, then the one connected to.
     QString RemoteHost() const;
-    // A dotted address is taken as it is; a name is looked up (IPv4) while
-    // events keep running, and the call returns with the answer.
+    // An address (dotted IPv4 or IPv6) is taken as it is; a name is looked up
+    // (both families) while events keep running, and the call returns with
+    // the answer. Connecting races its addresses.
     void SetRemoteHost(const QString &host);
     quint16 InBufferSize() const { return m_inBufferSize; }
     void SetInBufferSize(quint16 size);
@@ -77,6 +81,9 @@ protected:
 
 private:
     void Connect();
+    void RaceDone(int fd, const SockAddr &address, int error);
+    // The socket bound to the local port, options applied, notices asked for: 0 or a Winsock number.
+    int ReadySocket(int fd, int family, bool notices);
     int CloseConnection(quint32 reason);
     void DropSocket();
     void ReadPass(bool final);
@@ -87,7 +94,8 @@ private:
     void ApplyOptions();
     void SetBufferSize(int option, quint16 size, quint16 &property);
 
-    quint32 m_remoteAddress = 0; // network byte order
+    // Every address of the remote host, in the order they are raced.
+    QList<SockAddr> m_remoteAddresses;
     quint16 m_remotePort = 0;
     quint16 m_localPort = 0;
     quint16 m_inBufferSize = 2048;
@@ -107,4 +115,5 @@ private:
     // Counts connection attempts, so a handler that reconnects is not undone.
     quint32 m_attempt = 0;
     QObject *m_window = nullptr;
+    RaceConnector m_race;
 };

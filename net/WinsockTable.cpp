@@ -1,12 +1,11 @@
 #include "WinsockTable.h"
 
+#include "NameResolver.h"
 #include "WSAData.h"
 #include "SocketNotices.h"
 #include "WinsockErrno.h"
 
 #include <QEventLoop>
-#include <QMutex>
-#include <QMutexLocker>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -17,7 +16,6 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -65,9 +63,7 @@ using ShutdownFn = int (*)(int, int);
 using SetSockOptFn = int (*)(int, int, int, const void *, socklen_t);
 using GetSockNameFn = int (*)(int, sockaddr *, socklen_t *);
 using SendFn = ssize_t (*)(int, const void *, size_t, int);
-using InetAddrFn = in_addr_t (*)(const char *);
 using InetNtopFn = const char *(*)(int, const void *, char *, socklen_t);
-using GetAddrInfoFn = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
 using GetHostNameFn = int (*)(char *, size_t);
 using FcntlFn = int (*)(int, int, ...);
 
@@ -76,15 +72,6 @@ constexpr int WsaEinval = 10022;
 constexpr int WsaNotInitialised = 10093;
 constexpr int WsaSysNotReady = 10091;
 constexpr int WsaVerNotSupported = 10092;
-
-sockaddr_in Address(quint32 address, quint16 port)
-{
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = address;
-    sa.sin_port = htons(port);
-    return sa;
-}
 
 void CopyText(char *to, std::size_t size, const QByteArray &text)
 {
@@ -95,33 +82,19 @@ void CopyText(char *to, std::size_t size, const QByteArray &text)
 
 } // namespace
 
-// A blocking name look-up: the name is resolved on a helper thread while the
-// caller's event loop keeps running; the answer comes back as a queued call.
+// A blocking name look-up: the answer of the resolver's helper thread ends
+// the caller's event loop.
 struct HostLookup {
     QEventLoop *loop = nullptr;
     bool done = false;
     bool cancelled = false;
-    int error = 0;
-    quint32 address = 0;
+    NameResolver::Answer answer;
 };
 
-// Lets helper threads post an answer only while the table still exists.
-struct AnswerGate {
-    QMutex mutex;
-    QObject *receiver = nullptr;
-};
-
-WinsockTable::WinsockTable() : m_answers(std::make_unique<QObject>()), m_gate(std::make_shared<AnswerGate>())
-{
-    m_gate->receiver = m_answers.get();
-}
+WinsockTable::WinsockTable() : m_resolver(std::make_unique<NameResolver>()) {}
 
 WinsockTable::~WinsockTable()
 {
-    {
-        QMutexLocker lock(&m_gate->mutex);
-        m_gate->receiver = nullptr;
-    }
     Unresolve();
 }
 
@@ -189,52 +162,35 @@ int WinsockTable::Socket(int family, int type, int protocol)
     return s;
 }
 
-int WinsockTable::Bind(int s, quint32 address, quint16 port)
+int WinsockTable::Bind(int s, int family, quint16 port)
 {
     if (!Have(IxBind))
         return -1;
-    const sockaddr_in sa = Address(address, port);
-    if (Entry<BindFn>(IxBind)(s, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0)
+    const std::optional<SockAddr> any = SockAddr::FromLiteral(QLatin1String(family == AF_INET6 ? "::" : "0.0.0.0"));
+    const SockAddr sa = any->WithPort(port);
+    if (Entry<BindFn>(IxBind)(s, sa.Data(), sa.Length()) == 0)
         return 0;
     Fail(errno);
     return -1;
 }
 
-int WinsockTable::Connect(int s, quint32 address, quint16 port)
+bool WinsockTable::RaceCalls(RaceConnector::Calls &calls) const
 {
-    if (!Have(IxConnect))
-        return -1;
-    const sockaddr_in sa = Address(address, port);
-    const int rc = Entry<BindFn>(IxConnect)(s, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
-    const int err = rc == 0 ? 0 : errno;
-    SocketNotices *notices = NoticesFor(s);
-    if (!notices) {
-        if (rc == 0)
-            return 0;
-        Fail(err);
-        return -1;
-    }
-    // On an asynchronous socket every outcome the peer decides arrives as the
-    // connect notice, as it would from the Windows library.
-    switch (err) {
-    case 0:
-    case EINPROGRESS:
-    case EAGAIN:
-        notices->ExpectConnect(0);
-        break;
-    case ECONNREFUSED:
-    case ETIMEDOUT:
-    case ENETUNREACH:
-    case EHOSTUNREACH:
-    case ECONNRESET:
-        notices->ExpectConnect(WinsockErrno::FromErrno(err));
-        break;
-    default:
-        Fail(err);
-        return -1;
-    }
-    m_lastError = WinsockErrno::WouldBlock;
-    return -1;
+    if (!Have(IxSocket) || !Have(IxConnect) || !Have(IxClose) || !Have(IxGetSockOpt))
+        return false;
+    calls.socket = Entry<SocketFn>(IxSocket);
+    calls.connect = Entry<BindFn>(IxConnect);
+    calls.close = Entry<CloseFn>(IxClose);
+    calls.getsockopt = Entry<SocketNotices::GetSockOptFn>(IxGetSockOpt);
+    return true;
+}
+
+void WinsockTable::ConnectResult(int s, int error)
+{
+    // On an asynchronous socket every outcome arrives as the connect notice,
+    // as it would from the Windows library.
+    if (SocketNotices *notices = NoticesFor(s))
+        notices->ExpectConnect(error);
 }
 
 int WinsockTable::CloseSocket(int s)
@@ -281,18 +237,17 @@ int WinsockTable::GetSockOpt(int s, int level, int option, void *value, unsigned
     return -1;
 }
 
-int WinsockTable::GetSockName(int s, quint32 &address, quint16 &port)
+int WinsockTable::GetSockName(int s, SockAddr &address)
 {
     if (!Have(IxGetSockName))
         return -1;
-    sockaddr_in sa{};
+    sockaddr_storage sa{};
     socklen_t len = sizeof sa;
     if (Entry<GetSockNameFn>(IxGetSockName)(s, reinterpret_cast<sockaddr *>(&sa), &len) != 0) {
         Fail(errno);
         return -1;
     }
-    address = sa.sin_addr.s_addr;
-    port = ntohs(sa.sin_port);
+    address = SockAddr(reinterpret_cast<const sockaddr *>(&sa), len);
     return 0;
 }
 
@@ -329,56 +284,40 @@ int WinsockTable::Send(int s, const char *data, int length, int flags)
     return int(n);
 }
 
-quint32 WinsockTable::InetAddr(const QByteArray &text)
+std::optional<SockAddr> WinsockTable::InetAddr(const QByteArray &text)
 {
     if (!Have(IxInetAddr))
-        return INADDR_NONE;
-    return Entry<InetAddrFn>(IxInetAddr)(text.constData());
+        return std::nullopt;
+    return SockAddr::FromLiteral(QString::fromLatin1(text));
 }
 
-QByteArray WinsockTable::InetNtoa(quint32 address)
+QByteArray WinsockTable::InetNtoa(const SockAddr &address)
 {
-    if (!Have(IxInetNtoa))
+    if (!Have(IxInetNtoa) || address.IsEmpty())
         return {};
-    char text[INET_ADDRSTRLEN];
-    in_addr a{};
-    a.s_addr = address;
-    if (!Entry<InetNtopFn>(IxInetNtoa)(AF_INET, &a, text, sizeof text))
+    char text[INET6_ADDRSTRLEN];
+    const auto *sa = address.Data();
+    const void *raw = address.Family() == AF_INET6
+                          ? static_cast<const void *>(&reinterpret_cast<const sockaddr_in6 *>(sa)->sin6_addr)
+                          : static_cast<const void *>(&reinterpret_cast<const sockaddr_in *>(sa)->sin_addr);
+    if (!Entry<InetNtopFn>(IxInetNtoa)(address.Family(), raw, text, sizeof text))
         return {};
     return QByteArray(text);
 }
 
-bool WinsockTable::GetHostByName(const QByteArray &name, quint32 &address)
+bool WinsockTable::GetHostByName(const QByteArray &name, QList<SockAddr> &addresses)
 {
     if (!Have(IxGetHostByName))
         return false;
     auto job = std::make_shared<HostLookup>();
     m_blocking = job;
-    const auto getAddrInfo = Entry<GetAddrInfoFn>(IxGetHostByName);
-    std::thread([gate = m_gate, job, getAddrInfo, name] {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo *list = nullptr;
-        const int rc = getAddrInfo(name.constData(), nullptr, &hints, &list);
-        const int error = rc == 0 ? (list ? 0 : 11004) : WinsockErrno::FromAddrInfo(rc, errno);
-        const quint32 found = list ? reinterpret_cast<const sockaddr_in *>(list->ai_addr)->sin_addr.s_addr : 0;
-        if (list)
-            freeaddrinfo(list);
-        QMutexLocker lock(&gate->mutex);
-        if (!gate->receiver)
-            return;
-        QMetaObject::invokeMethod(
-            gate->receiver,
-            [job, error, found] {
-                job->done = true;
-                job->error = error;
-                job->address = found;
-                if (job->loop)
-                    job->loop->quit();
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    m_resolver->SetGetAddrInfo(Entry<NameResolver::GetAddrInfoFn>(IxGetHostByName));
+    m_resolver->Start(name, [job](const NameResolver::Answer &answer) {
+        job->done = true;
+        job->answer = answer;
+        if (job->loop)
+            job->loop->quit();
+    });
 
     QEventLoop loop;
     job->loop = &loop;
@@ -388,8 +327,10 @@ bool WinsockTable::GetHostByName(const QByteArray &name, quint32 &address)
     // A wait ended from outside (the application quitting) has no answer.
     if (!job->done && !job->cancelled) {
         job->cancelled = true;
-        if (m_blocking == job)
+        if (m_blocking == job) {
             m_blocking.reset();
+            m_resolver->Abort();
+        }
     }
     if (job->cancelled) {
         // The blocking call that replaced this one may have finished meanwhile.
@@ -398,11 +339,11 @@ bool WinsockTable::GetHostByName(const QByteArray &name, quint32 &address)
     }
     if (m_blocking == job)
         m_blocking.reset();
-    if (job->error != 0) {
-        m_lastError = job->error;
+    if (job->answer.error != 0) {
+        m_lastError = job->answer.error;
         return false;
     }
-    address = job->address;
+    addresses = RaceConnector::Interleave(job->answer.addresses);
     return true;
 }
 
@@ -462,6 +403,7 @@ int WinsockTable::WSACancelBlockingCall()
     if (m_blocking->loop)
         m_blocking->loop->quit();
     m_blocking.reset();
+    m_resolver->Abort();
     return 0;
 }
 

@@ -3,7 +3,11 @@
 // order from a shared library loaded at run time. Each call is wrapped so a
 // failure leaves its Winsock number for WSAGetLastError; while an entry is not
 // resolved it answers like the unloaded library does.
+#include "RaceConnector.h"
+#include "SockAddr.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -14,7 +18,7 @@
 struct WSAData;
 class SocketNotices;
 struct HostLookup;
-struct AnswerGate;
+class NameResolver;
 
 class WinsockTable {
 public:
@@ -31,22 +35,30 @@ public:
 
     // Returns SOCKET_ERROR (-1) or a null/empty result on failure.
     int Socket(int family, int type, int protocol);
-    int Bind(int s, quint32 address, quint16 port);
-    int Connect(int s, quint32 address, quint16 port);
+    // Binds to the family's any-address and the port.
+    int Bind(int s, int family, quint16 port);
+    // The library's calls a connection race makes; false while any is missing.
+    bool RaceCalls(RaceConnector::Calls &calls) const;
+    // A race for socket s has ended with the Winsock number `error` (0: s is
+    // connected): its connect notice follows, as after a connect of its own.
+    void ConnectResult(int s, int error);
     int CloseSocket(int s);
     int Shutdown(int s, int how);
     int SetSockOpt(int s, int level, int option, const void *value, unsigned length);
     int GetSockOpt(int s, int level, int option, void *value, unsigned *length);
-    // The bound address and port (host order).
-    int GetSockName(int s, quint32 &address, quint16 &port);
+    // The bound address and port.
+    int GetSockName(int s, SockAddr &address);
     int Recv(int s, char *buffer, int length, int flags);
     int Send(int s, const char *data, int length, int flags);
-    // INADDR_NONE (all ones) for text that is not a dotted address.
-    quint32 InetAddr(const QByteArray &text);
-    QByteArray InetNtoa(quint32 address);
-    // The first IPv4 address of the name; events run while the answer is
-    // awaited. False on failure or when WSACancelBlockingCall ended the wait.
-    bool GetHostByName(const QByteArray &name, quint32 &address);
+    // The address the text is written as: dotted IPv4 or IPv6; nothing for
+    // other text, or while the library is not loaded.
+    std::optional<SockAddr> InetAddr(const QByteArray &text);
+    // The address in its text form; empty while the library is not loaded.
+    QByteArray InetNtoa(const SockAddr &address);
+    // Every address of the name, both families, in the order to try them;
+    // events run while the answer is awaited. False on failure or when
+    // WSACancelBlockingCall ended the wait.
+    bool GetHostByName(const QByteArray &name, QList<SockAddr> &addresses);
     int GetHostName(char *buffer, int length);
 
     // Socket messages (message, socket, event | error << 16) go to window as
@@ -75,6 +87,5 @@ private:
     int m_startups = 0;
     std::map<int, SocketNotices *> m_notices;
     std::shared_ptr<HostLookup> m_blocking;
-    std::unique_ptr<QObject> m_answers;
-    std::shared_ptr<AnswerGate> m_gate;
+    std::unique_ptr<NameResolver> m_resolver;
 };

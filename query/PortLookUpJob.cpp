@@ -101,8 +101,10 @@ void PortLookUpJob::fail(quint64 run, const QString &line)
 
 bool PortLookUpJob::resolve(quint64 run, const QString &host, quint16 remotePort)
 {
+    // "[::1]" as Finger's "user@[::1]" gives it: the brackets only set the address apart.
+    const bool bracketed = host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'));
     // The resolve lets events run; a newer look-up may start and end this one there.
-    m_port->SetRemoteHost(aceName(host));
+    m_port->SetRemoteHost(aceName(bracketed ? host.mid(1, host.size() - 2) : host));
     if (!isCurrent(run))
         return false;
     m_port->SetRemotePort(remotePort);

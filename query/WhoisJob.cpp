@@ -2,13 +2,14 @@
 
 #include "EIPPort.h"
 #include "LookUpText.h"
+#include "NameResolver.h"
 #include "RdapLookup.h"
 #include "TIPPort.h"
 
-#include <QHostInfo>
 #include <QSet>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -18,21 +19,30 @@ QString referralFailed(const QString &host, const QString &reason)
 }
 
 // Every address of each name, IPv4 and IPv6, handed over once all are known.
+// The look-ups end with the context, or once they have all answered.
 void resolveAll(const QStringList &names, QObject *context,
                 const std::function<void(const QList<QSet<QString>> &)> &done)
 {
-    struct Pending {
+    struct Pending : QObject {
+        std::vector<std::unique_ptr<NameResolver>> resolvers;
         QList<QSet<QString>> found;
-        qsizetype left;
+        qsizetype left = 0;
     };
-    auto pending = std::make_shared<Pending>(Pending{QList<QSet<QString>>(names.size()), names.size()});
+    auto *pending = new Pending;
+    pending->setParent(context);
+    pending->found.resize(names.size());
+    pending->left = names.size();
     for (qsizetype i = 0; i < names.size(); ++i) {
-        QHostInfo::lookupHost(aceName(names[i]), context, [pending, i, done](const QHostInfo &info) {
-            for (const QHostAddress &a : info.addresses())
-                pending->found[i].insert(a.toString());
-            if (--pending->left == 0)
+        auto resolver = std::make_unique<NameResolver>();
+        resolver->Start(aceName(names[i]).toLatin1(), [pending, i, done](const NameResolver::Answer &answer) {
+            for (const SockAddr &a : answer.addresses)
+                pending->found[i].insert(a.Text());
+            if (--pending->left == 0) {
+                pending->deleteLater();
                 done(pending->found);
+            }
         });
+        pending->resolvers.push_back(std::move(resolver));
     }
 }
 

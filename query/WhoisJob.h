@@ -23,7 +23,7 @@ class WhoisJob : public PortLookUpJob {
 public:
     static constexpr int MaxReferrals = 2;
 
-    // `server`: asked first, "NAME" or "NAME:PORT".
+    // `server`: asked first, "NAME" or "NAME:PORT" (IPv6 also as "[ADDRESS]:PORT").
     WhoisJob(const QString &server, const LookUpSettings &lookUp, const LookUpOptions &options,
              QObject *parent = nullptr);
 

@@ -1,5 +1,8 @@
 #include "WhoisReferral.h"
 
+#include "HostPort.h"
+#include "SockAddr.h"
+
 namespace {
 
 // Letters, digits and hyphens in dot-separated labels of at most 63
@@ -30,19 +33,20 @@ std::optional<WhoisServer> hostAndPort(QStringView value, quint16 defaultPort)
 {
     if (value.endsWith(QLatin1Char('/')))
         value.chop(1);
+    const HostPort split = HostPort::Split(value.toString());
     WhoisServer server{QString(), defaultPort};
-    const qsizetype colon = value.indexOf(QLatin1Char(':'));
-    if (colon >= 0) {
+    if (split.port) {
         bool ok = false;
-        const uint port = value.mid(colon + 1).toUInt(&ok);
+        const uint port = split.port->toUInt(&ok);
         if (!ok || port == 0 || port > 65535)
             return std::nullopt;
         server.port = static_cast<quint16>(port);
-        value = value.left(colon);
     }
-    if (!isHostName(value))
+    // An address written with colons is an IPv6 one and nothing else.
+    const bool address = split.host.contains(QLatin1Char(':')) && SockAddr::FromLiteral(split.host);
+    if (!address && !isHostName(split.host))
         return std::nullopt;
-    server.host = value.toString();
+    server.host = split.host;
     return server;
 }
 

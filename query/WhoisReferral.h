@@ -13,11 +13,13 @@ struct WhoisServer {
 };
 
 // The server that one answer line refers to, when it names one that can be
-// asked: a host name or dotted address, and a port from 1 to 65535
+// asked: a host name, a dotted address or an IPv6 one ("[2001:db8::1]:4343"
+// after whois://), and a port from 1 to 65535
 // (`defaultPort` when the line gives none). The answer comes from a peer we
 // do not trust, so anything else is no referral.
 std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort);
 
-// The server a setting names: "NAME" or "NAME:PORT". Text that is neither is
+// The server a setting names: "NAME", "NAME:PORT", "[IPv6]:PORT", "[IPv6]" or a
+// bare IPv6 address. Text that is none of these is
 // kept whole as the host, so that its look-up reports what is wrong with it.
 WhoisServer whoisServer(const QString &setting, quint16 defaultPort);

@@ -1,6 +1,6 @@
 #pragma once
 // The WhoIs server as the "Setup" section keeps it: the server a WHOIS
-// look-up asks first, "NAME" or "NAME:PORT".
+// look-up asks first, "NAME" or "NAME:PORT" (an IPv6 address in brackets, or bare without a port).
 #include "FieldText.h"
 
 #include <QString>

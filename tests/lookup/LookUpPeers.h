@@ -1,13 +1,15 @@
 #pragma once
 // Peers for the look-up pages: Debian's fingerd behind socat, Debian's whois
 // client as the reference reader, and listeners that refuse or never answer.
+#include "SockAddr.h"
+
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include <optional>
+#include <sys/socket.h>
 #include <unistd.h>
 
 // A loopback port that nothing listens on.
@@ -19,23 +21,28 @@ inline quint16 closedPort()
 }
 
 // A listener whose queue is full: a connection attempt to it never completes.
+// The address is a numeric one of either family.
 class StalledListener {
 public:
     explicit StalledListener(const char *address = "127.0.0.1", quint16 port = 0)
     {
-        sockaddr_in a{AF_INET, htons(port), {inet_addr(address)}, {}};
-        socklen_t len = sizeof a;
-        ::bind(m_fd[0], reinterpret_cast<sockaddr *>(&a), len);
+        const std::optional<SockAddr> at = SockAddr::FromLiteral(QString::fromLatin1(address));
+        const SockAddr a = at ? at->WithPort(port) : SockAddr();
+        m_fd[0] = ::socket(a.Family(), SOCK_STREAM, 0);
+        m_fd[1] = ::socket(a.Family(), SOCK_STREAM, 0);
+        ::bind(m_fd[0], a.Data(), a.Length());
         ::listen(m_fd[0], 0);
-        ::getsockname(m_fd[0], reinterpret_cast<sockaddr *>(&a), &len);
-        ::connect(m_fd[1], reinterpret_cast<sockaddr *>(&a), len);
-        m_port = ntohs(a.sin_port);
+        sockaddr_storage bound{};
+        socklen_t len = sizeof bound;
+        ::getsockname(m_fd[0], reinterpret_cast<sockaddr *>(&bound), &len);
+        ::connect(m_fd[1], reinterpret_cast<sockaddr *>(&bound), len);
+        m_port = SockAddr(reinterpret_cast<sockaddr *>(&bound), len).Port();
     }
     ~StalledListener() { ::close(m_fd[0]), ::close(m_fd[1]); }
     quint16 port() const { return m_port; }
 
 private:
-    int m_fd[2] = {::socket(AF_INET, SOCK_STREAM, 0), ::socket(AF_INET, SOCK_STREAM, 0)};
+    int m_fd[2] = {-1, -1};
     quint16 m_port = 0;
 };
 

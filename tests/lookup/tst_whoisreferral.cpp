@@ -31,6 +31,9 @@ private slots:
         QTest::newRow("IANA whois, a URL") << "whois: https://rdap.example/" << none << 0;
         QTest::newRow("other key") << "Registrar URL: http://www.markmonitor.com" << none << 0;
         QTest::newRow("key not at the start") << "Remarks: see Registrar WHOIS Server: whois.example.net" << none << 0;
+        QTest::newRow("referral to IPv6 and port") << "ReferralServer: whois://[2001:db8::1]:4343/" << "2001:db8::1" << 4343;
+        QTest::newRow("referral, bracketed name") << "ReferralServer: whois://[not:an::address:x]" << none << 0;
+        QTest::newRow("referral, text after a blank") << "ReferralServer: whois://[20 2:db8::1]:43" << none << 0;
     }
     void referral()
     {
@@ -54,6 +57,11 @@ private slots:
         QTest::newRow("name and port") << "127.0.0.1:4343" << "127.0.0.1" << 4343;
         // Kept whole: its look-up says what is wrong with it.
         QTest::newRow("not a name") << "whois example:0" << "whois example:0" << 43;
+        QTest::newRow("IPv6 and port") << "[2001:db8::1]:587" << "2001:db8::1" << 587;
+        QTest::newRow("IPv6 in brackets") << "[::1]" << "::1" << 43;
+        QTest::newRow("bare IPv6") << "::1" << "::1" << 43;
+        QTest::newRow("bracket left open") << "[::1:43" << "[::1:43" << 43;
+        QTest::newRow("more after the bracket") << "[::1]43" << "[::1]43" << 43;
     }
     void serverSetting()
     {

@@ -224,6 +224,10 @@ void TestMailSocket::portSelection_data()
     QTest::newRow("low 16 bits used") << "127.0.0.1:67061" << "smtp" << 1525;
     QTest::newRow("unknown service: default") << "127.0.0.1:0" << "no-such-service-zz" << 7;
     QTest::newRow("unknown service, no colon") << "127.0.0.1" << "no-such-service-zz" << 7;
+    QTest::newRow("IPv6 and port") << "[::1]:2525" << "smtp" << 2525;
+    QTest::newRow("IPv6 in brackets") << "[::1]" << "smtp" << 25;
+    QTest::newRow("bare IPv6: no port") << "::1" << "smtp" << 25;
+    QTest::newRow("IPv6 and a name of a port") << "[::1]:smtp" << "smtp" << 25;
 }
 
 void TestMailSocket::portSelection()

@@ -33,7 +33,7 @@ public:
     SmtpSink &operator=(const SmtpSink &) = delete;
 
     // Starts the server and waits until it listens; false (see ErrorText) on failure.
-    // options: more arguments of smtp_sink.py (TLS, required login, no EHLO, no 8BITMIME).
+    // options: more arguments of smtp_sink.py (TLS, required login, no EHLO, no 8BITMIME, the address to listen on).
     bool Start(int timeoutMs = 15000, const QStringList &options = {});
     quint16 Port() const { return m_port; }
     QString Address() const;

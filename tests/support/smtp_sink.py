@@ -3,8 +3,8 @@
 
 Usage: smtp_sink.py FOLDER [--tls starttls|implicit --cert PEM --key PEM]
                            [--user NAME --password WORD [--only-login]] [--no-ehlo]
-                           [--no-8bitmime]
-Listens on 127.0.0.1 with a free port and prints that port on stdout.
+                           [--no-8bitmime] [--bind ADDRESS]
+Listens on 127.0.0.1 (or the --bind address) with a free port and prints that port on stdout.
 Message n is stored as FOLDER/<n>.env (the "MAIL FROM:", "MAIL OPTIONS:" and
 "RCPT TO:" lines)
 and FOLDER/<n>.eml (the data, transparency dots removed), each written
@@ -100,7 +100,7 @@ async def main(args):
                        auth_required=True, auth_require_tls=args.tls == 'starttls',
                        auth_exclude_mechanism=['PLAIN'] if args.only_login else None)
     protocol = NoEhlo if args.no_ehlo else OneWrite
-    server = await loop.create_server(lambda: protocol(sink, **options), '127.0.0.1', 0,
+    server = await loop.create_server(lambda: protocol(sink, **options), args.bind, 0,
                                       ssl=context if implicit else None)
     print(server.sockets[0].getsockname()[1], flush=True)
     await loop.run_in_executor(None, sys.stdin.buffer.read)
@@ -118,4 +118,5 @@ if __name__ == '__main__':
     parser.add_argument('--only-login', action='store_true')
     parser.add_argument('--no-ehlo', action='store_true')
     parser.add_argument('--no-8bitmime', action='store_true')
+    parser.add_argument('--bind', default='127.0.0.1')
     asyncio.run(main(parser.parse_args()))
