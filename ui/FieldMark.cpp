@@ -3,6 +3,8 @@
 #include "ChangeWatch.h"
 #include "Contrast.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QWidget>
 
 namespace {
@@ -38,6 +40,15 @@ void FieldMark::set(QWidget *field, const QString &toolTip)
             marked.setColor(group, p.text, Contrast::readableOn(tint, marked.color(group, p.text)));
         }
     }
+    // A combo box's list takes the box's colours unless it has its own: the
+    // mark belongs to the field, not to the entries offered.
+    if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        QPalette list = field->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Button, QPalette::ButtonText})
+                list.setColor(group, role, list.color(group, role)); // set, so not inherited
+        combo->view()->setPalette(list);
+    }
     field->setPalette(marked);
     field->setToolTip(toolTip);
     field->setProperty(kProperty, true);
@@ -50,6 +61,8 @@ void FieldMark::clear(QWidget *field)
     if (!mark)
         return;
     field->setPalette(mark->m_ownPalette ? mark->m_palette : QPalette());
+    if (auto *combo = qobject_cast<QComboBox *>(field))
+        combo->view()->setPalette(QPalette());
     field->setToolTip(mark->m_toolTip);
     field->setProperty(kProperty, false);
     // Called from a change signal the mark listens to, so not deleted at once.

@@ -6,6 +6,8 @@
 #include "TAboutBox.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -88,8 +90,11 @@ QStringList unreadableTexts(TGradientForm *window)
         QWidget *field = qobject_cast<QComboBox *>(w->parentWidget()) ? w->parentWidget() : w;
         if (!w->isEnabled() || qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w))
             continue;
+        const QColor base = field->palette().color(QPalette::Base);
         FieldMark::set(field, QStringLiteral("A problem"));
         check(w, "marked", show, w->rect());
+        if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->view()->palette().color(QPalette::Base) != base)
+            found << QStringLiteral("%1 \"%2\": its list is marked too").arg(window->objectName(), field->objectName());
         FieldMark::clear(field);
         field->setEnabled(false);
         check(w, "disabled", show, w->rect());
