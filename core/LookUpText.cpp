@@ -71,3 +71,9 @@ QByteArray queryLine(const QString &typed, bool hostName)
     const bool name = hostName && withDots(text).contains(QLatin1Char('.')) && !text.contains(QLatin1Char(' '));
     return (name ? aceName(text) : text).toUtf8() + "\r\n";
 }
+
+QString secondsText(int ms)
+{
+    const int s = (ms + 999) / 1000;
+    return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
+}

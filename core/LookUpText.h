@@ -14,6 +14,10 @@ QString shownLine(QByteArray line);
 // "google.com".
 QString visibleText(QString text);
 
+// A wait as the look-ups' messages give it, in whole seconds rounded up:
+// "1 second", "3 seconds".
+QString secondsText(int ms);
+
 // A host name as the resolver and the server take it: each label that is not
 // ASCII in its "xn--" form, labels separated by dots however they were typed
 // ("。", "．", "｡" included); the text as it is when it is no host name.

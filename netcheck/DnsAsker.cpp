@@ -1,15 +1,11 @@
 #include "DnsAsker.h"
 
+#include "LookUpText.h"
+
 #include <memory>
 #include <optional>
 
 namespace {
-
-QString seconds(int ms)
-{
-    const int s = (ms + 999) / 1000;
-    return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
-}
 
 QString rcodeName(int rcode)
 {
@@ -90,7 +86,7 @@ void DnsAsker::resolveFrom(int next, const QString &asciiName, DnsType type, Res
                     return resolveFrom(next + 1, asciiName, type, std::move(then));
                 found.failure = r.outcome == DnsExchange::Outcome::Silent
                                     ? QStringLiteral("the resolver %1 did not answer within %2")
-                                          .arg(resolver.toString(), seconds(m_queryMs))
+                                          .arg(resolver.toString(), secondsText(m_queryMs))
                                     : QStringLiteral("the resolver %1 gave no usable answer for %2")
                                           .arg(resolver.toString(), asciiName);
             } else if (r.reply.rcode != 0 && r.reply.rcode != 3) {

@@ -11,12 +11,6 @@
 
 namespace {
 
-QString seconds(int ms)
-{
-    const int s = (ms + 999) / 1000;
-    return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
-}
-
 // The name as DNS carries it: ASCII form, lower case, no final dot; empty
 // for one it cannot carry, which the offline check already names.
 QString asciiOf(const QString &typed)
@@ -62,6 +56,7 @@ struct NetworkCheck::State {
     QTimer whole;
 
     NetworkCheckRequest request;
+    QString ascii; // the record's name as DNS carries it; empty when it cannot
     bool running = false;
     bool reached = false;
     quint64 run = 0; // which start() the answers belong to
@@ -95,6 +90,7 @@ struct NetworkCheck::State {
     void start(const NetworkCheckRequest &r)
     {
         request = r;
+        ascii = asciiOf(request.name);
         running = true;
         reached = false;
         found.clear();
@@ -123,12 +119,11 @@ struct NetworkCheck::State {
 
     void askAvailability()
     {
-        const QString name = asciiOf(request.name);
-        if (!availability || name.isEmpty())
+        if (!availability || ascii.isEmpty())
             return;
         waitingForAvailability = true;
         say(QStringLiteral("Asking whether %1 is registered").arg(shownName(request.name)));
-        availability->start(name);
+        availability->start(ascii);
     }
     void availabilityAnswered(bool registered, const QString &registrar)
     {
@@ -157,8 +152,7 @@ struct NetworkCheck::State {
 
     void checkNameServers()
     {
-        const QString domain = asciiOf(request.name);
-        if (domain.isEmpty())
+        if (ascii.isEmpty())
             return;
         for (const NetworkCheckRequest::NameServer &ns : request.nameServers)
             if (const QString ascii = asciiOf(ns.name); !ascii.isEmpty())
@@ -190,7 +184,6 @@ struct NetworkCheck::State {
     {
         Server &s = servers[i];
         s.asked = address;
-        const QString domain = asciiOf(request.name);
         say(QStringLiteral("Asking %1 (%2)").arg(shownName(s.entry.name), address.toString()));
         using T = DnsExchange::Transport;
         auto keep = [this, i](std::optional<DnsExchange::Result> Server::*slot) {
@@ -200,9 +193,9 @@ struct NetworkCheck::State {
                     judgeServer(i);
             };
         };
-        dns->ask(address, domain, DnsType::Soa, T::Udp, false, keep(&Server::soa));
-        dns->ask(address, domain, DnsType::Ns, T::Udp, false, keep(&Server::ns));
-        dns->ask(address, domain, DnsType::Soa, T::Tcp, false, keep(&Server::tcp));
+        dns->ask(address, ascii, DnsType::Soa, T::Udp, false, keep(&Server::soa));
+        dns->ask(address, ascii, DnsType::Ns, T::Udp, false, keep(&Server::ns));
+        dns->ask(address, ascii, DnsType::Soa, T::Tcp, false, keep(&Server::tcp));
     }
 
     static bool authoritative(const DnsExchange::Result &r, DnsType type)
@@ -230,7 +223,7 @@ struct NetworkCheck::State {
             switch (result.outcome) {
             case DnsExchange::Outcome::Silent:
                 return add(order, s.entry.field,
-                           QStringLiteral("%1 did not answer within %2").arg(name, seconds(limits.queryMs)));
+                           QStringLiteral("%1 did not answer within %2").arg(name, secondsText(limits.queryMs)));
             case DnsExchange::Outcome::Refused:
                 return add(order, s.entry.field, QStringLiteral("%1 does not answer on port 53").arg(label));
             case DnsExchange::Outcome::Malformed:
@@ -290,11 +283,10 @@ struct NetworkCheck::State {
 
     void checkHost()
     {
-        const QString host = asciiOf(request.name);
-        if (host.isEmpty())
+        if (ascii.isEmpty())
             return;
         say(QStringLiteral("Asking the resolver for %1").arg(shownName(request.name)));
-        dns->resolveAddresses(host, [this](const DnsAsker::Resolution &r) {
+        dns->resolveAddresses(ascii, [this](const DnsAsker::Resolution &r) {
             const QString name = shownName(request.name);
             const QHostAddress given(request.hostAddress);
             if (!r.answered)
@@ -385,7 +377,7 @@ struct NetworkCheck::State {
     {
         add(1000, request.nameField,
             QStringLiteral("The network check of %1 took longer than %2; it was ended")
-                .arg(shownName(request.name), seconds(limits.wholeMs)),
+                .arg(shownName(request.name), secondsText(limits.wholeMs)),
             true);
         finish();
     }

@@ -1,17 +1,13 @@
 #include "RdapAvailability.h"
 
+#include "RegistrarLine.h"
+
 RdapAvailability::RdapAvailability(RdapLookup::Options options, QObject *parent)
     : RegistrationLookup(parent), m_lookup(std::move(options))
 {
     connect(&m_lookup, &RdapLookup::answerLines, this, [this](const QStringList &lines) {
         // The registry's record is enough; the registrar's own is not fetched.
-        const QString label = QStringLiteral("Registrar: ");
-        QString registrar;
-        for (const QString &line : lines)
-            if (line.startsWith(label)) {
-                registrar = line.mid(label.size());
-                break;
-            }
+        const QString registrar = registrarNamed(lines);
         m_lookup.abort();
         report([this, registrar] { emit answered(true, registrar); });
     });

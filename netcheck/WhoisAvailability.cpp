@@ -1,5 +1,7 @@
 #include "WhoisAvailability.h"
 
+#include "RegistrarLine.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -51,7 +53,7 @@ void WhoisAvailability::ended()
     if (saysNoMatch(m_answer))
         emit answered(false, {});
     else
-        emit answered(true, registrar(m_answer));
+        emit answered(true, registrarNamed(m_answer));
 }
 
 bool WhoisAvailability::saysNoMatch(const QStringList &answer)
@@ -63,14 +65,4 @@ bool WhoisAvailability::saysNoMatch(const QStringList &answer)
                        "status:\\s*(free|available)\\b|.*\\bis (available|free)( for registration)?\\b)"),
         QRegularExpression::CaseInsensitiveOption);
     return std::any_of(answer.cbegin(), answer.cend(), [](const QString &l) { return noMatch.match(l).hasMatch(); });
-}
-
-QString WhoisAvailability::registrar(const QStringList &answer)
-{
-    static const QRegularExpression line(QStringLiteral("^\\s*(sponsoring )?registrar( name)?:\\s*(\\S.*)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    for (const QString &l : answer)
-        if (const QRegularExpressionMatch m = line.match(l); m.hasMatch())
-            return m.captured(3).trimmed();
-    return {};
 }

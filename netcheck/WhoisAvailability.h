@@ -2,7 +2,7 @@
 // Whether a domain is registered, asked over WHOIS as the WhoIs page asks,
 // referrals included. Registries word "no such name" in many ways; an answer
 // in one of those words means free, any other answer means taken, and its
-// "Registrar:" line names the registrar.
+// registrar line names the registrar.
 #include "LookUpOptions.h"
 #include "NetworkCheck.h"
 #include "WhoisJob.h"
@@ -18,8 +18,6 @@ public:
 
     // Whether an answer says the registry has no such name.
     static bool saysNoMatch(const QStringList &answer);
-    // The registrar an answer names; empty when it names none.
-    static QString registrar(const QStringList &answer);
 
 private:
     void ended();

@@ -37,8 +37,7 @@ QString PortLookUpJob::noAnswerText()
 
 QString PortLookUpJob::tooLongText(int ms)
 {
-    const int s = (ms + 999) / 1000;
-    return QStringLiteral("The look-up took longer than %1 second%2; it was ended.").arg(s).arg(s == 1 ? "" : "s");
+    return QStringLiteral("The look-up took longer than %1; it was ended.").arg(secondsText(ms));
 }
 
 QString PortLookUpJob::nothingSentText()

@@ -1,6 +1,7 @@
 #include "RdapLookup.h"
 
 #include "HttpsGet.h"
+#include "LookUpText.h"
 #include "RdapAnswerFormatter.h"
 #include "ReplyLimit.h"
 
@@ -29,12 +30,6 @@ QString asciiName(QString name)
                 return {};
     }
     return ace;
-}
-
-QString seconds(int ms)
-{
-    const int s = (ms + 999) / 1000;
-    return s == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(s);
 }
 
 bool isHttps(const QUrl &url)
@@ -74,15 +69,15 @@ RdapLookup::RdapLookup(Options options, QObject *parent)
     m_totalTimer.setSingleShot(true);
     m_lookUpTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
-        stopRequest(QStringLiteral("%1 did not answer within %2.").arg(m_url.host(), seconds(m_options.connectTimeoutMs)));
+        stopRequest(QStringLiteral("%1 did not answer within %2.").arg(m_url.host(), secondsText(m_options.connectTimeoutMs)));
     });
     connect(&m_totalTimer, &QTimer::timeout, this, [this] {
         stopRequest(
-            QStringLiteral("%1 did not send its answer within %2.").arg(m_url.host(), seconds(m_options.totalTimeoutMs)));
+            QStringLiteral("%1 did not send its answer within %2.").arg(m_url.host(), secondsText(m_options.totalTimeoutMs)));
     });
     connect(&m_lookUpTimer, &QTimer::timeout, this, [this] {
         const QString line =
-            QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, seconds(m_options.lookUpTimeoutMs));
+            QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs));
         if (m_get)
             return stopRequest(line);
         fail(line);
