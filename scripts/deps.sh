@@ -17,7 +17,7 @@ if [ "${1:-}" != program ]; then
     python3 python3-aiosmtpd poppler-utils sharutils curl socat postfix
     dbus-daemon dbus-bin gnome-keyring
     whois fingerd finger
-    nsd python3-dnslib
+    nsd python3-dnslib iproute2
     xvfb xauth
     dpkg-dev desktop-file-utils lintian
     clang libclang-rt-14-dev
