@@ -29,18 +29,15 @@ NameResolver::~NameResolver()
 void NameResolver::Abort()
 {
     ++m_seq;
-    m_busy = false;
 }
 
 void NameResolver::Start(const QByteArray &name, Done done)
 {
     const quint64 seq = ++m_seq;
-    m_busy = true;
     // The answer checks, on this thread, that it is still the one awaited.
     auto deliver = [this, seq, done = std::move(done)](const Answer &answer) {
         if (seq != m_seq)
             return;
-        m_busy = false;
         done(answer);
     };
     std::thread([gate = m_gate, getAddrInfo = m_getAddrInfo, name, deliver = std::move(deliver)] {

@@ -34,7 +34,6 @@ public:
     // Starts a look-up; an earlier one still running is dropped.
     void Start(const QByteArray &name, Done done);
     void Abort();
-    bool Busy() const { return m_busy; }
 
 private:
     struct Gate;
@@ -42,5 +41,4 @@ private:
     std::unique_ptr<QObject> m_receiver;
     std::shared_ptr<Gate> m_gate;
     quint64 m_seq = 0;
-    bool m_busy = false;
 };
