@@ -250,7 +250,7 @@ QWidget *TForm1::buildInnerPage(RecordKind kind, const QString &caption)
         } else {
             auto *e = new QLineEdit;
             if (f->maxLength)
-                e->setMaxLength(f->maxLength);
+                limitTyping(e, f->maxLength);
             w = e;
         }
         registerControl(w, f->name);

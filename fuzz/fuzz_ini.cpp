@@ -61,14 +61,25 @@ struct Lines {
         const qsizetype ki = si < 0 ? -1 : findKey(si, k);
         if (ki < 0)
             return {};
-        QString v = lines[ki].mid(lines[ki].indexOf(QLatin1Char('=')) + 1).trimmed();
+        QString v = blanksOff(lines[ki].mid(lines[ki].indexOf(QLatin1Char('=')) + 1));
         if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
             v = v.mid(1, v.size() - 2);
         return v.left(IniDocument::MaxValueLength);
     }
+    // Only spaces and tabs are blanks; a no-break space is kept.
+    static QString blanksOff(QString v)
+    {
+        while (!v.isEmpty() && (v.front() == u' ' || v.front() == u'\t'))
+            v.remove(0, 1);
+        while (!v.isEmpty() && (v.back() == u' ' || v.back() == u'\t'))
+            v.chop(1);
+        return v;
+    }
     void set(const QString &s, const QString &k, const QString &v)
     {
-        const QString line = k + QLatin1Char('=') + v;
+        static const QString edges = QStringLiteral(" \t\"'");
+        const bool quoted = !v.isEmpty() && (edges.contains(v.front()) || edges.contains(v.back()));
+        const QString line = k + QLatin1Char('=') + (quoted ? QLatin1Char('"') + v + QLatin1Char('"') : v);
         const qsizetype si = findSection(s);
         if (si < 0) {
             if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
@@ -133,10 +144,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 0; i + 1 < names.size() && i < 6; i += 2) {
         if (!writable(names[i]) || !writable(names[i + 1]))
             continue;
-        const QString v = QStringLiteral("v%1").arg(i);
+        // A value taken from the input too, so blanks and quotes at its ends come by.
+        const QString v = i == 0 ? QString::fromLatin1(bytes.left(24)).replace(QRegularExpression(QStringLiteral("[\r\n]")), QStringLiteral("_"))
+                                 : QStringLiteral("v%1").arg(i);
         doc.setValue(names[i], names[i + 1], v);
         ref.set(names[i], names[i + 1], v);
-        if (doc.value(names[i], names[i + 1]) != ref.value(names[i], names[i + 1]))
+        if (doc.value(names[i], names[i + 1]) != ref.value(names[i], names[i + 1]) ||
+            doc.value(names[i], names[i + 1]) != v.left(IniDocument::MaxValueLength))
             __builtin_trap();
     }
     const QByteArray out = doc.toBytes();

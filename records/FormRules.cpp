@@ -126,6 +126,12 @@ const QString kCryptPw = QStringLiteral("CRYPT-PW");
 const QString kMailFrom = QStringLiteral("MAIL-FROM");
 const QString kPgp = QStringLiteral("PGP");
 
+// The schemes that need no password, and so no info field.
+bool switchesOff(const QString &scheme)
+{
+    return scheme == kMailFrom || scheme == kPgp;
+}
+
 // Fields the contact's Modify and Delete rules switch on; New switches off the first three.
 const QStringList kContactActionFields{QStringLiteral("ContactAuthorizationInfo"),
                                        QStringLiteral("ContactAuthorizationType"),
@@ -252,12 +258,20 @@ void schemeChanged(IFields &fields, const QString &schemeField)
         if (scheme == kCryptPw) {
             fields.setCaption(r.label, QStringLiteral("Password"));
             fields.setEnabled(r.infoField, true);
-        } else if (scheme == kMailFrom || scheme == kPgp) {
+        } else if (switchesOff(scheme)) {
             fields.setCaption(r.label, QStringLiteral("n/a"));
             fields.setEnabled(r.infoField, false);
         }
         return;
     }
+}
+
+bool schemeSwitchesOff(const IFields &fields, const QString &infoField)
+{
+    for (const SchemeRuleDef &r : schemeRules())
+        if (r.infoField == infoField)
+            return switchesOff(fields.selectedEntry(r.schemeField));
+    return false;
 }
 
 void authenticationChanged(IFields &fields)

@@ -58,6 +58,10 @@ const std::vector<SchemeRuleDef> &schemeRules();
 // ContactAuthorizationType), run on the user's change of `schemeField` (one of schemeRules()). Exact,
 // case-sensitive comparison; any other text changes nothing.
 void schemeChanged(IFields &fields, const QString &schemeField);
+// Whether `infoField` is the info field of a scheme box whose printed scheme
+// (its entry) switches it off: MAIL-FROM and PGP use no password. Such an
+// info field is printed empty, though it keeps its text for a switch back.
+bool schemeSwitchesOff(const IFields &fields, const QString &infoField);
 // The rule of ContactAuthenticationType: the caption of Label103.
 void authenticationChanged(IFields &fields);
 

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "AtomicFile.h"
+#include "Blanks.h"
 #include "Exception.h"
 #include "InputFile.h"
 #include "Latin1.h"
@@ -116,7 +117,7 @@ bool keyName(const char *p, qsizetype b, qsizetype e, qsizetype &kb, qsizetype &
 
 QString cleanValue(QString v, bool cut)
 {
-    v = v.trimmed();
+    v = Blanks::trimmed(v).toString();
     if (v.size() >= 2) {
         const QChar q = v.front();
         if ((q == QLatin1Char('"') || q == QLatin1Char('\'')) && v.back() == q)
@@ -321,11 +322,23 @@ bool IniDocument::lastLineBlank() const
     return blank(p, lf ? lf - p + 1 : 0, end);
 }
 
+// The reader takes blanks and one pair of matching quotes off a value's ends,
+// so a value with a blank or a quote at either end goes inside quotes and
+// reads back whole; any other value is written as it is.
+QString IniDocument::storedForm(const QString &value)
+{
+    const auto edge = [](QChar c) { return Blanks::is(c) || c == u'"' || c == u'\''; };
+    if (value.isEmpty() || (!edge(value.front()) && !edge(value.back())))
+        return value;
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString line = key + QLatin1Char('=') + value;
+    const QString stored = storedForm(value);
+    const QString line = key + QLatin1Char('=') + stored;
     const QString sk = setKey(section, key);
-    m_set.insert(sk, value);
+    m_set.insert(sk, stored);
     const auto known = m_places.constFind(sk);
     if (known != m_places.cend()) {
         const Place &pl = *known;

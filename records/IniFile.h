@@ -30,12 +30,14 @@ public:
     // The document held in `bytes`.
     static IniDocument parse(QByteArray bytes);
 
-    // Trimmed, matching quotes removed, cut to 1023 characters; empty when missing.
+    // Without the blanks (spaces, tabs) around it and one pair of matching
+    // quotes, cut to 1023 characters; empty when missing.
     QString value(const QString &section, const QString &key) const;
     // The same without the cut, for values whose stored form is longer than
     // their text (StoredValue).
     QString uncutValue(const QString &section, const QString &key) const;
     bool contains(const QString &section, const QString &key) const;
+    // Stores `value` so that value() reads it back as it is (up to the cut).
     void setValue(const QString &section, const QString &key, const QString &value);
 
     QByteArray toBytes() const;
@@ -69,6 +71,7 @@ private:
     qsizetype insertionPoint(qsizetype sectionStart);
     bool lastLineBlank() const;
     static QString setKey(const QString &section, const QString &key);
+    static QString storedForm(const QString &value);
 
     QByteArray m_bytes;
     std::vector<qint32> m_sectionLines; // every section line's offset, in order

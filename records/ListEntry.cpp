@@ -1,5 +1,6 @@
 #include "ListEntry.h"
 
+#include "Blanks.h"
 #include "FieldCatalogue.h"
 
 namespace {
@@ -21,7 +22,7 @@ QString listEntryFor(const QString &combo, const QString &text)
 {
     if (const QStringList *entries = fixedList(combo))
         for (const QString &entry : *entries)
-            if (entry.compare(text, Qt::CaseInsensitive) == 0)
+            if (entry.compare(Blanks::trimmed(text), Qt::CaseInsensitive) == 0)
                 return entry;
     return {};
 }

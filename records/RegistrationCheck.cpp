@@ -94,6 +94,7 @@ const std::vector<FieldRule> &fieldRules(RecordKind kind)
         {"HostIPAddress", "Host address", Format::Address},
         {"HCNicHandle", "Host contact NIC handle"},
         {"HCName", "Host contact name"},
+        {"HCCountry", "Host contact country code"},
         {"HCMail", "Host contact e-mail", Format::Mailbox},
     };
     static const std::vector<FieldRule> contact{
@@ -208,8 +209,10 @@ public:
         for (const SchemeRule &s : kSchemes)
             if (s.kind == m_kind)
                 checkScheme(s);
-        for (const FieldDef &f : fieldCatalogue())
+        for (const FieldDef &f : fieldCatalogue()) {
             checkListEntry(f);
+            checkTypingLimit(f);
+        }
         for (const FieldRule &f : m_rules)
             if (const QString value = text(f.field); !isEmpty(f.field))
                 if (const QString p = formatProblem(f.format, value); !p.isEmpty())
@@ -298,6 +301,14 @@ private:
             return;
         add(f.name, subject(f.name) + QStringLiteral(" \"") + shown(text(f.name)) + QStringLiteral("\" is not one of: ") +
                         f.items.join(QStringLiteral(", ")));
+    }
+
+    // A stored value may be longer than the field lets one type; it is kept
+    // whole and named here. The one such field holds a country code.
+    void checkTypingLimit(const FieldDef &f)
+    {
+        if (f.kind == m_kind && f.maxLength && text(f.name).size() > f.maxLength)
+            add(f.name, QStringLiteral("Country code \"%1\" is not a two-letter code").arg(shown(text(f.name))));
     }
 
     const IFields &m_fields;

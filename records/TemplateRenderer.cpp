@@ -5,6 +5,7 @@
 #include "DomainTemplate.h"
 #include "Exception.h"
 #include "FieldText.h"
+#include "FormRules.h"
 #include "HostTemplate.h"
 #include "IFields.h"
 #include "ProcessedStamp.h"
@@ -40,7 +41,8 @@ QString valueOf(const TemplateRow &row, RecordKind kind, const IFields &fields)
 {
     switch (row.source) {
     case ValueSource::Text:
-        return fields.text(row.field);
+        // A password never goes out under a scheme that has no use for it.
+        return schemeSwitchesOff(fields, row.field) ? QString() : fields.text(row.field);
     case ValueSource::SelectedEntry:
         return fields.selectedEntry(row.field);
     case ValueSource::ActionCode:

@@ -41,6 +41,7 @@ void ControlFields::setText(const QString &field, const QString &text)
     FieldMark::clear(w);
     const QSignalBlocker block(w);
     if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        fitTypingLimit(e, text);
         e->setText(text);
     } else if (auto *c = qobject_cast<QComboBox *>(w)) {
         const QSignalBlocker blockEdit(c->lineEdit());

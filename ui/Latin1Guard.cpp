@@ -21,6 +21,8 @@ void showText(QWidget *field, const QString &text)
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field);
 }
 
+const char *const kTypingLimit = "typingLimit";
+
 void showReason(QWidget *field, QChar c)
 {
     showText(field, nonLatin1Reason(c));
@@ -158,4 +160,19 @@ void guardLatin1(QWidget *field)
                 showReason(m, bad);
         });
     }
+}
+
+void limitTyping(QLineEdit *edit, int limit)
+{
+    edit->setProperty(kTypingLimit, limit);
+    edit->setMaxLength(limit);
+    // Room made for a longer value shrinks with each edit, down to the limit.
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [edit, limit] { edit->setMaxLength(std::max<int>(limit, int(edit->text().size()))); });
+}
+
+void fitTypingLimit(QLineEdit *edit, const QString &text)
+{
+    if (const int limit = edit->property(kTypingLimit).toInt(); limit > 0)
+        edit->setMaxLength(std::max<int>(limit, int(text.size())));
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QValidator>
 
+class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
 
@@ -37,3 +38,10 @@ private:
 
 // Installs the refusal on a line edit, combo box or plain-text memo (which keeps its lines).
 void guardLatin1(QWidget *field);
+
+// A typing limit (the host contact's two-letter country code) holds for what
+// is typed and pasted. A value the program sets (a record, a default, undo)
+// is shown and kept whole: a cut one would be stored back cut.
+void limitTyping(QLineEdit *edit, int limit);
+// Makes room for `text`, which the program is about to set; no-op without a limit.
+void fitTypingLimit(QLineEdit *edit, const QString &text);

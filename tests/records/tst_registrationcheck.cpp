@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("no such notice") << C << "D" << QStringList{"ContactNotifyUse=AFTER USE"}
                                         << QStringList{"ContactNotifyUse: Notify use \"AFTER USE\" is not one of: "
                                                        "AFTER-USE, BEFORE-USE, NOT-CARE"};
+        QTest::newRow("stored country code over the limit") << H << "N" << QStringList{"HCCountry=Deutschland"}
+            << QStringList{"HCCountry: Country code \"Deutschland\" is not a two-letter code"};
         QTest::newRow("no scheme") << C << "D" << QStringList{"ContactAuthorizationType="}
                                    << QStringList{"ContactAuthorizationType: Authorization scheme is empty"};
         QTest::newRow("new host: address and contact")
