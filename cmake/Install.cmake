@@ -50,7 +50,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Libraries come from dpkg-shlibdeps; these are used at run time without being linked:
+# Libraries (Qt, libcurl4 for RDAP, libldns3, ...) come from dpkg-shlibdeps; these are
+# used at run time without being linked:
 # the fonts the memos and pages map to, the services file, the MIME database and
 # the certificates a TLS connection to the SMTP server is checked against, and
 # libsecret, which QtKeychain loads to reach the desktop keyring.

@@ -25,7 +25,7 @@ void SettingsAvailability::start(const QString &asciiName)
         o.bootstrapUrl = lookUp.rdapBootstrap;
         o.extraCaCertificates = m_options.extraCaCertificates;
         o.connectTimeoutMs = m_options.waits.connectWaitMs;
-        o.totalTimeoutMs = m_options.waits.idleWaitMs;
+        o.idleTimeoutMs = m_options.waits.idleWaitMs;
         o.lookUpTimeoutMs = m_options.waits.lookUpWaitMs;
         m_current = new RdapAvailability(o, this);
     } else {

@@ -148,7 +148,7 @@ void WhoisJob::rdapLookUp(const QString &typed)
     RdapLookup::Options o;
     o.bootstrapUrl = m_lookUp.rdapBootstrap;
     o.connectTimeoutMs = options().connectWaitMs;
-    o.totalTimeoutMs = options().idleWaitMs;
+    o.idleTimeoutMs = options().idleWaitMs;
     o.lookUpTimeoutMs = options().lookUpWaitMs;
     m_rdap = new RdapLookup(o, this);
     connect(m_rdap, &RdapLookup::statusLine, this, &WhoisJob::statusLine);

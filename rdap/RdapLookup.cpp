@@ -1,8 +1,8 @@
 #include "RdapLookup.h"
 
-#include "HttpsGet.h"
 #include "LookUpText.h"
 #include "RdapAnswerFormatter.h"
+#include "RedirectTarget.h"
 #include "ReplyLimit.h"
 
 namespace {
@@ -37,16 +37,6 @@ bool isHttps(const QUrl &url)
     return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
-// The peer's reason phrase, on one line.
-QString phrase(const QByteArray &value)
-{
-    QString text = QString::fromLatin1(value.left(80));
-    for (QChar &c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char(' ');
-    return text.trimmed();
-}
-
 } // namespace
 
 QUrl RdapLookup::defaultBootstrapUrl()
@@ -60,28 +50,16 @@ QString RdapLookup::noMatchText(const QString &name)
 }
 
 RdapLookup::RdapLookup(Options options, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_cache(m_options.cacheFolder, m_options.bootstrapUrl),
-      m_ssl(QSslConfiguration::defaultConfiguration())
+    : QObject(parent), m_options(std::move(options)), m_cache(m_options.cacheFolder, m_options.bootstrapUrl)
 {
-    if (!m_options.extraCaCertificates.isEmpty())
-        m_ssl.addCaCertificates(m_options.extraCaCertificates);
-    m_connectTimer.setSingleShot(true);
-    m_totalTimer.setSingleShot(true);
+    m_request.extraCaCertificates = m_options.extraCaCertificates;
+    m_request.maxBodyBytes = ReplyLimit::MaxBytes;
+    m_request.connectTimeoutMs = m_options.connectTimeoutMs;
+    m_request.idleTimeoutMs = m_options.idleTimeoutMs;
     m_lookUpTimer.setSingleShot(true);
-    connect(&m_connectTimer, &QTimer::timeout, this, [this] {
-        stopRequest(QStringLiteral("%1 did not answer within %2.").arg(m_url.host(), secondsText(m_options.connectTimeoutMs)));
-    });
-    connect(&m_totalTimer, &QTimer::timeout, this, [this] {
-        stopRequest(
-            QStringLiteral("%1 did not send its answer within %2.").arg(m_url.host(), secondsText(m_options.totalTimeoutMs)));
-    });
-    connect(&m_lookUpTimer, &QTimer::timeout, this, [this] {
-        const QString line =
-            QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs));
-        if (m_get)
-            return stopRequest(line);
-        fail(line);
-    });
+    m_lookUpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_lookUpTimer, &QTimer::timeout, this, &RdapLookup::outOfTime);
+    connect(&m_fetch, &HttpsFetch::finished, this, &RdapLookup::finished);
 }
 
 RdapLookup::~RdapLookup()
@@ -96,6 +74,7 @@ void RdapLookup::start(const QString &typed)
     m_name = typed.trimmed();
     m_ascii = asciiName(m_name);
     m_stage = Stage::Bootstrap;
+    m_deadline = QDeadlineTimer(m_options.lookUpTimeoutMs, Qt::PreciseTimer);
     m_lookUpTimer.start(m_options.lookUpTimeoutMs);
     if (m_ascii.isEmpty())
         return fail(QStringLiteral("%1 is not a domain name.").arg(m_name));
@@ -118,65 +97,69 @@ void RdapLookup::abort()
 {
     ++m_run;
     m_stage = Stage::Idle;
-    m_connectTimer.stop();
-    m_totalTimer.stop();
     m_lookUpTimer.stop();
-    if (HttpsGet *get = std::exchange(m_get, nullptr)) {
-        get->disconnect(this);
-        get->abort();
-        get->deleteLater();
-    }
+    m_fetching = false;
+    m_fetch.abort();
 }
 
 void RdapLookup::get(const QUrl &url, const QByteArray &accept, bool redirected)
 {
     m_url = url;
-    m_accept = accept;
     if (!redirected)
         m_redirects = 0;
-    m_get = new HttpsGet(m_ssl, ReplyLimit::MaxBytes, this);
-    connect(m_get, &HttpsGet::encrypted, &m_connectTimer, &QTimer::stop);
-    connect(m_get, &HttpsGet::finished, this, &RdapLookup::finished);
-    m_connectTimer.start(m_options.connectTimeoutMs);
-    m_totalTimer.start(m_options.totalTimeoutMs);
-    m_get->start(url, accept);
+    m_request.url = url;
+    m_request.accept = accept;
+    m_request.deadline = m_deadline;
+    m_fetching = true;
+    m_fetch.start(m_request);
 }
 
-void RdapLookup::stopRequest(const QString &reason)
+// The limit ends the look-up wherever it is: no kept copy, no next request.
+void RdapLookup::outOfTime()
 {
-    if (!m_get)
-        return;
-    finished(reason);
+    abort();
+    fail(QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs)));
 }
 
-void RdapLookup::finished(const QString &transportFailure)
+void RdapLookup::finished()
 {
-    HttpsGet *request = std::exchange(m_get, nullptr);
-    if (!request)
+    if (!std::exchange(m_fetching, false))
         return;
-    m_connectTimer.stop();
-    m_totalTimer.stop();
-    request->disconnect(this);
-    request->abort();
-    request->deleteLater();
-    if (!transportFailure.isEmpty())
-        return arrived(transportFailure, 0, {});
-    const HttpResponseReader &response = request->response();
-    const int status = response.status();
+    const HttpsFetch::Result &r = m_fetch.result();
     const QString host = m_url.host();
+    if (r.fault == HttpsFetch::Fault::OutOfTime)
+        return outOfTime();
+    if (r.fault != HttpsFetch::Fault::None)
+        return arrived(HttpsFetch::failureText(r, host, m_request), 0, {});
+    const int status = r.status;
     if (status >= 200 && status < 300)
-        return arrived({}, status, response.body());
+        return arrived({}, status, r.body);
     const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-    if (redirect && !response.header("Location").isEmpty()) {
-        const QUrl to = m_url.resolved(QUrl::fromEncoded(response.header("Location")));
-        if (!isHttps(to) || !to.isValid())
-            return arrived(QStringLiteral("%1 redirected the query to plain HTTP; not followed.").arg(host), status, {});
+    if (redirect && !r.redirectUrl.isEmpty()) {
+        const RedirectTarget to = RedirectTarget::read(r.redirectUrl);
+        const auto refused = [&](const QString &where) {
+            arrived(QStringLiteral("%1 redirected the query to %2; not followed.").arg(host, where), status, {});
+        };
+        switch (to.kind) {
+        case RedirectTarget::Kind::Https:
+            break;
+        case RedirectTarget::Kind::PlainHttp:
+            return refused(QStringLiteral("plain HTTP"));
+        case RedirectTarget::Kind::OtherScheme:
+            return refused(to.shown);
+        case RedirectTarget::Kind::PortOutOfRange:
+            return refused(QStringLiteral("a port out of range (%1)").arg(to.shown));
+        case RedirectTarget::Kind::NoHost:
+            return refused(QStringLiteral("an address without a host (%1)").arg(to.shown));
+        case RedirectTarget::Kind::NotAnAddress:
+            return refused(QStringLiteral("something that is no address (%1)").arg(to.shown));
+        }
         if (++m_redirects > MaxRedirects)
             return arrived(QStringLiteral("%1 redirected the query too often (more than %2 times).").arg(host).arg(MaxRedirects),
                            status, {});
-        return get(to, m_accept, true);
+        return get(to.url, m_request.accept, true);
     }
-    const QString reason = phrase(response.reason());
+    const QString reason = HttpsFetch::shownPhrase(r.reason);
     arrived(QStringLiteral("%1 answered HTTP %2%3.").arg(host).arg(status).arg(reason.isEmpty() ? QString() : QLatin1Char(' ') + reason),
             status, {});
 }

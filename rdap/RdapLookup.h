@@ -8,19 +8,17 @@
 // after an empty line and a "--- HOST ---" line), errorLine for the one line
 // that says why the look-up ended early, and done at the end, once. abort()
 // and the destructor end the look-up without any further signal.
+#include "HttpsFetch.h"
 #include "RdapBootstrap.h"
 #include "RdapBootstrapCache.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
-
-class HttpsGet;
 
 class RdapLookup : public QObject {
     Q_OBJECT
@@ -31,8 +29,9 @@ public:
         // Authorities trusted besides the system's (a closed network's own).
         QList<QSslCertificate> extraCaCertificates;
         int connectTimeoutMs = 15000;
-        int totalTimeoutMs = 60000; // for each request, from its start
-        int lookUpTimeoutMs = 120000; // for the whole look-up, redirects and the related link included
+        int idleTimeoutMs = 60000; // a request that receives nothing this long once connected is ended
+        // The whole look-up, redirects and the related link included: nothing runs after it.
+        int lookUpTimeoutMs = 120000;
     };
 
     static QUrl defaultBootstrapUrl();
@@ -60,8 +59,8 @@ private:
 
     // Asks `url`; `redirected` when a redirect of the previous request leads there.
     void get(const QUrl &url, const QByteArray &accept, bool redirected = false);
-    void stopRequest(const QString &reason);
-    void finished(const QString &transportFailure);
+    void finished();
+    void outOfTime();
     void arrived(const QString &failure, int httpStatus, const QByteArray &body);
     void bootstrapArrived(const QString &failure, const QByteArray &body);
     void askService(const RdapBootstrap &bootstrap);
@@ -71,17 +70,16 @@ private:
 
     Options m_options;
     RdapBootstrapCache m_cache;
-    QSslConfiguration m_ssl;
-    QTimer m_connectTimer;
-    QTimer m_totalTimer;
+    HttpsFetch m_fetch;
+    HttpsFetch::Request m_request;
     QTimer m_lookUpTimer;
+    QDeadlineTimer m_deadline;
 
     Stage m_stage = Stage::Idle;
     QString m_name;  // as typed, for "No match for NAME."
     QString m_ascii; // what is asked
-    HttpsGet *m_get = nullptr;
+    bool m_fetching = false;
     QUrl m_url;
-    QByteArray m_accept;
     int m_redirects = 0;
     quint64 m_run = 0; // which start() the replies and signals belong to
 };

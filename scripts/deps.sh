@@ -10,7 +10,7 @@ packages=(
   fonts-liberation fonts-dejavu-core shared-mime-info netbase
   libssl-dev openssl ca-certificates
   qtkeychain-qt6-dev libsecret-1-0
-  libldns-dev
+  libldns-dev libcurl4-openssl-dev
 )
 if [ "${1:-}" != program ]; then
   packages+=(

@@ -1,6 +1,7 @@
 // RDAP look-ups: the bootstrap file and its kept copy, answers as lines, and
 // whole look-ups against a real HTTPS server (Python's http.server, see
-// tests/support/RdapServer).
+// tests/support/RdapServer); what one fetch reads beside what curl reads.
+#include "HttpsFetch.h"
 #include "RdapAnswerFormatter.h"
 #include "RdapBootstrap.h"
 #include "RdapBootstrapCache.h"
@@ -9,6 +10,9 @@
 #include "TestFiles.h"
 
 #include <QDirIterator>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <sys/stat.h>
 #include <QTcpServer>
 #include <QtTest>
@@ -65,6 +69,12 @@ private slots:
     void answers();
     void lookup_data();
     void lookup();
+    void chunkedBootstrap();
+    void framings_data();
+    void framings();
+    void systemTrust_data();
+    void systemTrust();
+    void lookUpLimit();
     void keptBootstrap_data();
     void keptBootstrap();
     void trustedOwner_data();
@@ -103,6 +113,9 @@ private:
 
 void TestRdap::initTestCase()
 {
+    // Nothing here goes through a proxy the environment may name.
+    qunsetenv("https_proxy");
+    qunsetenv("HTTPS_PROXY");
     QVERIFY2(m_server.Start(), qPrintable(m_server.ErrorText()));
 }
 
@@ -219,6 +232,10 @@ void TestRdap::lookup_data()
                               << "GET /dns.json application/json";
     QTest::newRow("redirect within HTTPS") << "example.moved" << true << fullAnswer("moved")
                                            << "GET /moved/domain/example.moved application/rdap+json";
+    QTest::newRow("chunked answer") << "example.chunked" << true << fullAnswer("chunked")
+                                    << "GET /chunked/domain/example.chunked application/rdap+json";
+    QTest::newRow("login in a redirect dropped") << "example.to-login" << true << fullAnswer("to-login")
+                                                 << "GET /registry/domain/example.com application/rdap+json";
     QTest::newRow("redirect to plain HTTP")
         << "example.moved-plain" << true
         << failing("moved-plain", local, "127.0.0.1 redirected the query to plain HTTP; not followed.") << "";
@@ -234,11 +251,21 @@ void TestRdap::lookup_data()
                                       << failing("huge", local, "The answer from 127.0.0.1 is larger than 1024 KB; refused.")
                                       << "";
     // Hostile servers: each ends the look-up with its own line once a bound is passed.
+    const QString port = QString::number(m_server.Port());
+    const QString redirected = "127.0.0.1 redirected the query to ";
     const QStringList hostile[] = {
         {"endless", "The headers from 127.0.0.1 are larger than 64 KB; refused."},
+        {"continue", "The headers from 127.0.0.1 are larger than 64 KB; refused."},
         {"gzip", "The answer from 127.0.0.1 came compressed; refused."},
+        {"te-foo", "The answer from 127.0.0.1 came in a transfer coding other than chunked (foo); refused."},
+        {"over", "The answer from 127.0.0.1 is larger than 1024 KB; refused."},
+        {"over-chunked", "The answer from 127.0.0.1 is larger than 1024 KB; refused."},
+        {"two-lengths", "The answer from 127.0.0.1 gives two different lengths; refused."},
         {"cut", "The answer from 127.0.0.1 was cut short."},
-        {"loop", "127.0.0.1 redirected the query too often (more than 5 times)."}};
+        {"odd-reason", "127.0.0.1 answered HTTP 503 Bad\\x1B[31m\\x85 Gateway."},
+        {"loop", "127.0.0.1 redirected the query too often (more than 5 times)."},
+        {"to-ftp", redirected + "ftp://127.0.0.1:" + port + "/registry/domain/example.com; not followed."},
+        {"to-port", redirected + "a port out of range (https://127.0.0.1:99999/registry/domain/example.com); not followed."}};
     for (const QStringList &row : hostile)
         QTest::newRow(qPrintable(row[0])) << "example." + row[0] << true << failing(row[0], local, row[1])
                                           << "GET /" + row[0] + "/domain/example." + row[0] + " application/rdap+json";
@@ -268,8 +295,129 @@ void TestRdap::lookup()
     lookup.start(name);
     QVERIFY(t.waitFor("done"));
     QCOMPARE(t.lines, expected);
+    const QStringList seen = requests();
     if (!request.isEmpty())
-        QVERIFY2(requests().contains(request), qPrintable(request));
+        QVERIFY2(seen.contains(request), qPrintable(request));
+    QVERIFY2(!seen.join('\n').contains("Authorization"), qPrintable(seen.join('\n')));
+}
+
+void TestRdap::chunkedBootstrap()
+{
+    RdapLookup lookup(options(url("/chunked/dns.json")));
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    QCOMPARE(t.lines, fullAnswer("com"));
+    QVERIFY(requests().contains("GET /chunked/dns.json application/json"));
+}
+
+// What ordinary servers send, read as curl reads it where curl is right.
+void TestRdap::framings_data()
+{
+    QTest::addColumn<QString>("framing");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("failure"); // empty: the body is the registry's answer (none for a 204)
+    QTest::addColumn<bool>("asCurl");
+    QTest::newRow("chunked") << "chunked" << 200 << "" << true;
+    QTest::newRow("chunk extensions") << "chunk-ext" << 200 << "" << true;
+    QTest::newRow("trailers") << "trailers" << 200 << "" << true;
+    QTest::newRow("folded header lines") << "folded" << 200 << "" << true;
+    QTest::newRow("one length twice") << "same-lengths" << 200 << "" << true;
+    QTest::newRow("103 before the answer") << "early-hints" << 200 << "" << true;
+    QTest::newRow("204 followed by bytes, connection open") << "no-content" << 204 << "" << true;
+    QTest::newRow("two lengths") << "two-lengths" << 200 << "The answer from 127.0.0.1 gives two different lengths; refused."
+                                 << false;
+}
+
+void TestRdap::framings()
+{
+    QFETCH(QString, framing);
+    QFETCH(int, status);
+    QFETCH(QString, failure);
+    QFETCH(bool, asCurl);
+    HttpsFetch::Request request;
+    request.url = url("/" + framing + "/domain/example.com");
+    request.accept = "application/rdap+json";
+    request.extraCaCertificates = m_server.Authority();
+    request.idleTimeoutMs = 5000; // a 204 read to the connection's end would run into it
+    request.deadline = QDeadlineTimer(20000);
+    HttpsFetch fetch;
+    QSignalSpy finished(&fetch, &HttpsFetch::finished);
+    fetch.start(request);
+    QVERIFY(finished.wait(20000));
+    const HttpsFetch::Result &r = fetch.result();
+    QCOMPARE(HttpsFetch::failureText(r, "127.0.0.1", request), failure);
+    const QByteArray served = readBytes(kData + "/registry/example.com.json")
+                                  .replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_server.Port()));
+    QCOMPARE(r.body, failure.isEmpty() && status != 204 ? served : QByteArray());
+    QCOMPARE(r.status, status);
+    // curl takes the last of two lengths; every other reading here is curl's too.
+    QProcess curl;
+    curl.start("curl", {"-sS", "--max-time", "10", "--cacert", m_server.AuthorityFile(), "-w", "\n%{http_code}", request.url.toString()});
+    QVERIFY(curl.waitForFinished(15000));
+    const QByteArray out = curl.readAllStandardOutput();
+    const qsizetype cut = out.lastIndexOf('\n');
+    QCOMPARE(curl.exitCode() == 0 && out.mid(cut + 1).toInt() == status && out.left(cut) == r.body, asCurl);
+}
+
+// --cacert's authorities come besides the system's (here a store of the
+// test's own, named as OpenSSL's variables name one), not in their place.
+void TestRdap::systemTrust_data()
+{
+    QTest::addColumn<bool>("systemTrusts");
+    QTest::addColumn<bool>("other"); // an unrelated authority is given
+    QTest::newRow("system trusts, another authority given") << true << true;
+    QTest::newRow("system trusts, nothing given") << true << false;
+    QTest::newRow("system does not trust, another authority given") << false << true;
+}
+
+void TestRdap::systemTrust()
+{
+    QFETCH(bool, systemTrusts);
+    QFETCH(bool, other);
+    QTemporaryDir store;
+    const QString bundle = store.filePath("bundle.pem");
+    writeBytes(bundle, systemTrusts ? readBytes(m_server.AuthorityFile()) : QByteArray());
+    qputenv("SSL_CERT_FILE", bundle.toLocal8Bit());
+    qputenv("SSL_CERT_DIR", store.path().toLocal8Bit());
+    const auto restore = qScopeGuard([] {
+        qunsetenv("SSL_CERT_FILE");
+        qunsetenv("SSL_CERT_DIR");
+    });
+    RdapLookup::Options o = options();
+    o.extraCaCertificates = other ? m_server.OtherAuthority() : QList<QSslCertificate>();
+    QVERIFY(!other || o.extraCaCertificates.size() == 1);
+    RdapLookup lookup(o);
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    const QStringList refused = {t.lines.value(0),
+                                 "E: The RDAP bootstrap file could not be read. The certificate of 127.0.0.1 was refused: it "
+                                 "is not signed by a trusted authority.",
+                                 "done"};
+    QCOMPARE(t.lines, systemTrusts ? fullAnswer("com") : refused);
+}
+
+// A bootstrap server that redirects slowly, and a kept copy to fall back on:
+// the limit ends the look-up, and nothing is asked after it.
+void TestRdap::lookUpLimit()
+{
+    const QUrl bootstrap = url("/slow-moved/dns.json");
+    const RdapBootstrapCache cache(m_cache->path(), bootstrap);
+    writeBytes(cache.filePath(), readBytes(kData + "/dns.json").replace("@HOST@", "127.0.0.1:" + QByteArray::number(m_server.Port())));
+    QFile file(cache.filePath());
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2), QFileDevice::FileModificationTime));
+    RdapLookup::Options o = options(bootstrap);
+    o.lookUpTimeoutMs = 1200;
+    RdapLookup lookup(o);
+    Transcript t(lookup);
+    lookup.start("example.com");
+    QVERIFY(t.waitFor("done"));
+    QTest::qWait(1500);
+    QCOMPARE(t.lines, (QStringList{"S: Looking up the RDAP service for .com...",
+                                   "E: The look-up of example.com took longer than 2 seconds; it was ended.", "done"}));
+    const QStringList seen = requests();
+    QVERIFY2(!seen.isEmpty() && seen.filter("/slow-moved/dns.json").size() == seen.size(), qPrintable(seen.join('\n')));
 }
 
 void TestRdap::keptBootstrap_data()
@@ -392,7 +540,7 @@ void TestRdap::timeouts_data()
     QTest::newRow("no TLS handshake") << true << "example.com"
                                       << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second."
                                       << 120000;
-    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds." << 120000;
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 sent nothing for 2 seconds." << 120000;
     QTest::newRow("drip") << false << "example.drip" << "E: The look-up of example.drip took longer than 1 second; it was ended."
                           << 1000;
 }
@@ -407,7 +555,7 @@ void TestRdap::timeouts()
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     RdapLookup::Options o = options(silentPeer ? url("/dns.json", silent.serverPort()) : QUrl());
     o.connectTimeoutMs = 300;
-    o.totalTimeoutMs = 1500;
+    o.idleTimeoutMs = 1500;
     o.lookUpTimeoutMs = lookUpMs;
     RdapLookup lookup(o);
     Transcript t(lookup);

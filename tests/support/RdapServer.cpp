@@ -19,7 +19,9 @@ bool RdapServer::makeCertificates()
          "-keyout", file("ca.key"), "-out", file("ca.pem")},
         {"req", "-x509", "-CA", file("ca.pem"), "-CAkey", file("ca.key"), "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days",
          "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-addext", "basicConstraints=CA:FALSE",
-         "-keyout", file("server.key"), "-out", file("server.pem")}};
+         "-keyout", file("server.key"), "-out", file("server.pem")},
+        {"req", "-x509", "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days", "2", "-subj", "/CN=Zandolet Other Authority",
+         "-keyout", file("other.key"), "-out", file("other.pem")}};
     for (const QStringList &args : steps) {
         QProcess openssl;
         openssl.start(QStringLiteral("openssl"), args);

@@ -32,8 +32,11 @@ public:
     quint16 Port() const { return m_port; }
     // https://127.0.0.1:<port><path>, on another port when one is given.
     QUrl Url(const QString &path, quint16 port = 0) const;
-    // The authority that signed the server's certificate.
+    // The authority that signed the server's certificate, and its PEM file.
     QList<QSslCertificate> Authority() const { return m_authority; }
+    QString AuthorityFile() const { return m_folder.filePath(QStringLiteral("ca.pem")); }
+    // An authority of its own that signed nothing here.
+    QList<QSslCertificate> OtherAuthority() const { return QSslCertificate::fromPath(m_folder.filePath(QStringLiteral("other.pem"))); }
     QString ErrorText() const { return m_error; }
     // The requests seen since the last call, one "GET <path> <Accept>" each.
     QStringList Requests();

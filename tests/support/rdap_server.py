@@ -17,7 +17,17 @@ ROOT/<folder>/<name>.json, with @HOST@ in them replaced by 127.0.0.1:<n> and
   /cut/...                    promises 5000 bytes, sends 714 and closes
   /loop/...                   redirects to itself
   /drip/...                   promises 100000 bytes, sends one every 50 ms
-Every request is printed as "GET <path> <Accept header>".
+  /continue/...               sends "100 Continue" answers, 256 KB of them
+  /over/...                   1 MiB + 1 byte with its length; /over-chunked/ in chunks
+  /te-foo/...                 a body in "Transfer-Encoding: foo"
+  /odd-reason/...             503 with control characters in the reason phrase
+  /slow-moved/...             redirects to itself after half a second
+  /to-ftp/, /to-port/, /to-one-slash/, /to-login/   redirect to such an address
+                              (the login one to /registry/domain/example.com)
+Framings of an ordinary answer: /<framing>/dns.json is the bootstrap file,
+/<framing>/domain/<name> the registry's example.com, sent as FRAMINGS says.
+Every request is printed as "GET <path> <Accept header>", followed by
+" Authorization: <value>" when one was sent.
 """
 import gzip
 import http.server
@@ -25,6 +35,29 @@ import os
 import ssl
 import sys
 import time
+
+
+def chunked(body, extension=b'', trailers=b''):
+    pieces = [body[i:i + 100] for i in range(0, len(body), 100)]
+    return b''.join(b'%x%s\r\n%s\r\n' % (len(p), extension, p) for p in pieces) + b'0\r\n' + trailers + b'\r\n'
+
+
+# What ordinary servers send: each framing gives the raw answer for a body.
+FRAMINGS = {
+    'chunked': lambda b: b'HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n' + chunked(b),
+    'chunk-ext': lambda b: b'HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n' + chunked(b, b';n=1;q="a b"'),
+    'trailers': lambda b: (b'HTTP/1.1 200 OK\r\nTrailer: X-Sum\r\nTransfer-Encoding: Chunked\r\n\r\n' +
+                           chunked(b, trailers=b'X-Sum: 1\r\nContent-Length: 5\r\n')),
+    # The folded line is part of X-Note's value, not a length of its own.
+    'folded': lambda b: (b'HTTP/1.1 200 OK\r\nX-Note: first\r\n Content-Length: 5\r\n\tand more\r\n'
+                         b'Content-Length: %d\r\n\r\n%s' % (len(b), b)),
+    'two-lengths': lambda b: b'HTTP/1.1 200 OK\r\nContent-Length: %d\r\nContent-Length: 5\r\n\r\n%s' % (len(b), b),
+    'same-lengths': lambda b: b'HTTP/1.1 200 OK\r\nContent-Length: %d, %d\r\n\r\n%s' % (len(b), len(b), b),
+    # A 204 has no content, whatever follows it on the connection.
+    'no-content': lambda b: b'HTTP/1.1 204 No Content\r\n\r\n' + b,
+    'early-hints': lambda b: (b'HTTP/1.1 103 Early Hints\r\nLink: </x>\r\n\r\n'
+                              b'HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n%s' % (len(b), b)),
+}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -42,8 +75,40 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         port = self.server.server_address[1]
         host = '127.0.0.1:%d' % port
-        print('GET %s %s' % (self.path, self.headers.get('Accept', '')), flush=True)
+        auth = self.headers.get('Authorization')
+        print('GET %s %s%s' % (self.path, self.headers.get('Accept', ''), ' Authorization: ' + auth if auth else ''),
+              flush=True)
         parts = self.path.strip('/').split('/')
+        if parts[0] in FRAMINGS:
+            name = 'dns.json' if parts[-1] == 'dns.json' else os.path.join('registry', 'example.com.json')
+            with open(os.path.join(self.server.root, name), 'rb') as f:
+                body = f.read().replace(b'@HOST@', host.encode()).replace(b'@PORT@', str(port).encode())
+            self.wfile.write(FRAMINGS[parts[0]](body))
+            self.wfile.flush()
+            if parts[0] == 'no-content':
+                time.sleep(30)  # and the connection stays open
+            self.close_connection = True
+            return
+        raw = {
+            'continue': b'HTTP/1.1 100 Continue\r\n\r\n' * 10000,
+            'over': b'HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\n' + b' ' * 1048577,
+            'over-chunked': b'HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n' + chunked(b' ' * 1048577),
+            'te-foo': b'HTTP/1.1 200 OK\r\nTransfer-Encoding: foo\r\n\r\n{}',
+            'odd-reason': b'HTTP/1.1 503 Bad\x1b[31m\x85 Gateway\r\nContent-Length: 0\r\n\r\n',
+        }
+        if parts[0] in raw:
+            self.wfile.write(raw[parts[0]])
+            self.close_connection = True
+            return
+        targets = {'to-ftp': 'ftp://%s/registry/domain/example.com' % host,
+                   'to-port': 'https://127.0.0.1:99999/registry/domain/example.com',
+                   'to-one-slash': 'https:/s/registry/domain/example.com',
+                   'to-login': 'https://user:secret@%s/registry/domain/example.com' % host}
+        if parts[0] in targets:
+            return self.send(302, headers=[('Location', targets[parts[0]])])
+        if parts[0] == 'slow-moved':
+            time.sleep(0.5)
+            return self.send(302, headers=[('Location', self.path)])
         if parts[0] == 'stall':
             time.sleep(30)
             return
@@ -56,8 +121,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(30)
             return
         if parts[0] == 'gzip':
-            with open(os.path.join(self.server.root, 'registry', 'example.com.json'), 'rb') as f:
-                body = gzip.compress(f.read())
+            # A bomb: 64 MB of spaces in 64 KB, refused before anything is inflated.
+            body = gzip.compress(b' ' * (64 << 20), 9)
             return self.send(200, body, [('Content-Type', 'application/rdap+json'), ('Content-Encoding', 'gzip')])
         if parts[0] == 'cut':
             self.send_response(200)
