@@ -340,6 +340,18 @@ QByteArray masked(const QByteArray &frame)
             --hidden;
         if (t == QXmlStreamReader::DTD || t == QXmlStreamReader::EntityReference)
             break;
+        if (t == QXmlStreamReader::StartElement) {
+            // Declared before the element, so the copy keeps the frame's own prefixes.
+            for (const QXmlStreamNamespaceDeclaration &d : in.namespaceDeclarations()) {
+                if (d.prefix().isEmpty())
+                    w.writeDefaultNamespace(d.namespaceUri().toString());
+                else
+                    w.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
+            }
+            w.writeStartElement(in.namespaceUri().toString(), in.name().toString());
+            w.writeAttributes(in.attributes());
+            continue;
+        }
         w.writeCurrentToken(in);
     }
     if (in.hasError() || in.tokenType() == QXmlStreamReader::DTD)

@@ -115,7 +115,11 @@ void EppJob::frameArrived(const QByteArray &frame)
         return transportFailed(EppOutcome::Failure::OutOfStep,
                                QStringLiteral("the answer to %1 came for %2").arg(r.clTrid.isEmpty() ? QStringLiteral("no command") : r.clTrid, m_pendingTrId));
     m_pendingTrId.clear();
-    m_outcome.svTrid = r.svTrid;
+    if (!m_loggingOut) {
+        m_outcome.svTrid = r.svTrid;
+        m_outcome.code = r.code;
+        m_outcome.message = r.message;
+    }
     const Answer answer = std::move(m_pendingAnswer);
     const EppStep stepDone = m_pendingStep;
     if (r.code == 1500 && !m_loggingOut) {
@@ -167,11 +171,10 @@ void EppJob::command(const EppStep &stepDone, const QByteArray &frame, Answer an
 
 void EppJob::finishSession()
 {
+    // The outcome keeps the last real command's answer, not the logout's.
     m_loggingOut = true;
-    const QString svTrid = m_outcome.svTrid;
     command({EppStep::Stage::LoggingOut, EppObject::None, {}, {}, {}, {}}, EppFrames::logout(nextClTrid()),
-            [this, svTrid](const EppResponse &) {
-                m_outcome.svTrid = svTrid; // the last real command's, not the logout's
+            [this](const EppResponse &) {
                 m_session->close();
                 finish();
             }, true);

@@ -240,8 +240,9 @@ QStringList problems(const EppRecord &r)
         }
         if (r.action == EppAction::New && plan.domain.registrant.isEmpty())
             out << QStringLiteral("The domain has no registrant: give the organization a name or a RegistrantHandle");
+        // A Modify's servers may exist already; the registry says when one is missing.
         for (const EppHost &h : plan.inDomain)
-            if (h.addresses.isEmpty())
+            if (r.action == EppAction::New && h.addresses.isEmpty())
                 out << QStringLiteral("Name server %1 lies inside the domain and needs an address").arg(h.name);
         break;
     }

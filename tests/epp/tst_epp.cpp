@@ -1,0 +1,266 @@
+// The send, hello and info jobs against the scripted registry, hostile
+// registries, and the pieces a wrong byte in would go unnoticed elsewhere.
+#include "EppFrames.h"
+#include "EppJobs.h"
+#include "EppMapping.h"
+#include "EppRegistry.h"
+#include "EppResponse.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Fields = QHash<QString, QString>;
+
+const QByteArray kStore = R"({
+ "domains": {"example.com": {"ns": ["ns1.example.com", "ns2.example.net"], "hostAttr": [], "registrant": "REG1",
+             "contacts": [["admin", "ADM1"], ["tech", "ADM1"]], "pw": "old-pw"},
+             "other.com": {"ns": [], "registrant": "REG1", "contacts": [], "pw": "x", "clID": "rival"}},
+ "hosts": {"ns1.example.com": {"addrs": ["192.0.2.1"]}, "ns2.example.net": {"addrs": []}, "ns3.example.net": {"addrs": []},
+           "ns9.example.net": {"addrs": ["192.0.2.1"]}},
+ "contacts": {"REG1": {"postal": {"type": "int", "name": "Example Inc.", "org": "", "street": [], "city": "Springfield",
+                       "sp": "", "pc": "", "cc": "US"}, "email": "reg@example.com", "pw": "c-pw", "voice": "+1.7035550100"},
+              "ADM1": {"postal": {"type": "int", "name": "Ann Admin", "org": "", "street": [], "city": "Springfield",
+                       "sp": "", "pc": "", "cc": "US"}, "email": "ann@example.com", "pw": "c-pw"},
+              "TEC2": {"postal": {"type": "int", "name": "Tom Tech", "org": "", "street": [], "city": "Springfield",
+                       "sp": "", "pc": "", "cc": "US"}, "email": "tom@example.com", "pw": "c-pw"}},
+ "messages": [{"id": "7", "date": "2026-12-08T10:00:00.0Z", "text": "Transfer requested"}]})";
+
+const Fields kNewDomain{{"AuthInfoEdit", "s3cret-Auth"}, {"OOrgNameEdit", "Example Inc."}, {"OCityEdit", "Springfield"},
+                        {"OCountryEdit", "us"}, {"ANameEdit", "Ann Admin"}, {"ACityEdit", "Springfield"},
+                        {"ACountryEdit", "US"}, {"APhoneEdit", "+1 703 555 0100"}, {"AMailEdit", "ann@example.com"},
+                        {"TNameEdit", "Ann Admin"}, {"TCityEdit", "Springfield"}, {"TCountryEdit", "US"},
+                        {"TPhoneEdit", "+1 703 555 0100"}, {"TMailEdit", "ann@example.com"},
+                        {"PriNSEdit", "NS1.example.com"}, {"PriNSIPEdit", "192.0.2.1"}, {"SecNSEdit", "ns2.example.net"}};
+const Fields kModifyDomain{{"AuthInfoEdit", "old-pw"}, {"RegistrantHandle", "REG1"}, {"AHandleEdit", "ADM1"},
+                           {"THandleEdit", "TEC2"}, {"PriNSEdit", "ns1.example.com"}, {"SecNSEdit", "ns3.example.net"}};
+const Fields kContact{{"ContactNicHandle", "REG1"}, {"ContactCity", "Springfield"}, {"ContactCountry", "US"},
+                      {"ContactMail", "new@example.com"}, {"ContactAuthorizationInfo", "c-pw"}, {"ContactPhone", "+1.7035550199"}};
+
+EppSettings settingsFor(const EppRegistry &registry)
+{
+    EppSettings s;
+    s.server = registry.Server();
+    s.clientId = QStringLiteral("zandolet");
+    s.password = QStringLiteral("secret-pw");
+    s.extraCa = registry.Authority();
+    s.commandTimeoutMs = 2000;
+    return s;
+}
+
+EppOutcome run(EppJob &job)
+{
+    QSignalSpy finished(&job, &EppJob::finished);
+    job.start();
+    EppOutcome none;
+    none.result = EppOutcome::Result::Failed;
+    none.detail = QStringLiteral("no single outcome");
+    return finished.wait(20000) && finished.size() == 1 ? finished.first().first().value<EppOutcome>() : none;
+}
+
+} // namespace
+
+class TestEpp : public QObject {
+    Q_OBJECT
+private slots:
+    void send_data();
+    void send();
+    void hostile_data();
+    void hostile();
+    void queryJobs();
+    void phone_data();
+    void phone();
+};
+
+void TestEpp::send_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("log");
+    const int domain = int(RecordKind::Domain), host = int(RecordKind::Host), contact = int(RecordKind::Contact);
+    const int New = int(EppAction::New), Modify = int(EppAction::Modify), Delete = int(EppAction::Delete);
+    const int ok = int(EppOutcome::Result::Success), refused = int(EppOutcome::Result::Refused);
+    Fields idn = kNewDomain;
+    idn.remove("PriNSEdit");
+    Fields org = kNewDomain;
+    org["PriNSEdit"] = "NS1.example.org";
+    QTest::newRow("new domain: in-domain host, shared new contact") << domain << New << "Example.ORG" << org << ok << 1000
+        << QStringList{"check host ns1.example.org ns2.example.net", "create host ns1.example.org 192.0.2.1",
+                       "create contact <RegistrantHandle> int Example Inc.", "create contact <AHandleEdit> int Ann Admin",
+                       "create domain example.org ns=ns1.example.org,ns2.example.net registrant=<RegistrantHandle> "
+                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"};
+    QTest::newRow("new domain that exists") << domain << New << "example.com" << kNewDomain << refused << 2302
+        << QStringList{"check host ns1.example.com ns2.example.net", "create contact <RegistrantHandle> int Example Inc."};
+    QTest::newRow("new IDN domain") << domain << New << QString::fromUtf8("bücher.example") << idn << ok << 1000
+        << QStringList{"check host ns2.example.net", "create contact <RegistrantHandle> int Example Inc.",
+                       "create contact <AHandleEdit> int Ann Admin",
+                       "create domain xn--bcher-kva.example ns=ns2.example.net registrant=<RegistrantHandle> "
+                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"};
+    QTest::newRow("modify domain: one update") << domain << Modify << "example.com" << kModifyDomain << ok << 1000
+        << QStringList{"info domain example.com", "check host ns3.example.net",
+                       "update domain example.com -ns2.example.net -tech:ADM1 +ns3.example.net +tech:TEC2"};
+    Fields same = kModifyDomain;
+    same["THandleEdit"] = "ADM1";
+    same["SecNSEdit"] = "ns2.example.net";
+    QTest::newRow("modify domain: nothing to change") << domain << Modify << "example.com" << same << ok << 1000
+        << QStringList{"info domain example.com"};
+    Fields unknownNs = kModifyDomain;
+    unknownNs["SecNSEdit"] = "ns7.example.org";
+    QTest::newRow("modify domain: unknown outside server") << domain << Modify << "example.com" << unknownNs
+        << int(EppOutcome::Result::Problems) << 1000 << QStringList{"info domain example.com", "check host ns7.example.org"};
+    QTest::newRow("modify someone else's domain") << domain << Modify << "other.com" << kModifyDomain << refused << 2201 << QStringList{};
+    QTest::newRow("delete domain") << domain << Delete << "example.com" << Fields{} << ok << 1000 << QStringList{"delete domain example.com"};
+    QTest::newRow("new host") << host << New << "ns8.example.net" << Fields{{"HostIPAddress", "192.0.2.8, 2001:db8::8"}} << ok << 1000
+        << QStringList{"create host ns8.example.net 192.0.2.8 2001:db8::8"};
+    QTest::newRow("modify host") << host << Modify << "ns9.example.net" << Fields{{"HostIPAddress", "192.0.2.2"}} << ok << 1000
+        << QStringList{"info host ns9.example.net", "update host ns9.example.net -192.0.2.1 +192.0.2.2"};
+    QTest::newRow("delete host in use") << host << Delete << "ns1.example.com" << Fields{} << refused << 2305 << QStringList{};
+    Fields accented = kContact;
+    accented.remove("ContactNicHandle");
+    QTest::newRow("new accented contact") << contact << New << QString::fromUtf8("José Núñez") << accented << ok << 1000
+        << QStringList{QString::fromUtf8("create contact <ContactNicHandle> loc José Núñez")};
+    QTest::newRow("modify contact") << contact << Modify << "Example Inc." << kContact << ok << 1000
+        << QStringList{"info contact REG1", "update contact REG1 voice email"};
+    QTest::newRow("delete contact in use") << contact << Delete << "Example Inc." << kContact << refused << 2305 << QStringList{};
+}
+
+void TestEpp::send()
+{
+    QFETCH(int, kind);
+    QFETCH(int, action);
+    QFETCH(QString, name);
+    QFETCH(Fields, fields);
+    QFETCH(int, result);
+    QFETCH(int, code);
+    QFETCH(QStringList, log);
+    EppRegistry registry({}, QJsonDocument::fromJson(kStore).object());
+    QVERIFY2(registry.Start(), qPrintable(registry.ErrorText()));
+    QTemporaryDir dir;
+    EppSendJob job(settingsFor(registry), EppRecord{RecordKind(kind), name, EppAction(action), fields});
+    job.setTranscript(dir.filePath("x.epp.log"));
+    QList<EppStep> steps;
+    connect(&job, &EppJob::step, [&steps](const EppStep &s) { steps << s; });
+    const EppOutcome outcome = run(job);
+    QVERIFY2(int(outcome.result) == result, qPrintable(outcome.text()));
+    QCOMPARE(outcome.code, code);
+    QStringList seen;
+    for (QString line : registry.Log()) {
+        for (const auto &[field, id] : outcome.handles)
+            line.replace(id, QLatin1Char('<') + field + QLatin1Char('>'));
+        if (!line.startsWith("login") && line != "logout")
+            seen << line;
+    }
+    if (result != int(EppOutcome::Result::Success))
+        seen = seen.mid(0, log.size());
+    QCOMPARE(seen, log);
+    for (const auto &[field, id] : outcome.handles)
+        QVERIFY2(id.size() >= 3 && id.size() <= 16, qPrintable(id));
+    QCOMPARE(steps.first().stage, EppStep::Stage::Connecting);
+    QFile transcript(dir.filePath("x.epp.log"));
+    QVERIFY(transcript.open(QIODevice::ReadOnly));
+    QCOMPARE(transcript.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    const QByteArray text = transcript.readAll();
+    QVERIFY(text.contains("<pw>********</pw>"));
+    for (const char *secret : {"secret-pw", "s3cret-Auth", "old-pw", "c-pw"})
+        QVERIFY2(!text.contains(secret), secret);
+}
+
+void TestEpp::hostile_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("failure");
+    const int failed = int(EppOutcome::Result::Failed), refused = int(EppOutcome::Result::Refused);
+    using F = EppOutcome::Failure;
+    QTest::newRow("4 GB length") << "huge" << failed << int(F::Framing);
+    QTest::newRow("greeting cut short") << "cut" << failed << int(F::Closed);
+    QTest::newRow("DOCTYPE with entities") << "doctype" << failed << int(F::Framing);
+    QTest::newRow("no greeting") << "nogreeting" << failed << int(F::Timeout);
+    QTest::newRow("greeting, then silence") << "silence" << failed << int(F::Timeout);
+    QTest::newRow("login refused") << "refuselogin" << refused << int(F::None);
+    QTest::newRow("session limit") << "busy" << refused << int(F::None);
+    QTest::newRow("1500 in the middle") << "end" << failed << int(F::Closed);
+    QTest::newRow("answer out of step") << "step" << failed << int(F::OutOfStep);
+}
+
+void TestEpp::hostile()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, result);
+    QFETCH(int, failure);
+    EppRegistry registry(mode, QJsonDocument::fromJson(kStore).object());
+    QVERIFY2(registry.Start(), qPrintable(registry.ErrorText()));
+    EppSendJob job(settingsFor(registry), EppRecord{RecordKind::Host, "ns9.example.net", EppAction::Modify, {{"HostIPAddress", "192.0.2.2"}}});
+    const EppOutcome outcome = run(job);
+    QVERIFY2(int(outcome.result) == result && int(outcome.failure) == failure, qPrintable(outcome.text()));
+    QVERIFY(!outcome.text().contains('\n'));
+    QCOMPARE(registry.Store().value("hosts").toObject().value("ns9.example.net").toObject().value("addrs").toArray().first(), "192.0.2.1");
+}
+
+// Hello, check, info and poll share the session; cancel ends at once.
+void TestEpp::queryJobs()
+{
+    EppRegistry registry({}, QJsonDocument::fromJson(kStore).object());
+    QVERIFY2(registry.Start(), qPrintable(registry.ErrorText()));
+    EppHelloJob hello(settingsFor(registry));
+    const EppOutcome greeted = run(hello);
+    QCOMPARE(greeted.greeting.serverId, "Scripted Registry");
+    QCOMPARE(greeted.greeting.extensions, QStringList{"urn:ietf:params:xml:ns:secDNS-1.1"});
+    QCOMPARE(greeted.greeting.objects.size(), 3);
+    EppCheckJob taken(settingsFor(registry), EppObject::Contact, "ADM1"), free(settingsFor(registry), EppObject::Domain, "free.example");
+    const EppOutcome takenOutcome = run(taken);
+    QVERIFY(!takenOutcome.available);
+    QCOMPARE(takenOutcome.availabilityReason, "In use");
+    QVERIFY(run(free).available);
+    EppInfoJob info(settingsFor(registry), EppObject::Domain, "example.com");
+    const QList<QPair<QString, QString>> lines = run(info).info;
+    QVERIFY(lines.contains(QPair<QString, QString>("contact (tech)", "ADM1")));
+    QVERIFY(lines.contains(QPair<QString, QString>("hostObj", "ns2.example.net")));
+    QVERIFY(lines.contains(QPair<QString, QString>("status", "ok")));
+    EppPollJob poll(settingsFor(registry), true);
+    const EppOutcome polled = run(poll);
+    QCOMPARE(polled.messages.size(), 1);
+    QCOMPARE(polled.messages.first().text, "Transfer requested");
+    QCOMPARE(registry.Store().value("messages").toArray().size(), 0);
+    EppHelloJob cancelled(settingsFor(registry));
+    QSignalSpy finished(&cancelled, &EppJob::finished);
+    connect(&cancelled, &EppJob::step, &cancelled, &EppJob::cancel);
+    cancelled.start();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.first().first().value<EppOutcome>().result, EppOutcome::Result::Cancelled);
+    QTest::qWait(100);
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestEpp::phone_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("epp"); // "-": cannot be put in the form
+    QTest::newRow("spaces") << "+1 703 555 0100" << "+1.7035550100";
+    QTest::newRow("already") << "+44.2079460000" << "+44.2079460000";
+    QTest::newRow("00 and brackets") << "0049 (30) 1234-567" << "+49.301234567";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("no country code") << "703 555 0100" << "-";
+    QTest::newRow("country code unclear") << "+17035550100" << "-";
+    QTest::newRow("too long") << "+1 2345678901234567" << "-";
+    QTest::newRow("letters") << "+1 703 CALL NOW" << "-";
+}
+
+void TestEpp::phone()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, epp);
+    QCOMPARE(EppMapping::phone(text).value_or("-"), epp);
+}
+
+QTEST_GUILESS_MAIN(TestEpp)
+#include "tst_epp.moc"
