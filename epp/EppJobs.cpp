@@ -37,6 +37,29 @@ QStringList contactWords(const QList<EppContactRef> &refs)
     return out;
 }
 
+// What a Modify of `record` would send, compared with the registry's `data`.
+EppStep difference(const EppRecord &record, const EppSettings &settings, const EppNode &data, const QString &name)
+{
+    EppStep s = stepOf(EppStep::Stage::Updating, EppObject::None, name);
+    if (record.kind == RecordKind::Domain) {
+        const auto id = [] { return QStringLiteral("(new)"); };
+        const EppDomainChange c = domainChange(EppInfo::domain(data), EppMapping::domain(record, settings, id).domain);
+        s.adding = c.addNs + hostNames(c.addNsAttr) + contactWords(c.addContacts);
+        s.removing = c.remNs + hostNames(c.remNsAttr) + contactWords(c.remContacts);
+        if (!c.registrant.isEmpty())
+            s.changing << QStringLiteral("registrant to %1").arg(c.registrant);
+        if (!c.pw.isEmpty())
+            s.changing << QStringLiteral("password");
+    } else if (record.kind == RecordKind::Host) {
+        const EppHostChange c = hostChange(EppInfo::host(data), EppMapping::host(record));
+        s.adding = c.addAddresses;
+        s.removing = c.remAddresses;
+    } else {
+        s.changing = contactChange(EppInfo::contact(data), EppMapping::contact(record, EppMapping::randomId)).names();
+    }
+    return s;
+}
+
 } // namespace
 
 EppSendJob::EppSendJob(EppSettings settings, EppRecord record, QObject *parent)
@@ -284,8 +307,10 @@ void EppInfoJob::loggedIn()
 {
     const QString name = m_object == EppObject::Contact ? m_name : EppMapping::aceName(m_name);
     command(stepOf(EppStep::Stage::Reading, m_object, name), EppFrames::info(m_object, name, nextClTrid()),
-            [this](const EppResponse &r) {
+            [this, name](const EppResponse &r) {
                 m_outcome.info = r.lines();
+                if (m_record)
+                    m_outcome.difference = difference(*m_record, settings(), r.resData, name);
                 finishSession();
             });
 }

@@ -53,6 +53,8 @@ class EppInfoJob : public EppJob {
 public:
     // `name`: a domain or host name, or a contact id.
     EppInfoJob(EppSettings settings, EppObject object, QString name, QObject *parent = nullptr);
+    // The outcome's difference then says what a Modify of `record` would change.
+    void compareWith(const EppRecord &record) { m_record = record; }
 
 protected:
     void loggedIn() override;
@@ -60,6 +62,7 @@ protected:
 private:
     EppObject m_object;
     QString m_name;
+    std::optional<EppRecord> m_record;
 };
 
 class EppCheckJob : public EppJob {

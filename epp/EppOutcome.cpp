@@ -18,6 +18,22 @@ QString failureWords(EppOutcome::Failure failure)
     return QStringLiteral("The session failed");
 }
 
+// What a step did, once the registry took it: "created host ns1.example.com".
+QString doneText(const EppStep &s)
+{
+    const QString what = s.object == EppObject::None ? s.name : eppObjectWord(s.object) + QLatin1Char(' ') + s.name;
+    switch (s.stage) {
+    case EppStep::Stage::Creating: return QStringLiteral("created ") + what;
+    case EppStep::Stage::Deleting: return QStringLiteral("deleted ") + what;
+    case EppStep::Stage::Updating: {
+        const QString text = s.text(); // "Updating NAME: ..."
+        return QStringLiteral("updated") + text.mid(text.indexOf(QLatin1Char(' ')));
+    }
+    default: break;
+    }
+    return s.text();
+}
+
 } // namespace
 
 QString EppOutcome::text() const
@@ -26,7 +42,7 @@ QString EppOutcome::text() const
     case Result::Success: {
         QStringList what;
         for (const EppStep &s : done)
-            what << s.text();
+            what << doneText(s);
         QString line = what.isEmpty() ? QStringLiteral("Done") : QStringLiteral("Done: ") + what.join(QStringLiteral("; "));
         if (!message.isEmpty() && done.isEmpty())
             line += QStringLiteral(": ") + message;

@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct EppGreeting {
     QString serverId;
@@ -63,6 +64,9 @@ struct EppOutcome {
 
     EppGreeting greeting;                   // every job that connected
     QList<QPair<QString, QString>> info;    // an info: key, value
+    // An info compared with a local record: what a Modify would send
+    // (an Updating step), or a step with nothing in it when they agree.
+    std::optional<EppStep> difference;
     bool available = false;                 // a check
     QString availabilityReason;
     QList<EppMessage> messages;             // a poll

@@ -184,6 +184,9 @@ void addLines(const EppNode &node, const QString &prefix, QList<QPair<QString, Q
         QString value = node.text;
         if (value.isEmpty())
             value = node.attributes.value(QStringLiteral("s"), node.attributes.value(QStringLiteral("flag")));
+        // An object's password is no business of a screen or a terminal log.
+        if (node.name == QLatin1String("pw") && !value.isEmpty())
+            value = QStringLiteral("********");
         out.append({key, value});
         return;
     }
