@@ -8,6 +8,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -75,6 +76,8 @@ private slots:
     void queryJobs();
     void phone_data();
     void phone();
+    void frames_data();
+    void frames();
 };
 
 void TestEpp::send_data()
@@ -260,6 +263,76 @@ void TestEpp::phone()
     QFETCH(QString, text);
     QFETCH(QString, epp);
     QCOMPARE(EppMapping::phone(text).value_or("-"), epp);
+}
+
+void TestEpp::frames_data()
+{
+    QTest::addColumn<QByteArray>("spec");
+    QTest::newRow("login") << QByteArray(R"({"cmd": "login", "clID": "zandolet", "pw": "p&<w", "objURI": ["urn:ietf:params:xml:ns:domain-1.0", "urn:ietf:params:xml:ns:host-1.0"]})");
+    QTest::newRow("logout") << QByteArray(R"({"cmd": "logout"})");
+    QTest::newRow("poll") << QByteArray(R"({"cmd": "poll"})");
+    QTest::newRow("poll ack") << QByteArray(R"({"cmd": "poll", "ack": "12"})");
+    QTest::newRow("check") << QByteArray(R"({"cmd": "check", "obj": "domain", "names": ["a.example", "xn--bcher-kva.example"]})");
+    QTest::newRow("info") << QByteArray(R"({"cmd": "info", "obj": "host", "name": "ns1.example.com"})");
+    QTest::newRow("delete") << QByteArray(R"({"cmd": "delete", "obj": "contact", "name": "ZN123"})");
+    QTest::newRow("create domain") << QByteArray(R"({"cmd": "create", "obj": "domain", "name": "example.com", "ns": ["ns1.example.com", "ns2.example.net"],
+        "registrant": "R1", "contacts": [["admin", "A1"], ["tech", "T1"]], "pw": "2fooBAR"})");
+    QTest::newRow("create host") << QByteArray(R"({"cmd": "create", "obj": "host", "name": "ns1.example.com", "addrs": [{"version": "v4", "ip": "192.0.2.1"}, {"version": "v6", "ip": "2001:db8::1"}]})");
+    QTest::newRow("create contact") << QByteArray(R"({"cmd": "create", "obj": "contact", "name": "ZN1", "postal": ["loc", "Jos\u00e9", "ACME", {"street": ["1 Rue"], "city": "Paris", "cc": "FR"}],
+        "voice": "+33.112345678", "email": "j@example.fr", "pw": "x"})");
+    QTest::newRow("update domain") << QByteArray(R"({"cmd": "update", "obj": "domain", "name": "example.com", "addNs": ["ns3.example.net"], "remNs": ["ns2.example.net"],
+        "addContacts": [["tech", "T2"]], "remContacts": [["tech", "T1"]], "registrant": "R2", "pw": "new"})");
+    QTest::newRow("update host") << QByteArray(R"({"cmd": "update", "obj": "host", "name": "ns1.example.com", "add": [{"version": "v4", "ip": "192.0.2.2"}], "rem": [{"version": "v4", "ip": "192.0.2.1"}]})");
+    QTest::newRow("update contact") << QByteArray(R"({"cmd": "update", "obj": "contact", "name": "ZN1", "postal": ["int", "Jo", "", {"street": [], "city": "Oslo", "cc": "NO"}], "pw": "y"})");
+}
+
+// Our frame and Net::EPP::Frame's for the same spec, canonical, must be the same.
+void TestEpp::frames()
+{
+    QFETCH(QByteArray, spec);
+    const QJsonObject j = QJsonDocument::fromJson(spec).object();
+    const QString cmd = j["cmd"].toString(), name = j["name"].toString(), trId = "T-1";
+    const EppObject object = j["obj"] == "domain" ? EppObject::Domain : j["obj"] == "host" ? EppObject::Host : EppObject::Contact;
+    const auto list = [&j](const char *key) { QStringList out; for (const QJsonValue &v : j[key].toArray()) out << v.toString(); return out; };
+    const auto addrs = [&j](const char *key) { QStringList out; for (const QJsonValue &v : j[key].toArray()) out << v["ip"].toString(); return out; };
+    const auto refs = [&j](const char *key) { QList<EppContactRef> out; for (const QJsonValue &v : j[key].toArray()) out.append({v[0].toString(), v[1].toString()}); return out; };
+    const auto contact = [&j, &name] {
+        const QJsonArray p = j["postal"].toArray();
+        const QJsonObject a = p[3].toObject();
+        return EppContact{name, p[1].toString(), p[2].toString(), a["street"][0].toString(), a["city"].toString(), {}, {}, a["cc"].toString(),
+                          j["voice"].toString(), {}, j["email"].toString(), j["pw"].toString(), {}};
+    };
+    QByteArray ours;
+    if (cmd == "login") ours = EppFrames::login(j["clID"].toString(), j["pw"].toString(), list("objURI"), trId);
+    else if (cmd == "logout") ours = EppFrames::logout(trId);
+    else if (cmd == "poll") ours = EppFrames::poll(j.contains("ack"), j["ack"].toString(), trId);
+    else if (cmd == "check") ours = EppFrames::check(object, list("names"), trId);
+    else if (cmd == "info") ours = EppFrames::info(object, name, trId);
+    else if (cmd == "delete") ours = EppFrames::remove(object, name, trId);
+    else if (cmd == "create" && object == EppObject::Domain) ours = EppFrames::createDomain({name, list("ns"), {}, j["registrant"].toString(), refs("contacts"), j["pw"].toString()}, trId);
+    else if (cmd == "create" && object == EppObject::Host) ours = EppFrames::createHost({name, addrs("addrs")}, trId);
+    else if (cmd == "create") ours = EppFrames::createContact(contact(), trId);
+    else if (object == EppObject::Domain) ours = EppFrames::updateDomain(name, {list("addNs"), list("remNs"), {}, {}, refs("addContacts"), refs("remContacts"), j["registrant"].toString(), j["pw"].toString()}, trId);
+    else if (object == EppObject::Host) ours = EppFrames::updateHost(name, {addrs("add"), addrs("rem")}, trId);
+    else {
+        EppContactChange change;
+        change.postal = change.pw = true;
+        change.to = contact();
+        ours = EppFrames::updateContact(name, change, trId);
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("ours.xml"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ours) == ours.size());
+    file.close();
+    QProcess perl;
+    perl.start("perl", {NET_EPP_FRAME_SCRIPT, file.fileName()});
+    perl.write(spec.replace('\n', ' ') + '\n');
+    perl.closeWriteChannel();
+    QVERIFY(perl.waitForFinished(20000));
+    const QStringList both = QString::fromUtf8(perl.readAllStandardOutput()).split("---\n");
+    QVERIFY2(perl.exitCode() == 0 && both.size() == 2, perl.readAllStandardError().constData());
+    QVERIFY(both[0].count('\n') > 2);
+    QCOMPARE(both[1], both[0]);
 }
 
 QTEST_GUILESS_MAIN(TestEpp)
