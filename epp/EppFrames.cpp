@@ -340,6 +340,8 @@ QByteArray masked(const QByteArray &frame)
             --hidden;
         if (t == QXmlStreamReader::DTD || t == QXmlStreamReader::EntityReference)
             break;
+        if (t == QXmlStreamReader::Comment || t == QXmlStreamReader::ProcessingInstruction)
+            continue; // nothing we read, and a place a password could hide
         if (t == QXmlStreamReader::StartElement) {
             // Declared before the element, so the copy keeps the frame's own prefixes.
             for (const QXmlStreamNamespaceDeclaration &d : in.namespaceDeclarations()) {
