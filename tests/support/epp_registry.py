@@ -17,14 +17,7 @@ greeting, then nothing), refuselogin (2200 to the login), busy (2502 to the
 login), end (1500 to the first command after the login), step (an answer
 with another clTRID).
 """
-import json
-import re
-import socket
-import ssl
-import struct
-import sys
-import threading
-import time
+import json, re, socket, ssl, struct, sys, threading, time
 import xml.etree.ElementTree as ET
 
 EPP = 'urn:ietf:params:xml:ns:epp-1.0'
@@ -154,21 +147,15 @@ class Session:
             code, MESSAGES[code], value, msgq, '<resData>%s</resData>' % resdata if resdata else '', tr))
 
     def run(self):
-        if self.mode == 'nogreeting':
-            time.sleep(60)
-            return
-        if self.mode == 'huge':
-            self.conn.sendall(b'\xff\xff\xff\xff' + b'<' * 65536)
-            time.sleep(5)
-            return
-        if self.mode == 'cut':
-            self.conn.sendall(struct.pack('>I', 400) + b'<?xml version="1.0"?><epp xmlns="%s"><greet' % EPP.encode())
-            return
-        if self.mode == 'doctype':
-            data = (b'<?xml version="1.0"?><!DOCTYPE epp [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>'
-                    b'<epp xmlns="urn:ietf:params:xml:ns:epp-1.0"><greeting><svID>&b;</svID></greeting></epp>')
-            self.conn.sendall(struct.pack('>I', len(data) + 4) + data)
-            time.sleep(5)
+        # Misbehaviours before or instead of a greeting: bytes sent, then seconds of silence.
+        doctype = (b'<?xml version="1.0"?><!DOCTYPE epp [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>'
+                   b'<epp xmlns="urn:ietf:params:xml:ns:epp-1.0"><greeting><svID>&b;</svID></greeting></epp>')
+        hostile = {'nogreeting': (b'', 60), 'huge': (b'\xff\xff\xff\xff' + b'<' * 65536, 5),
+                   'cut': (struct.pack('>I', 400) + b'<?xml version="1.0"?><epp xmlns="%s"><greet' % EPP.encode(), 0),
+                   'doctype': (struct.pack('>I', len(doctype) + 4) + doctype, 5)}
+        if self.mode in hostile:
+            self.conn.sendall(hostile[self.mode][0])
+            time.sleep(hostile[self.mode][1])
             return
         self.send(self.greeting())
         if self.mode == 'silence':
@@ -232,7 +219,7 @@ class Session:
             if kind is None:
                 raise Refusal(2001, 'unexpected %s' % obj.tag)
             strict(obj, SPECS[(verb, kind)], verb)
-            getattr(self, '%s_%s' % (verb, kind) if verb in ('create', 'update', 'info', 'check') else verb)(obj, kind, trid)
+            getattr(self, '%s_%s' % (verb, kind) if verb in ('create', 'update', 'info') else verb)(obj, kind, trid)
             return True
         except ET.ParseError as e:
             self.respond(2001, trid, reason='not well-formed: %s' % e)
@@ -269,11 +256,6 @@ class Session:
         if found.get('clID', 'zandolet') != 'zandolet':
             raise Refusal(2201, '%s is sponsored by another registrar' % name)
         return name, found
-
-    def check_domain(self, obj, kind, trid):
-        self.check(obj, kind, trid)
-
-    check_host = check_contact = check_domain
 
     def check(self, obj, kind, trid):
         field = 'id' if kind == 'contact' else 'name'
