@@ -3,7 +3,9 @@
 #include "Command.h"
 #include "EppJobs.h"
 #include "LookUpText.h"
+#include "NetworkCheck.h"
 #include "RegistrationCheck.h"
+#include "SettingsAvailability.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -130,6 +132,28 @@ int info(const Invocation &inv)
     return ExitStatus::Done;
 }
 
+// The network's problems with the record, as check --network finds them.
+QStringList networkProblems(const Invocation &inv, const CliRecord &record, const EppSettings &settings)
+{
+    SettingsAvailability::Options options;
+    options.extraCaCertificates = settings.extraCa;
+    NetworkCheck check(std::make_unique<SettingsAvailability>(inv.settingsPath, options));
+    RegistrationProblems found;
+    QEventLoop loop;
+    QObject::connect(&check, &NetworkCheck::progress, [&inv](const QString &text) { inv.console.error(text); });
+    QObject::connect(&check, &NetworkCheck::finished, [&](const RegistrationProblems &problems) {
+        found = problems;
+        loop.quit();
+    });
+    check.start(networkCheckRequest(record.fields, record.kind));
+    loop.exec();
+    QStringList out;
+    for (const RegistrationProblem &p : found)
+        if (!p.warning)
+            out << p.text;
+    return out;
+}
+
 int send(const Invocation &inv)
 {
     const Invocation forRecord{inv.args.mid(1), inv.flags, inv.values, inv.settingsPath, inv.console};
@@ -143,11 +167,13 @@ int send(const Invocation &inv)
         if (!p.warning)
             problems << p.text;
     problems << EppSendJob::problems(snapshot);
+    const EppSettings settings = eppSettings(inv, !inv.has("--dry-run"));
+    if (problems.isEmpty() && inv.has("--network"))
+        problems << networkProblems(inv, record, settings);
     for (const QString &p : problems)
         inv.console.error(p);
     if (!problems.isEmpty())
         throw CliFailure{ExitStatus::Problems, QStringLiteral("Not sent: the record has problems.")};
-    const EppSettings settings = eppSettings(inv, !inv.has("--dry-run"));
     if (inv.has("--dry-run")) {
         for (const QByteArray &frame : EppSendJob::dryRun(snapshot, settings))
             inv.console.writeBytes(frame + '\n');

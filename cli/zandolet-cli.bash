@@ -25,7 +25,7 @@ _zandolet_cli()
     rdap) flags+=" --cacert=" ;;
     whois) flags+=" --server=" ;;
     finger) flags+=" --port=" ;;
-    epp) flags+=" --new --modify --delete --yes --dry-run --ack --cacert=" ;;
+    epp) flags+=" --new --modify --delete --yes --dry-run --network --ack --cacert=" ;;
     esac
     if [[ $cur == --* ]]; then
         COMPREPLY=($(compgen -W "$flags" -- "$cur"))

@@ -37,20 +37,28 @@ QStringList contactWords(const QList<EppContactRef> &refs)
     return out;
 }
 
+// The step that sends `c`: what it adds, removes and changes.
+EppStep domainUpdateStep(const QString &name, const EppDomainChange &c)
+{
+    EppStep s = stepOf(EppStep::Stage::Updating, EppObject::None, name);
+    s.adding = c.addNs + hostNames(c.addNsAttr) + contactWords(c.addContacts);
+    s.removing = c.remNs + hostNames(c.remNsAttr) + contactWords(c.remContacts);
+    if (!c.registrant.isEmpty())
+        s.changing << QStringLiteral("registrant to %1").arg(c.registrant);
+    if (!c.pw.isEmpty())
+        s.changing << QStringLiteral("password");
+    return s;
+}
+
 // What a Modify of `record` would send, compared with the registry's `data`.
 EppStep difference(const EppRecord &record, const EppSettings &settings, const EppNode &data, const QString &name)
 {
-    EppStep s = stepOf(EppStep::Stage::Updating, EppObject::None, name);
     if (record.kind == RecordKind::Domain) {
         const auto id = [] { return QStringLiteral("(new)"); };
-        const EppDomainChange c = domainChange(EppInfo::domain(data), EppMapping::domain(record, settings, id).domain);
-        s.adding = c.addNs + hostNames(c.addNsAttr) + contactWords(c.addContacts);
-        s.removing = c.remNs + hostNames(c.remNsAttr) + contactWords(c.remContacts);
-        if (!c.registrant.isEmpty())
-            s.changing << QStringLiteral("registrant to %1").arg(c.registrant);
-        if (!c.pw.isEmpty())
-            s.changing << QStringLiteral("password");
-    } else if (record.kind == RecordKind::Host) {
+        return domainUpdateStep(name, domainChange(EppInfo::domain(data), EppMapping::domain(record, settings, id).domain));
+    }
+    EppStep s = stepOf(EppStep::Stage::Updating, EppObject::None, name);
+    if (record.kind == RecordKind::Host) {
         const EppHostChange c = hostChange(EppInfo::host(data), EppMapping::host(record));
         s.adding = c.addAddresses;
         s.removing = c.remAddresses;
@@ -222,13 +230,7 @@ void EppSendJob::domainCommand()
         m_outcome.message = QStringLiteral("nothing to change at the registry");
         return finishSession();
     }
-    EppStep s = stepOf(EppStep::Stage::Updating, EppObject::None, d.name);
-    s.adding = change.addNs + hostNames(change.addNsAttr) + contactWords(change.addContacts);
-    s.removing = change.remNs + hostNames(change.remNsAttr) + contactWords(change.remContacts);
-    if (!change.registrant.isEmpty())
-        s.changing << QStringLiteral("registrant to %1").arg(change.registrant);
-    if (!change.pw.isEmpty())
-        s.changing << QStringLiteral("password");
+    const EppStep s = domainUpdateStep(d.name, change);
     command(s, EppFrames::updateDomain(d.name, change, nextClTrid()), [this, s](const EppResponse &) {
         done(s);
         finishSession();

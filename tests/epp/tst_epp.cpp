@@ -89,6 +89,7 @@ void TestEpp::send_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("code");
     QTest::addColumn<QStringList>("log");
+    QTest::addColumn<bool>("hostAttr");
     const int domain = int(RecordKind::Domain), host = int(RecordKind::Host), contact = int(RecordKind::Contact);
     const int New = int(EppAction::New), Modify = int(EppAction::Modify), Delete = int(EppAction::Delete);
     const int ok = int(EppOutcome::Result::Success), refused = int(EppOutcome::Result::Refused);
@@ -100,40 +101,44 @@ void TestEpp::send_data()
         << QStringList{"check host ns1.example.org ns2.example.net", "create host ns1.example.org 192.0.2.1",
                        "create contact <RegistrantHandle> int Example Inc.", "create contact <AHandleEdit> int Ann Admin",
                        "create domain example.org ns=ns1.example.org,ns2.example.net registrant=<RegistrantHandle> "
-                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"};
+                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"} << false;
+    QTest::newRow("new domain, host attributes") << domain << New << "example.org" << org << ok << 1000
+        << QStringList{"create contact <RegistrantHandle> int Example Inc.", "create contact <AHandleEdit> int Ann Admin",
+                       "create domain example.org ns=ns1.example.org/192.0.2.1,ns2.example.net/ registrant=<RegistrantHandle> "
+                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"} << true;
     QTest::newRow("new domain that exists") << domain << New << "example.com" << kNewDomain << refused << 2302
-        << QStringList{"check host ns1.example.com ns2.example.net", "create contact <RegistrantHandle> int Example Inc."};
+        << QStringList{"check host ns1.example.com ns2.example.net", "create contact <RegistrantHandle> int Example Inc."} << false;
     QTest::newRow("new IDN domain") << domain << New << QString::fromUtf8("bücher.example") << idn << ok << 1000
         << QStringList{"check host ns2.example.net", "create contact <RegistrantHandle> int Example Inc.",
                        "create contact <AHandleEdit> int Ann Admin",
                        "create domain xn--bcher-kva.example ns=ns2.example.net registrant=<RegistrantHandle> "
-                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"};
+                       "contacts=admin:<AHandleEdit>,tech:<AHandleEdit>"} << false;
     QTest::newRow("modify domain: one update") << domain << Modify << "example.com" << kModifyDomain << ok << 1000
         << QStringList{"info domain example.com", "check host ns3.example.net",
-                       "update domain example.com -ns2.example.net -tech:ADM1 +ns3.example.net +tech:TEC2"};
+                       "update domain example.com -ns2.example.net -tech:ADM1 +ns3.example.net +tech:TEC2"} << false;
     Fields same = kModifyDomain;
     same["THandleEdit"] = "ADM1";
     same["SecNSEdit"] = "ns2.example.net";
     QTest::newRow("modify domain: nothing to change") << domain << Modify << "example.com" << same << ok << 1000
-        << QStringList{"info domain example.com"};
+        << QStringList{"info domain example.com"} << false;
     Fields unknownNs = kModifyDomain;
     unknownNs["SecNSEdit"] = "ns7.example.org";
     QTest::newRow("modify domain: unknown outside server") << domain << Modify << "example.com" << unknownNs
-        << int(EppOutcome::Result::Problems) << 1000 << QStringList{"info domain example.com", "check host ns7.example.org"};
-    QTest::newRow("modify someone else's domain") << domain << Modify << "other.com" << kModifyDomain << refused << 2201 << QStringList{};
-    QTest::newRow("delete domain") << domain << Delete << "example.com" << Fields{} << ok << 1000 << QStringList{"delete domain example.com"};
+        << int(EppOutcome::Result::Problems) << 1000 << QStringList{"info domain example.com", "check host ns7.example.org"} << false;
+    QTest::newRow("modify someone else's domain") << domain << Modify << "other.com" << kModifyDomain << refused << 2201 << QStringList{} << false;
+    QTest::newRow("delete domain") << domain << Delete << "example.com" << Fields{} << ok << 1000 << QStringList{"delete domain example.com"} << false;
     QTest::newRow("new host") << host << New << "ns8.example.net" << Fields{{"HostIPAddress", "192.0.2.8, 2001:db8::8"}} << ok << 1000
-        << QStringList{"create host ns8.example.net 192.0.2.8 2001:db8::8"};
+        << QStringList{"create host ns8.example.net 192.0.2.8 2001:db8::8"} << false;
     QTest::newRow("modify host") << host << Modify << "ns9.example.net" << Fields{{"HostIPAddress", "192.0.2.2"}} << ok << 1000
-        << QStringList{"info host ns9.example.net", "update host ns9.example.net -192.0.2.1 +192.0.2.2"};
-    QTest::newRow("delete host in use") << host << Delete << "ns1.example.com" << Fields{} << refused << 2305 << QStringList{};
+        << QStringList{"info host ns9.example.net", "update host ns9.example.net -192.0.2.1 +192.0.2.2"} << false;
+    QTest::newRow("delete host in use") << host << Delete << "ns1.example.com" << Fields{} << refused << 2305 << QStringList{} << false;
     Fields accented = kContact;
     accented.remove("ContactNicHandle");
     QTest::newRow("new accented contact") << contact << New << QString::fromUtf8("José Núñez") << accented << ok << 1000
-        << QStringList{QString::fromUtf8("create contact <ContactNicHandle> loc José Núñez")};
+        << QStringList{QString::fromUtf8("create contact <ContactNicHandle> loc José Núñez")} << false;
     QTest::newRow("modify contact") << contact << Modify << "Example Inc." << kContact << ok << 1000
-        << QStringList{"info contact REG1", "update contact REG1 voice email"};
-    QTest::newRow("delete contact in use") << contact << Delete << "Example Inc." << kContact << refused << 2305 << QStringList{};
+        << QStringList{"info contact REG1", "update contact REG1 voice email"} << false;
+    QTest::newRow("delete contact in use") << contact << Delete << "Example Inc." << kContact << refused << 2305 << QStringList{} << false;
 }
 
 void TestEpp::send()
@@ -145,10 +150,13 @@ void TestEpp::send()
     QFETCH(int, result);
     QFETCH(int, code);
     QFETCH(QStringList, log);
+    QFETCH(bool, hostAttr);
     EppRegistry registry({}, QJsonDocument::fromJson(kStore).object());
     QVERIFY2(registry.Start(), qPrintable(registry.ErrorText()));
     QTemporaryDir dir;
-    EppSendJob job(settingsFor(registry), EppRecord{RecordKind(kind), name, EppAction(action), fields});
+    EppSettings settings = settingsFor(registry);
+    settings.hosts = hostAttr ? EppSettings::HostMode::Attributes : EppSettings::HostMode::Objects;
+    EppSendJob job(settings, EppRecord{RecordKind(kind), name, EppAction(action), fields});
     job.setTranscript(dir.filePath("x.epp.log"));
     QList<EppStep> steps;
     connect(&job, &EppJob::step, [&steps](const EppStep &s) { steps << s; });

@@ -340,7 +340,8 @@ class Session:
         self.table('domain')[name] = {'ns': ns, 'hostAttr': self.hostattrs(ns_el) if ns_el is not None else [],
                                       'registrant': registrant, 'contacts': contacts, 'pw': text(obj, D('authInfo/') + D('pw'))}
         self.save()
-        self.log('create domain %s ns=%s registrant=%s contacts=%s' % (name, ','.join(ns), registrant,
+        attrs = ['%s/%s' % (h['name'], '+'.join(h['addrs'])) for h in self.table('domain')[name]['hostAttr']]
+        self.log('create domain %s ns=%s registrant=%s contacts=%s' % (name, ','.join(ns + attrs), registrant,
                                                                     ','.join('%s:%s' % tuple(c) for c in contacts)))
         self.respond(1001 if name.startswith('pending') else 1000, trid,
                      '<domain:creData xmlns:domain="%s"><domain:name>%s</domain:name><domain:crDate>2026-12-08T12:00:00.0Z'
