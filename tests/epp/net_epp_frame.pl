@@ -4,11 +4,8 @@
 # argument's file in one canonical form each: a line per element, its
 # namespace URI, local name, sorted attributes and text; clTRID, schema
 # locations, whitespace and empty elements left out.
-use strict;
-use warnings;
-use JSON::PP;
-use Net::EPP::Frame;
-use XML::LibXML;
+use strict; use warnings;
+use JSON::PP; use Net::EPP::Frame; use XML::LibXML;
 
 my $spec = decode_json(scalar <STDIN>);
 my ($cmd, $obj) = ($spec->{cmd}, $spec->{obj} // '');

@@ -24,12 +24,10 @@ const QByteArray kStore = R"({
              "other.com": {"ns": [], "registrant": "REG1", "contacts": [], "pw": "x", "clID": "rival"}},
  "hosts": {"ns1.example.com": {"addrs": ["192.0.2.1"]}, "ns2.example.net": {"addrs": []}, "ns3.example.net": {"addrs": []},
            "ns9.example.net": {"addrs": ["192.0.2.1"]}},
- "contacts": {"REG1": {"postal": {"type": "int", "name": "Example Inc.", "org": "", "street": [], "city": "Springfield",
-                       "sp": "", "pc": "", "cc": "US"}, "email": "reg@example.com", "pw": "c-pw", "voice": "+1.7035550100"},
-              "ADM1": {"postal": {"type": "int", "name": "Ann Admin", "org": "", "street": [], "city": "Springfield",
-                       "sp": "", "pc": "", "cc": "US"}, "email": "ann@example.com", "pw": "c-pw"},
-              "TEC2": {"postal": {"type": "int", "name": "Tom Tech", "org": "", "street": [], "city": "Springfield",
-                       "sp": "", "pc": "", "cc": "US"}, "email": "tom@example.com", "pw": "c-pw"}},
+ "contacts": {"REG1": {"postal": {"type": "int", "name": "Example Inc.", "street": [], "city": "Springfield", "cc": "US"},
+                       "email": "reg@example.com", "pw": "c-pw", "voice": "+1.7035550100"},
+              "ADM1": {"postal": {"type": "int", "name": "Ann Admin", "street": [], "city": "Springfield", "cc": "US"}, "email": "ann@example.com", "pw": "c-pw"},
+              "TEC2": {"postal": {"type": "int", "name": "Tom Tech", "street": [], "city": "Springfield", "cc": "US"}, "email": "tom@example.com", "pw": "c-pw"}},
  "messages": [{"id": "7", "date": "2026-12-08T10:00:00.0Z", "text": "Transfer requested"}]})";
 
 const Fields kNewDomain{{"AuthInfoEdit", "s3cret-Auth"}, {"OOrgNameEdit", "Example Inc."}, {"OCityEdit", "Springfield"},

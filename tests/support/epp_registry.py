@@ -19,6 +19,7 @@ with another clTRID).
 """
 import json, re, socket, ssl, struct, sys, threading, time
 import xml.etree.ElementTree as ET
+from xml.sax.saxutils import escape
 
 EPP = 'urn:ietf:params:xml:ns:epp-1.0'
 NS = {'domain': 'urn:ietf:params:xml:ns:domain-1.0', 'host': 'urn:ietf:params:xml:ns:host-1.0',
@@ -108,7 +109,7 @@ LOGIN = [(q(EPP, 'clID'), 1, 1, None), (q(EPP, 'pw'), 1, 1, None), (q(EPP, 'newP
 
 
 def xml_escape(s):
-    return s.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;').replace('"', '&quot;')
+    return escape(s, {'"': '&quot;'})
 
 
 class Session:
@@ -246,12 +247,11 @@ class Session:
         return self.store.setdefault({'domain': 'domains', 'host': 'hosts', 'contact': 'contacts'}[kind], {})
 
     def key(self, obj, kind):
-        return text(obj, q(kind, 'id' if kind == 'contact' else 'name')).lower() if kind != 'contact' else text(obj, q(kind, 'id'))
+        return text(obj, q(kind, 'id')) if kind == 'contact' else text(obj, q(kind, 'name')).lower()
 
     def existing(self, obj, kind):
         name = self.key(obj, kind)
-        found = self.table(kind).get(name)
-        if found is None:
+        if (found := self.table(kind).get(name)) is None:
             raise Refusal(2303, name)
         if found.get('clID', 'zandolet') != 'zandolet':
             raise Refusal(2201, '%s is sponsored by another registrar' % name)
@@ -311,10 +311,8 @@ class Session:
         self.respond(1000, trid, '<contact:infData xmlns:contact="%s">%s</contact:infData>' % (NS['contact'], body))
 
     def hostattrs(self, ns_el):
-        out = []
-        for a in ns_el.findall(D('hostAttr')):
-            out.append({'name': text(a, D('hostName')).lower(), 'addrs': [(x.text or '').strip() for x in a.findall(D('hostAddr'))]})
-        return out
+        return [{'name': text(a, D('hostName')).lower(), 'addrs': [(x.text or '').strip() for x in a.findall(D('hostAddr'))]}
+                for a in ns_el.findall(D('hostAttr'))]
 
     def create_domain(self, obj, kind, trid):
         name = self.key(obj, kind)
