@@ -115,7 +115,7 @@ def xml_escape(s):
 class Session:
     def __init__(self, conn, store_path, log_path, mode):
         self.conn, self.store_path, self.log_path, self.mode = conn, store_path, log_path, mode
-        self.logged_in, self.commands = False, 0
+        self.logged_in, self.commands, self.stream = False, 0, conn.makefile('rb')
         with open(store_path) as f:
             self.store = json.load(f)
 
@@ -126,6 +126,11 @@ class Session:
     def log(self, line):
         with open(self.log_path, 'a') as f:
             f.write(line + '\n')
+
+    def changed(self, line, trid, code=1000, resdata=''):
+        self.save()
+        self.log(line)
+        self.respond(code, trid, resdata)
 
     def send(self, body):
         data = ('<?xml version="1.0" encoding="UTF-8"?><epp xmlns="%s">%s</epp>' % (EPP, body)).encode()
@@ -174,13 +179,8 @@ class Session:
                 return
 
     def read(self, n):
-        data = b''
-        while len(data) < n:
-            part = self.conn.recv(n - len(data))
-            if not part:
-                return None
-            data += part
-        return data
+        data = self.stream.read(n)
+        return data if len(data) == n else None
 
     def handle(self, frame):
         trid = ''
@@ -204,11 +204,8 @@ class Session:
                 return self.login(kids[0], trid)
             if not self.logged_in:
                 raise Refusal(2002, 'not logged in')
-            if self.mode == 'end':
-                self.respond(1500, trid)
-                return False
-            if verb == 'logout':
-                self.log('logout')
+            if verb == 'logout' or self.mode == 'end':
+                self.log(verb)
                 self.respond(1500, trid)
                 return False
             if verb == 'poll':
@@ -238,8 +235,7 @@ class Session:
         if text(el, q(EPP, 'options/') + q(EPP, 'version')) not in ('', '1.0'):
             raise Refusal(2001)
         self.logged_in = True
-        self.log('login ' + ' '.join(u.split(':')[-1] for u in (e.text for e in el.iter(q(EPP, 'objURI')))))
-        self.respond(1000, trid)
+        self.changed('login ' + ' '.join(u.split(':')[-1] for u in (e.text for e in el.iter(q(EPP, 'objURI')))), trid)
         return True
 
     # objects
@@ -337,12 +333,10 @@ class Session:
                 raise Refusal(2303, 'contact %s' % i)
         self.table('domain')[name] = {'ns': ns, 'hostAttr': self.hostattrs(ns_el) if ns_el is not None else [],
                                       'registrant': registrant, 'contacts': contacts, 'pw': text(obj, D('authInfo/') + D('pw'))}
-        self.save()
         attrs = ['%s/%s' % (h['name'], '+'.join(h['addrs'])) for h in self.table('domain')[name]['hostAttr']]
-        self.log('create domain %s ns=%s registrant=%s contacts=%s' % (name, ','.join(ns + attrs), registrant,
-                                                                    ','.join('%s:%s' % tuple(c) for c in contacts)))
-        self.respond(1001 if name.startswith('pending') else 1000, trid,
-                     '<domain:creData xmlns:domain="%s"><domain:name>%s</domain:name><domain:crDate>2026-12-08T12:00:00.0Z'
+        self.changed('create domain %s ns=%s registrant=%s contacts=%s' % (
+            name, ','.join(ns + attrs), registrant, ','.join('%s:%s' % tuple(c) for c in contacts)), trid,
+            1001 if name.startswith('pending') else 1000, '<domain:creData xmlns:domain="%s"><domain:name>%s</domain:name><domain:crDate>2026-12-08T12:00:00.0Z'
                      '</domain:crDate></domain:creData>' % (NS['domain'], name))
 
     def create_host(self, obj, kind, trid):
@@ -358,9 +352,7 @@ class Session:
         if not addrs and any(name.endswith('.' + d) for d in self.table('domain')):
             raise Refusal(2306, '%s needs glue' % name)
         self.table('host')[name] = {'addrs': addrs}
-        self.save()
-        self.log('create host %s %s' % (name, ' '.join(addrs)))
-        self.respond(1000, trid)
+        self.changed('create host %s %s' % (name, ' '.join(addrs)), trid)
 
     def contact_data(self, el, into):
         for p in el.findall(C('postalInfo')):
@@ -400,9 +392,7 @@ class Session:
         c = {}
         self.contact_data(obj, c)
         self.table('contact')[cid] = c
-        self.save()
-        self.log('create contact %s %s %s' % (cid, c['postal']['type'], c['postal']['name']))
-        self.respond(1000, trid)
+        self.changed('create contact %s %s %s' % (cid, c['postal']['type'], c['postal']['name']), trid)
 
     def update_domain(self, obj, kind, trid):
         name, d = self.existing(obj, kind)
@@ -446,9 +436,7 @@ class Session:
                 details.append('pw')
         if not details:
             raise Refusal(2003, 'an update that changes nothing')
-        self.save()
-        self.log('update domain %s %s' % (name, ' '.join(details)))
-        self.respond(1000, trid)
+        self.changed('update domain %s %s' % (name, ' '.join(details)), trid)
 
     def update_host(self, obj, kind, trid):
         name, h = self.existing(obj, kind)
@@ -457,11 +445,11 @@ class Session:
             el = obj.find(H(part))
             for a in el.findall(H('addr')) if el is not None else []:
                 ip = (a.text or '').strip()
+                if (ip in h['addrs']) == (sign == '+'):
+                    raise Refusal(2306, '%s %s' % ('already' if sign == '+' else 'no', ip))
                 (h['addrs'].append if sign == '+' else h['addrs'].remove)(ip)
                 details.append(sign + ip)
-        self.save()
-        self.log('update host %s %s' % (name, ' '.join(details)))
-        self.respond(1000, trid)
+        self.changed('update host %s %s' % (name, ' '.join(details)), trid)
 
     def update_contact(self, obj, kind, trid):
         cid, c = self.existing(obj, kind)
@@ -469,9 +457,7 @@ class Session:
         if chg is None or len(chg) == 0:
             raise Refusal(2003, 'an update that changes nothing')
         self.contact_data(chg, c)
-        self.save()
-        self.log('update contact %s %s' % (cid, ' '.join(e.tag.split('}')[1] for e in chg)))
-        self.respond(1000, trid)
+        self.changed('update contact %s %s' % (cid, ' '.join(e.tag.split('}')[1] for e in chg)), trid)
 
     def delete(self, obj, kind, trid):
         name, _ = self.existing(obj, kind)
@@ -484,9 +470,7 @@ class Session:
             for h in [h for h in self.table('host') if h.endswith('.' + name)]:
                 del self.table('host')[h]
         del self.table(kind)[name]
-        self.save()
-        self.log('delete %s %s' % (kind, name))
-        self.respond(1000, trid)
+        self.changed('delete %s %s' % (kind, name), trid)
 
     def poll(self, el, trid):
         queue = self.store.setdefault('messages', [])
