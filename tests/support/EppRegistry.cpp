@@ -19,24 +19,7 @@ EppRegistry::~EppRegistry()
 
 bool EppRegistry::Start(int timeoutMs)
 {
-    const QString ec = QStringLiteral("ec_paramgen_curve:prime256v1");
-    const auto file = [this](const char *name) { return m_folder.filePath(QLatin1String(name)); };
-    const QList<QStringList> steps = {
-        {"req", "-x509", "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days", "2", "-subj", "/CN=Zandolet Test Authority",
-         "-keyout", file("ca.key"), "-out", file("ca.pem")},
-        {"req", "-x509", "-CA", file("ca.pem"), "-CAkey", file("ca.key"), "-newkey", "ec", "-pkeyopt", ec, "-nodes", "-days",
-         "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-addext", "basicConstraints=CA:FALSE",
-         "-keyout", file("server.key"), "-out", file("server.pem")}};
-    for (const QStringList &args : steps) {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"), args);
-        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-            m_error = QStringLiteral("openssl: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
-            return false;
-        }
-    }
-    m_process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(EPP_REGISTRY_SCRIPT), file("server.pem"), file("server.key"),
-                                                         file("store.json"), file("log"), m_mode});
+    m_process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(EPP_REGISTRY_SCRIPT), m_folder.path(), m_mode});
     if (!m_process.waitForStarted()) {
         m_error = m_process.errorString();
         return false;

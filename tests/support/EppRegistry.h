@@ -1,8 +1,7 @@
 #pragma once
 // EppRegistry: the scripted EPP registry (epp_registry.py, Python's ssl) on
-// a free loopback port, with a test authority and a certificate for
-// 127.0.0.1 made by openssl. Its store is a JSON file the test may seed and
-// read; its log holds one line per command it took.
+// a free loopback port, with its own test authority. Its store is a JSON
+// file the test may seed and read; its log holds one line a command.
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>

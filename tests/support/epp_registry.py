@@ -1,14 +1,15 @@
 #!/usr/bin/python3
 """A scripted EPP registry (RFC 5730-5734) for the tests.
 
-Usage: epp_registry.py CERT KEY STORE.json LOG [MODE]
+Usage: epp_registry.py FOLDER [MODE]
 
-Listens with TLS on 127.0.0.1, a free port, and prints "PORT <n>" once it
-listens. Frames are RFC 5734's: a 4-byte length, header included, then XML.
+Makes a test authority (FOLDER/ca.pem) and a certificate for 127.0.0.1 with
+openssl, listens with TLS on 127.0.0.1, a free port, and prints "PORT <n>"
+once it listens. Frames are RFC 5734's: a 4-byte length, header included, then XML.
 Each command is parsed strictly, by namespace and element order, against
 what RFC 5731-5733 allow; anything else is 2001 with the reason. Domains,
-hosts and contacts live in STORE.json (read at each session, written after
-each change). LOG gets one line a command: "VERB OBJECT NAME [details]".
+hosts and contacts live in FOLDER/store.json (read at each session, written
+after each change). FOLDER/log gets one line a command: "VERB OBJECT NAME [details]".
 The client ID is "zandolet" with the password "secret-pw".
 
 MODE misbehaves: huge (a 4 GB length header), cut (a greeting cut short),
@@ -17,7 +18,7 @@ greeting, then nothing), refuselogin (2200 to the login), busy (2502 to the
 login), end (1500 to the first command after the login), step (an answer
 with another clTRID).
 """
-import json, re, socket, ssl, struct, sys, threading, time
+import json, os, re, socket, ssl, struct, subprocess, sys, threading, time
 import xml.etree.ElementTree as ET
 from xml.sax.saxutils import escape
 
@@ -489,11 +490,19 @@ class Session:
 
 
 def main():
-    cert, key, store, log = sys.argv[1:5]
-    mode = sys.argv[5] if len(sys.argv) > 5 else ''
+    f = lambda name: os.path.join(sys.argv[1], name)
+    store, log, mode = f('store.json'), f('log'), sys.argv[2] if len(sys.argv) > 2 else ''
+    ec = ['-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:prime256v1', '-nodes', '-days', '2']
+    for args in (['-subj', '/CN=Zandolet Test Authority', '-keyout', f('ca.key'), '-out', f('ca.pem')],
+                 ['-CA', f('ca.pem'), '-CAkey', f('ca.key'), '-subj', '/CN=127.0.0.1', '-addext', 'subjectAltName=IP:127.0.0.1',
+                  '-addext', 'basicConstraints=CA:FALSE', '-keyout', f('server.key'), '-out', f('server.pem')]):
+        subprocess.run(['openssl', 'req', '-x509'] + ec + args, check=True, capture_output=True)
+    if not os.path.exists(store):
+        with open(store, 'w') as out:
+            out.write('{}')
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
-    context.load_cert_chain(cert, key)
+    context.load_cert_chain(f('server.pem'), f('server.key'))
     listener = socket.socket()
     listener.bind(('127.0.0.1', 0))
     listener.listen(8)
