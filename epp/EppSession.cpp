@@ -27,6 +27,8 @@ EppSession::~EppSession()
 
 QString EppSession::settingsProblem(const EppSettings &s)
 {
+    if (!s.invalid.isEmpty())
+        return s.invalid;
     if (s.server.isEmpty())
         return QStringLiteral("no EPP Server is set");
     if (s.clientId.isEmpty())

@@ -16,8 +16,11 @@ EppSettings EppSettings::fromIni(const IniDocument &ini)
     s.certificate = value(SetupKeys::EppCertificate);
     s.key = value(SetupKeys::EppKey);
     s.caFile = value(SetupKeys::EppCaFile);
-    if (value(SetupKeys::EppHosts).compare(QLatin1String("Attributes"), Qt::CaseInsensitive) == 0)
+    const QString hosts = value(SetupKeys::EppHosts);
+    if (hosts.compare(QLatin1String("Attributes"), Qt::CaseInsensitive) == 0)
         s.hosts = HostMode::Attributes;
+    else if (!hosts.isEmpty() && hosts.compare(QLatin1String("Objects"), Qt::CaseInsensitive) != 0)
+        s.invalid = QStringLiteral("EPP Hosts is \"%1\"; say Objects or Attributes").arg(hosts);
     return s;
 }
 

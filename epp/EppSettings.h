@@ -21,6 +21,7 @@ struct EppSettings {
     HostMode hosts = HostMode::Objects;
     QList<QSslCertificate> extraCa; // more authorities (zandolet-cli --cacert)
     int commandTimeoutMs = 30000;   // each command's answer
+    QString invalid;                // a value read that cannot be used, as a problem; empty when none
 
     // [Setup] of `ini`; the password as the file holds it.
     static EppSettings fromIni(const IniDocument &ini);
