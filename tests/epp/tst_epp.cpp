@@ -4,12 +4,10 @@
 #include "EppJobs.h"
 #include "EppMapping.h"
 #include "EppRegistry.h"
-#include "EppResponse.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
