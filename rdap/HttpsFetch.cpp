@@ -17,21 +17,23 @@ namespace {
 constexpr qint64 MaxBundleBytes = 16 * 1024 * 1024;
 
 // Where the system keeps its authorities: where OpenSSL's variables say, as
-// for every other program, or where libcurl was built to look.
-QByteArray systemCaFile()
-{
-    if (const QByteArray file = qgetenv("SSL_CERT_FILE"); !file.isEmpty())
-        return file;
-    const char *built = curl_version_info(CURLVERSION_NOW)->cainfo;
-    return built ? QByteArray(built) : QByteArray();
-}
-
+// for every other program, or where libcurl was built to look. The folder
+// alone serves when there is one: it is read certificate by certificate as a
+// chain needs them, where the bundle would be parsed whole for each request.
 QByteArray systemCaFolder()
 {
     if (const QByteArray folder = qgetenv("SSL_CERT_DIR"); !folder.isEmpty())
         return folder;
     const char *built = curl_version_info(CURLVERSION_NOW)->capath;
     return built ? QByteArray(built) : QByteArray();
+}
+
+QByteArray systemCaFile()
+{
+    if (const QByteArray file = qgetenv("SSL_CERT_FILE"); !file.isEmpty())
+        return file;
+    const char *built = curl_version_info(CURLVERSION_NOW)->cainfo;
+    return built && systemCaFolder().isEmpty() ? QByteArray(built) : QByteArray();
 }
 
 // A proxy only when the user's environment asks for one for https.
@@ -148,20 +150,20 @@ void HttpsFetch::start(const Request &request)
 
     const QByteArray caFile = systemCaFile();
     const QByteArray caFolder = systemCaFolder();
-    if (!request.extraCaCertificates.isEmpty()) {
-        // Given in memory the file would replace the system's bundle, so the bundle comes along.
-        QByteArray pem;
-        for (const QSslCertificate &c : request.extraCaCertificates)
-            pem += c.toPem();
-        if (QFile bundle(QString::fromLocal8Bit(caFile)); bundle.open(QIODevice::ReadOnly) && bundle.size() < MaxBundleBytes)
+    QByteArray pem;
+    for (const QSslCertificate &c : request.extraCaCertificates)
+        pem += c.toPem();
+    if (!pem.isEmpty()) {
+        // Given in memory the file would replace the system's bundle, so a bundle comes along.
+        if (QFile bundle(QString::fromLocal8Bit(caFile)); !caFile.isEmpty() && bundle.open(QIODevice::ReadOnly) &&
+                                                           bundle.size() < MaxBundleBytes)
             pem += '\n' + bundle.readAll();
         curl_blob blob{pem.data(), size_t(pem.size()), CURL_BLOB_COPY};
         curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
-    } else if (!caFile.isEmpty()) {
-        curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.constData());
+    } else {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.isEmpty() ? nullptr : caFile.constData());
     }
-    if (!caFolder.isEmpty())
-        curl_easy_setopt(easy, CURLOPT_CAPATH, caFolder.constData());
+    curl_easy_setopt(easy, CURLOPT_CAPATH, caFolder.isEmpty() ? nullptr : caFolder.constData());
 
     m_headers = curl_slist_append(nullptr, ("Accept: " + request.accept).constData());
     m_headers = curl_slist_append(m_headers, "Accept-Encoding: identity");

@@ -1,7 +1,9 @@
 // The look-up pages against servers that flood them: the longest the window
 // goes without handling events (goal: under 100 ms) under an endless flood
 // cut at the bound, 20,000 short lines, and five 10 MB Finger answers; the
-// whois client reading as much serves as the reference. Then the CPU a
+// whois client reading as much serves as the reference. RDAP look-ups
+// against hostile HTTPS servers: event gap and memory (goal: under 50 MB
+// more). Then the CPU a
 // look-up uses while it waits for a connection that never completes (goal:
 // under 1% of a core).
 //
@@ -9,6 +11,8 @@
 #include "FingerPage.h"
 #include "FormHarness.h"
 #include "LookUpPeers.h"
+#include "RdapLookup.h"
+#include "RdapServer.h"
 #include "ReplyLimit.h"
 #include "ScriptedServer.h"
 #include "WhoisPage.h"
@@ -19,6 +23,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBlock>
 
 #include <cstdio>
@@ -161,6 +166,30 @@ int main(int argc, char **argv)
     std::printf("Five 10 MB Finger answers: longest time without handling events %lld ms (goal: under 100); "
                 "%d entries kept\n",
                 static_cast<long long>(fingerGap), finger->lResponse->count());
+
+    // RDAP against hostile servers, each ended at its bound.
+    RdapServer rdap(QStringLiteral(ZANDOLET_TEST_DATA "/rdap"));
+    if (!rdap.Start()) {
+        std::fprintf(stderr, "cannot start the RDAP server: %s\n", qPrintable(rdap.ErrorText()));
+        return 1;
+    }
+    QTemporaryDir cache;
+    for (const char *kind : {"endless", "continue", "gzip", "over", "over-chunked", "drip"}) {
+        RdapLookup::Options o;
+        o.bootstrapUrl = rdap.Url(QStringLiteral("/chunked/dns.json"));
+        o.cacheFolder = cache.path();
+        o.extraCaCertificates = rdap.Authority();
+        o.lookUpTimeoutMs = 3000; // the drip ends here
+        RdapLookup lookUp(o);
+        QString why;
+        QObject::connect(&lookUp, &RdapLookup::errorLine, [&why](const QString &line) { why = line; });
+        const long before = maxRssKb();
+        lookUp.start(QStringLiteral("example.") + QLatin1String(kind));
+        const qint64 gap = longestGap([&] { return lookUp.isRunning(); });
+        std::printf("RDAP %s: longest time without handling events %lld ms (goal: under 100); memory grew by %ld KB "
+                    "(goal: under 50 MB); %s\n",
+                    kind, static_cast<long long>(gap), maxRssKb() - before, qPrintable(why));
+    }
 
     // The wait for a connection that never completes.
     StalledListener stalled;

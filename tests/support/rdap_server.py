@@ -21,7 +21,7 @@ ROOT/<folder>/<name>.json, with @HOST@ in them replaced by 127.0.0.1:<n> and
   /over/...                   1 MiB + 1 byte with its length; /over-chunked/ in chunks
   /te-foo/...                 a body in "Transfer-Encoding: foo"
   /odd-reason/...             503 with control characters in the reason phrase
-  /slow-moved/...             redirects to itself after half a second
+  /slow-moved/[SECONDS/]...   redirects to itself after half a second (or SECONDS)
   /to-ftp/, /to-port/, /to-one-slash/, /to-login/   redirect to such an address
                               (the login one to /registry/domain/example.com)
 Framings of an ordinary answer: /<framing>/dns.json is the bootstrap file,
@@ -107,7 +107,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if parts[0] in targets:
             return self.send(302, headers=[('Location', targets[parts[0]])])
         if parts[0] == 'slow-moved':
-            time.sleep(0.5)
+            time.sleep(float(parts[1]) if len(parts) > 2 else 0.5)
             return self.send(302, headers=[('Location', self.path)])
         if parts[0] == 'stall':
             time.sleep(30)
