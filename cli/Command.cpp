@@ -65,12 +65,14 @@ const std::vector<Command> &commands()
          "unknown key, a bad value or a name used twice is refused, naming the row; then nothing is\n"
          "written at all. The file is UTF-8 text; values may be quoted with \"...\".\n",
          {}, 2, 2, runImport},
-        {"mail", "mail KIND NAME [--new|--modify|--delete] [--yes]",
+        {"mail", "mail KIND NAME [--new|--modify|--delete] [--yes] [--cacert=FILE]",
          "mails the registration as the mail button does",
-         "Checks the record as the mail button does, asks on the terminal (unless --yes), renders and\n"
-         "stores it as Show Form does, and mails it with the settings of [Setup]. Progress goes to\n"
-         "standard error. Exit status 0 only when the server took the message.\n",
-         kActions + QStringList{QStringLiteral("--yes")}, 2, 2, runMail},
+         "Checks the record as the mail button does, with the network too unless [Setup] says\n"
+         "Check Network=No, asks on the terminal, renders and stores it as Show Form does, and mails it\n"
+         "with the settings of [Setup]. --yes answers the question for a record without errors; a\n"
+         "record with errors is never mailed with --yes. Progress goes to standard error. Exit status 0\n"
+         "only when the server took the message. --cacert=FILE as for rdap.\n",
+         kActions + QStringList{QStringLiteral("--yes"), QStringLiteral("--cacert=")}, 2, 2, runMail},
         {"rdap", "rdap NAME [--cacert=FILE]", "looks a domain name up with RDAP, as the WhoIs page does",
          "Finds the registry's RDAP service for NAME (a name in any script) in the bootstrap file, asks it\n"
          "over HTTPS and prints the answer as the WhoIs page shows it, the registrar's record below a\n"

@@ -230,7 +230,7 @@ void TstCli::mail()
     QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
     const QString server = serverUp ? sink.Address() : QStringLiteral("127.0.0.1:1");
     writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=me@example.net\r\n"
-                                                      "Name=Me\r\nMailto=hostmaster@example.org\r\n").arg(server).toLatin1());
+                                                      "Name=Me\r\nMailto=hostmaster@example.org\r\nCheck Network=No\r\n").arg(server).toLatin1());
     RecordCase rc = RecordCase::load(kTemplates + QStringLiteral("/host_full"));
     rc.fields.texts[QStringLiteral("HostIPAddress")] = ipAddress;
     const Run run = cli(QStringList{"mail"} + storeCase(rc) + flags, answers);
