@@ -25,7 +25,7 @@ MailSettings mailSettings(const Invocation &inv)
     FieldText::Mending mending;
     MailSettings mail = MailSettingsFile::read(IniDocument::load(inv.settingsPath), mending);
     if (const QString note = mending.note(QFileInfo(inv.settingsPath).fileName()); !note.isEmpty())
-        inv.console.error(note);
+        inv.console.note(note);
     if (mail.userName.isEmpty())
         return mail;
     PasswordKeeper keeper(QFileInfo(inv.settingsPath).absoluteFilePath());
@@ -48,10 +48,10 @@ void reportProgress(TmsSMTP &smtp, const Console &console)
         {&TmsSMTP::OnClosed, "Connection closed"},
     };
     for (const auto &[event, text] : stages)
-        smtp.*event = [&console, text = QLatin1String(text)](QObject *) { console.error(text); };
+        smtp.*event = [&console, text = QLatin1String(text)](QObject *) { console.note(text); };
     smtp.OnMailSent = [&smtp, &console](QObject *) {
         if (smtp.Delivered()) // the end of a failed exchange is reported too
-            console.error(QStringLiteral("Message has been sent"));
+            console.note(QStringLiteral("Message has been sent"));
     };
 }
 
