@@ -29,15 +29,20 @@ _zandolet_cli()
     fi
     [[ -n $option ]] && return
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger --settings --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger settings help --settings --quiet --help --version" -- "$cur"))
         return
     fi
-    local flags="--help"
+    local flags="--help --quiet --settings"
     case $command in
-    render) flags+=" --new --modify --delete --store" ;;
-    check) flags+=" --new --modify --delete --network --cacert=" ;;
+    help)
+        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger settings" -- "$cur"))
+        return
+        ;;
+    list) flags+=" --json" ;;
+    render) flags+=" --new --modify --delete --store --yes --utf-8" ;;
+    check) flags+=" --new --modify --delete --network --cacert= --json" ;;
     mail) flags+=" --new --modify --delete --yes --cacert=" ;;
-    import) flags+=" --trim" ;;
+    import) flags+=" --trim --ignore-unknown --keys --delimiter= --encoding= --json" ;;
     rdap) flags+=" --cacert=" ;;
     whois) flags+=" --server= --cacert=" ;;
     finger) flags+=" --port=" ;;
