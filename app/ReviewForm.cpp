@@ -7,9 +7,9 @@ bool ReviewForm::refuseRecordName(RecordKind kind)
     return m_pages.refuseRecordName(kind);
 }
 
-void ReviewForm::renderIntoMemo(RecordKind kind)
+bool ReviewForm::renderIntoMemo(RecordKind kind)
 {
-    m_pages.renderIntoMemo(kind);
+    return m_pages.renderIntoMemo(kind);
 }
 
 QStringList ReviewForm::memoLines(RecordKind kind) const

@@ -9,7 +9,7 @@ public:
     explicit ReviewForm(TReviewPages &pages) : m_pages(pages) {}
 
     bool refuseRecordName(RecordKind kind) override;
-    void renderIntoMemo(RecordKind kind) override;
+    bool renderIntoMemo(RecordKind kind) override;
     QStringList memoLines(RecordKind kind) const override;
     void showProblems(RecordKind kind, const RegistrationProblems &problems) override;
 

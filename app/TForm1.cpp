@@ -12,6 +12,7 @@
 #include "IniFile.h"
 #include "PreMailCheck.h"
 #include "RecordCheckRun.h"
+#include "RecordFileGuard.h"
 #include "RecordStore.h"
 #include "ReviewForm.h"
 #include "SettingsLocation.h"
@@ -41,6 +42,19 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, const PreMailCheckFact
     m_store = std::make_unique<RecordStore>(*this, m_settingsPath, [this](RecordKind kind, const QString &note) {
         statusLine(kind)->setText(note);
     });
+    // A record file another program changed while it was open here is never overwritten unasked.
+    m_fileGuard = std::make_unique<RecordFileGuard>([this](const QString &path) {
+        switch (m_prompter->askYesNoCancel(RecordFileGuard::questionText(path), IPrompter::Answer::Cancel)) {
+        case IPrompter::Answer::Yes:
+            return RecordFileGuard::Choice::Reload;
+        case IPrompter::Answer::No:
+            return RecordFileGuard::Choice::Overwrite;
+        case IPrompter::Answer::Cancel:
+            break;
+        }
+        return RecordFileGuard::Choice::Cancel;
+    });
+    m_store->setFileGuard(m_fileGuard.get());
     buildWindow();
     m_review = std::make_unique<TReviewPages>(TReviewPages::Parts{*this, *this, *m_prompter, *m_store});
     m_reviewForm = std::make_unique<ReviewForm>(*m_review);

@@ -23,6 +23,7 @@ class QTabWidget;
 class PageNote;
 class QVBoxLayout;
 class RecordCheckRun;
+class RecordFileGuard;
 class RecordStore;
 class ReviewForm;
 class HelpWindow;
@@ -103,6 +104,7 @@ private:
     QString m_settingsPath;
     IPrompter *m_prompter;
     SetupSettings m_setup;
+    std::unique_ptr<RecordFileGuard> m_fileGuard;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<TReviewPages> m_review;
     std::unique_ptr<ReviewForm> m_reviewForm;

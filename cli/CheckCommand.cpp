@@ -1,60 +1,40 @@
-#include "CliFailure.h"
 #include "CliRecord.h"
 #include "Command.h"
-#include "NetworkCheck.h"
+#include "JsonOut.h"
+#include "NetworkRun.h"
 #include "RegistrationCheck.h"
-#include "SettingsAvailability.h"
 
-#include <QEventLoop>
-#include <QSslCertificate>
-
-namespace {
-
-// Availability is asked the way the WhoIs page is set up.
-std::unique_ptr<RegistrationLookup> availability(const Invocation &inv)
-{
-    SettingsAvailability::Options options;
-    if (inv.values.contains(QStringLiteral("--cacert"))) {
-        const QString file = inv.values.value(QStringLiteral("--cacert"));
-        options.extraCaCertificates = QSslCertificate::fromPath(file);
-        if (options.extraCaCertificates.isEmpty())
-            throw CliFailure{ExitStatus::Failure, QStringLiteral("%1 holds no PEM certificate.").arg(file)};
-    }
-    return std::make_unique<SettingsAvailability>(inv.settingsPath, options);
-}
-
-// The network's problems after the record's own; nothing answering at all is a failure of the network.
-int checkOnNetwork(const Invocation &inv, const CliRecord &record, bool offlineProblems)
-{
-    NetworkCheck check(availability(inv));
-    RegistrationProblems found;
-    QEventLoop loop;
-    QObject::connect(&check, &NetworkCheck::progress, [&inv](const QString &text) { inv.console.error(text); });
-    QObject::connect(&check, &NetworkCheck::finished, [&](const RegistrationProblems &problems) {
-        found = problems;
-        loop.quit();
-    });
-    check.start(networkCheckRequest(record.fields, record.kind));
-    loop.exec();
-    bool errors = offlineProblems;
-    for (const RegistrationProblem &p : found) {
-        inv.console.line(p.warning ? QStringLiteral("warning: ") + p.text : p.text);
-        errors = errors || !p.warning;
-    }
-    if (errors)
-        return ExitStatus::Problems;
-    return check.reachedNetwork() ? ExitStatus::Done : ExitStatus::Failure;
-}
-
-} // namespace
+#include <QJsonArray>
+#include <algorithm>
 
 int runCheck(const Invocation &inv)
 {
     CliRecord record(inv);
-    const RegistrationProblems problems = checkRegistration(record.fields, record.kind);
-    for (const RegistrationProblem &p : problems)
-        inv.console.line(p.text);
-    if (inv.has("--network"))
-        return checkOnNetwork(inv, record, !problems.isEmpty());
-    return problems.isEmpty() ? ExitStatus::Done : ExitStatus::Problems;
+    RegistrationProblems problems = checkRegistration(record.fields, record.kind);
+    // The record's own problems all count; the network's as it weighs them.
+    bool errors = !problems.isEmpty();
+    bool reached = true;
+    if (inv.has("--network")) {
+        const NetworkRunResult network = runNetworkCheck(inv, record);
+        problems += network.problems;
+        reached = network.reachedNetwork;
+        errors = errors || std::any_of(network.problems.begin(), network.problems.end(),
+                                       [](const RegistrationProblem &p) { return !p.warning; });
+    }
+    if (inv.has("--json")) {
+        QJsonArray list;
+        for (const RegistrationProblem &p : problems)
+            list.append(problemJson(record.kind, p));
+        writeJson(inv, QJsonObject{{QStringLiteral("kind"), QLatin1String(kindInfo(record.kind).folder).chopped(1)},
+                                   {QStringLiteral("name"), record.name},
+                                   {QStringLiteral("fit"), !errors},
+                                   {QStringLiteral("problems"), list}});
+    } else {
+        for (const RegistrationProblem &p : problems)
+            inv.console.line(p.network && p.warning ? QStringLiteral("warning: ") + p.text : p.text);
+    }
+    if (errors)
+        return ExitStatus::Problems;
+    // Nothing on the network answered: no verdict.
+    return reached ? ExitStatus::Done : ExitStatus::Failure;
 }

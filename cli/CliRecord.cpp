@@ -1,7 +1,9 @@
 #include "CliRecord.h"
 
 #include "CliFailure.h"
+#include "FieldCatalogue.h"
 #include "NameList.h"
+#include "NameRefusal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,12 +46,18 @@ const char *actionRadio(const KindInfo &k, const Invocation &inv)
 
 CliRecord::CliRecord(const Invocation &inv)
     : kind(kindArgument(inv.args.value(0))), name(inv.args.value(1)),
-      store(fields, inv.settingsPath, [&inv](RecordKind, const QString &note) { inv.console.error(note); })
+      store(fields, inv.settingsPath, [&inv](RecordKind, const QString &note) { inv.console.note(note); })
 {
     const KindInfo &k = kindInfo(kind);
     if (const QString problem = RecordStore::recordNameProblem(name); !problem.isEmpty())
         throw CliFailure{ExitStatus::Problems, problem};
     const char *radio = actionRadio(k, inv);
+    // The choices a fresh window starts with (Confidential), the actions aside:
+    // here a flag chooses the action.
+    for (const FieldDef &f : fieldCatalogue())
+        if (f.kind == kind && f.checkedAtStart &&
+            !QStringList{QLatin1String(k.newRadio), QLatin1String(k.modifyRadio), QLatin1String(k.deleteRadio)}.contains(f.name))
+            fields.check(f.name);
     store.loadDefaultsAndLists();
 
     const QString path = RecordStore::recordFilePath(kind, name);
@@ -64,6 +72,10 @@ CliRecord::CliRecord(const Invocation &inv)
         if (list[i].compare(name, Qt::CaseInsensitive) == 0)
             fields.setSelectedIndex(nameField, int(i));
     store.loadRecord(kind);
+    // The record file names the record as the window loads it (a contact's
+    // Contactname); what Show Form refuses, every command refuses.
+    if (const QString refusal = nameRefusal(fields, kind); !refusal.isEmpty())
+        throw CliFailure{ExitStatus::Problems, refusal};
     if (radio)
         fields.check(QLatin1String(radio));
 }

@@ -35,3 +35,4 @@ int runRdap(const Invocation &);
 int runWhois(const Invocation &);
 int runFinger(const Invocation &);
 int runEpp(const Invocation &);
+int runSettings(const Invocation &);

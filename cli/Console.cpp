@@ -1,9 +1,14 @@
 #include "Console.h"
 
+#include <cerrno>
+
 void Console::writeBytes(const QByteArray &bytes) const
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
-    std::fflush(m_out);
+    // Flushed at once, so a full disk or a closed pipe is known before the command ends.
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) == size_t(bytes.size());
+    if ((std::fflush(m_out) != 0 || !written) && *m_outputError == 0)
+        *m_outputError = errno ? errno : EIO;
 }
 
 void Console::line(const QString &text) const
@@ -19,6 +24,12 @@ void Console::error(const QString &text) const
     const QByteArray bytes = one.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_err);
     std::fflush(m_err);
+}
+
+void Console::note(const QString &text) const
+{
+    if (!m_quiet)
+        error(text);
 }
 
 bool Console::confirm(const QString &question) const

@@ -16,7 +16,7 @@ int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function
     QObject::connect(&job, &PortLookUpJob::statusLine, [&](const QString &line) {
         // An empty step only sets the answer off on a page.
         if (!line.isEmpty())
-            console.error(visibleText(line));
+            console.note(visibleText(line));
     });
     QObject::connect(&job, &PortLookUpJob::answerLines, [&](const QStringList &lines) {
         for (const QString &line : lines)

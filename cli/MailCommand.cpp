@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "IniFile.h"
 #include "MailSettingsFile.h"
+#include "NetworkRun.h"
 #include "FieldText.h"
 #include "PasswordKeeper.h"
 #include "RegistrationCheck.h"
@@ -12,6 +13,7 @@
 #include "mssmtp.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <QFileInfo>
 
 namespace {
@@ -23,7 +25,7 @@ MailSettings mailSettings(const Invocation &inv)
     FieldText::Mending mending;
     MailSettings mail = MailSettingsFile::read(IniDocument::load(inv.settingsPath), mending);
     if (const QString note = mending.note(QFileInfo(inv.settingsPath).fileName()); !note.isEmpty())
-        inv.console.error(note);
+        inv.console.note(note);
     if (mail.userName.isEmpty())
         return mail;
     PasswordKeeper keeper(QFileInfo(inv.settingsPath).absoluteFilePath());
@@ -46,10 +48,10 @@ void reportProgress(TmsSMTP &smtp, const Console &console)
         {&TmsSMTP::OnClosed, "Connection closed"},
     };
     for (const auto &[event, text] : stages)
-        smtp.*event = [&console, text = QLatin1String(text)](QObject *) { console.error(text); };
+        smtp.*event = [&console, text = QLatin1String(text)](QObject *) { console.note(text); };
     smtp.OnMailSent = [&smtp, &console](QObject *) {
         if (smtp.Delivered()) // the end of a failed exchange is reported too
-            console.error(QStringLiteral("Message has been sent"));
+            console.note(QStringLiteral("Message has been sent"));
     };
 }
 
@@ -61,13 +63,16 @@ int runMail(const Invocation &inv)
     const KindInfo &k = kindInfo(record.kind);
     const MailSettings settings = mailSettings(inv);
 
-    if (const RegistrationProblems problems = checkRegistration(record.fields, record.kind); !problems.isEmpty()) {
-        for (const RegistrationProblem &p : problems)
-            inv.console.error(p.text);
-        // Answering every question with --yes never mails a record the check refuses.
-        if (inv.has("--yes") || !inv.console.confirm(QStringLiteral("The record has problems. Mail it anyway?")))
-            throw CliFailure{ExitStatus::Problems, QStringLiteral("Not mailed: the record has problems.")};
-    }
+    // The mail button's checks: the record's own, then the network's when [Setup] wants it.
+    RegistrationProblems problems = checkRegistration(record.fields, record.kind);
+    if (networkCheckWanted(inv.settingsPath))
+        problems += runNetworkCheck(inv, record).problems;
+    const bool errors = std::any_of(problems.begin(), problems.end(), [](const RegistrationProblem &p) { return !p.warning; });
+    for (const RegistrationProblem &p : problems)
+        inv.console.error(p.warning ? QStringLiteral("warning: ") + p.text : p.text);
+    // --yes answers the question only for a record without errors.
+    if (errors && (inv.has("--yes") || !inv.console.confirm(QStringLiteral("The record has problems. Mail it anyway?"))))
+        throw CliFailure{ExitStatus::Problems, QStringLiteral("Not mailed: the record has problems.")};
     if (!inv.has("--yes") &&
         !inv.console.confirm(QStringLiteral("Mail %1 to %2?").arg(record.name, settings.mailto)))
         throw CliFailure{ExitStatus::Problems, QStringLiteral("Not mailed.")};

@@ -2,6 +2,7 @@
 
 #include "FieldText.h"
 #include "IniFile.h"
+#include "InputFile.h"
 #include "Latin1.h"
 #include "ListEntry.h"
 #include "NameList.h"
@@ -10,7 +11,10 @@
 #include "RecordStore.h"
 #include "StoredValue.h"
 
+#include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -59,7 +63,7 @@ QString asStored(const KeyBinding &b, const QString &value)
 
 } // namespace
 
-ImportPlan planImport(RecordKind kind, const CsvTable &table)
+ImportPlan planImport(RecordKind kind, const CsvTable &table, const ImportOptions &options)
 {
     ImportPlan plan;
     if (!table.error.isEmpty()) {
@@ -85,7 +89,9 @@ ImportPlan planImport(RecordKind kind, const CsvTable &table)
         for (const KeyBinding &b : keys)
             if (head.compare(b.key, Qt::CaseInsensitive) == 0)
                 col = {b.key, &b};
-        if (col.key.isEmpty())
+        if (col.key.isEmpty() && options.ignoreUnknown)
+            plan.ignored << head;
+        else if (col.key.isEmpty())
             plan.problems << QStringLiteral("header (line %1): \"%2\" is no key of a %3 record")
                                  .arg(table.rows.first().line).arg(head, QLatin1String(kindInfo(kind).section));
         else if (seen.contains(col.key.toLower()))
@@ -102,21 +108,31 @@ ImportPlan planImport(RecordKind kind, const CsvTable &table)
     for (qsizetype r = 1; r < table.rows.size(); ++r) {
         const CsvRow &row = table.rows[r];
         const QString where = QStringLiteral("row %1 (line %2)").arg(r).arg(row.line);
+        // A spreadsheet's empty row (";;;") is no record.
+        if (std::all_of(row.fields.begin(), row.fields.end(), [](const QString &cell) { return cell.trimmed().isEmpty(); }))
+            continue;
         if (row.fields.size() != columns.size()) {
             plan.problems << QStringLiteral("%1: %2 values for %3 columns").arg(where).arg(row.fields.size()).arg(columns.size());
             continue;
         }
-        ImportedRecord record{row.fields[nameColumn], {}};
-        if (const QString problem = RecordStore::recordNameProblem(record.name); !problem.isEmpty())
+        QStringList cells = row.fields;
+        if (options.trim)
+            for (QString &cell : cells)
+                cell = cell.trimmed();
+        ImportedRecord record{cells[nameColumn], {}};
+        // "Kai Test " would be a second record beside "Kai Test".
+        if (record.name != record.name.trimmed())
+            plan.problems << QStringLiteral("%1: the name \"%2\" begins or ends with a blank (--trim removes it)").arg(where, record.name);
+        else if (const QString problem = RecordStore::recordNameProblem(record.name); !problem.isEmpty())
             plan.problems << where + QStringLiteral(": ") + problem;
         else if (names.contains(record.name.toLower()))
             plan.problems << QStringLiteral("%1: the name \"%2\" is used by an earlier row").arg(where, record.name);
         names.insert(record.name.toLower());
         for (qsizetype c = 0; c < columns.size(); ++c) {
             const Column &col = columns[c];
-            if (!col.binding)
+            if (!col.binding) // the name, or an ignored column
                 continue;
-            const QString value = asStored(*col.binding, row.fields[c]);
+            const QString value = asStored(*col.binding, cells[c]);
             if (const QString problem = valueProblem(*col.binding, value); !problem.isEmpty())
                 plan.problems << QStringLiteral("%1: %2 %3").arg(where, col.key, problem);
             record.values.insert(col.key, value);
@@ -141,11 +157,15 @@ void checkAction(IFields &fields, RecordKind kind, const QString &code)
 
 } // namespace
 
-void writeImport(RecordKind kind, const ImportPlan &plan, const QString &settingsPath)
+ImportSummary writeImport(RecordKind kind, const ImportPlan &plan, const QString &settingsPath)
 {
     const KindInfo &k = kindInfo(kind);
     const QString nameField = QLatin1String(k.nameField);
+    ImportSummary summary;
     for (const ImportedRecord &record : plan.records) {
+        const QString path = RecordStore::recordFilePath(kind, record.name);
+        const bool existed = QFileInfo::exists(path);
+        const QByteArray before = existed ? InputFile::readOrThrow(path) : QByteArray();
         RecordFields fields;
         RecordStore store(fields, settingsPath);
         fields.setText(nameField, record.name);
@@ -173,6 +193,7 @@ void writeImport(RecordKind kind, const ImportPlan &plan, const QString &setting
             }
         }
         store.saveRecord(kind);
+        (!existed ? summary.created : InputFile::readOrThrow(path) == before ? summary.unchanged : summary.updated) << record.name;
     }
 
     // One write of the list for all the new names.
@@ -184,4 +205,5 @@ void writeImport(RecordKind kind, const ImportPlan &plan, const QString &setting
             list.insert(k.sortedList ? NameList::sortedPosition(list, record.name) : list.size(), record.name);
     if (list.size() != before)
         NameList::write(listPath, list);
+    return summary;
 }

@@ -1,3 +1,4 @@
+#include "CaCertificates.h"
 #include "CliFailure.h"
 #include "Command.h"
 #include "IniFile.h"
@@ -19,7 +20,12 @@ int runWhois(const Invocation &inv)
     const QString server = inv.values.contains(QStringLiteral("--server"))
                                ? WhoisServerSetting::orDefault(inv.values.value(QStringLiteral("--server")))
                                : WhoisServerSetting::read(settings, mending);
-    WhoisJob job(server, LookUpSettings::read(settings, MailSettingsFile::Section), LookUpOptions{});
+    LookUpSettings lookUp = LookUpSettings::read(settings, MailSettingsFile::Section);
+    // A server named on the command line is a WHOIS server, whatever Setup chose.
+    if (inv.values.contains(QStringLiteral("--server")))
+        lookUp.protocol = LookUpSettings::Protocol::Whois;
+    WhoisJob job(server, lookUp, LookUpOptions{});
+    job.setRdapCaCertificates(caCertificatesOption(inv));
     // Only RDAP tells an unknown name from an answer; a WHOIS server's
     // "No match" is its answer.
     const QString noMatch = job.overRdap() ? RdapLookup::noMatchText(name) : QString();

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QNetworkProxyFactory>
 
 #include <csignal>
 
@@ -25,6 +26,8 @@ int main(int argc, char **argv)
     // Past a file-size limit a write must fail with a message, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
+    // https_proxy and no_proxy, as curl and git take them.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();
     return runCommandLine(words, Console(), SettingsLocation::forProgram(windowProgram()));

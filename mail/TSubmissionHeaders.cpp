@@ -53,10 +53,8 @@ QString MessageIdLine(const QDateTime &when, const QString &domain)
 
 } // namespace
 
-TSubmissionHeaders::TSubmissionHeaders(TmsMessage &message, bool add) : m_message(message)
+TSubmissionHeaders::TSubmissionHeaders(TmsMessage &message) : m_message(message)
 {
-    if (!add)
-        return;
     const QDateTime now = QDateTime::currentDateTime();
     const struct {
         const char *name;

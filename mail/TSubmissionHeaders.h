@@ -9,8 +9,7 @@ class TmsMessage;
 
 class TSubmissionHeaders {
 public:
-    // Adds nothing unless `add` is true.
-    TSubmissionHeaders(TmsMessage &message, bool add);
+    explicit TSubmissionHeaders(TmsMessage &message);
     ~TSubmissionHeaders();
     TSubmissionHeaders(const TSubmissionHeaders &) = delete;
     TSubmissionHeaders &operator=(const TSubmissionHeaders &) = delete;

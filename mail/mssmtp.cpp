@@ -247,7 +247,8 @@ void TmsSMTP::Send()
     auto text = std::make_unique<TTempFileStream>();
     if (OnPrepare)
         OnPrepare(this);
-    const TSubmissionHeaders submission(*message, Extended());
+    // Every path carries them: a message without "Date:" breaks RFC 5322.
+    const TSubmissionHeaders submission(*message);
     // The greeting is over, so what the server takes is known before the
     // body's headers are composed.
     const TBodyTransport transport = m_eightBitMime ? TBodyTransport::EightBit : TBodyTransport::SevenBit;

@@ -43,7 +43,7 @@ public:
     bool Delivered() const { return m_delivered; }
 
     // Security, user name and password ask for the extended opening (EHLO,
-    // TLS, AUTH) and the "Date:" and "Message-ID:" headers. Choosing the
+    // TLS, AUTH). Choosing the
     // security also chooses the well-known service and default port.
     TSmtpSecurity Security() const { return m_security; }
     void SetSecurity(TSmtpSecurity security);

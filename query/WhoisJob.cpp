@@ -147,6 +147,7 @@ void WhoisJob::rdapLookUp(const QString &typed)
     // One RDAP job per look-up: ending it also closes the connections it opened.
     RdapLookup::Options o;
     o.bootstrapUrl = m_lookUp.rdapBootstrap;
+    o.extraCaCertificates = m_rdapCa;
     o.connectTimeoutMs = options().connectWaitMs;
     o.idleTimeoutMs = options().idleWaitMs;
     o.lookUpTimeoutMs = options().lookUpWaitMs;

@@ -14,6 +14,7 @@
 #include "WhoisReferral.h"
 
 #include <QList>
+#include <QSslCertificate>
 #include <optional>
 
 class RdapLookup;
@@ -32,6 +33,8 @@ public:
     void setLookUp(const LookUpSettings &lookUp) { m_lookUp = lookUp; }
     const LookUpSettings &lookUp() const { return m_lookUp; }
     bool overRdap() const { return m_lookUp.protocol == LookUpSettings::Protocol::Rdap; }
+    // Authorities RDAP trusts besides the system's (a closed network's own).
+    void setRdapCaCertificates(const QList<QSslCertificate> &certificates) { m_rdapCa = certificates; }
 
     // Looks up `typed` (a name in any script, or a contact's name).
     void start(const QString &typed);
@@ -51,6 +54,7 @@ private:
 
     QString m_server;
     LookUpSettings m_lookUp;
+    QList<QSslCertificate> m_rdapCa;
     // The RDAP look-up under way, a child of the job.
     RdapLookup *m_rdap = nullptr;
     bool m_rdapAnswered = false;

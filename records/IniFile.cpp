@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "Blanks.h"
 #include "Exception.h"
+#include "FileEncoding.h"
 #include "InputFile.h"
 #include "Latin1.h"
 
@@ -167,6 +168,8 @@ IniDocument IniDocument::parse(QByteArray bytes)
     // no line at all.
     if (bytes.endsWith('\r') && (bytes.size() == 1 || bytes[bytes.size() - 2] == '\n'))
         bytes.chop(1);
+    doc.m_encoding = FileEncoding::detect(bytes);
+    bytes.remove(0, FileEncoding::headerSize(doc.m_encoding));
     doc.m_bytes = std::move(bytes);
     doc.index();
     return doc;
@@ -275,7 +278,7 @@ QString IniDocument::uncutValue(const QString &section, const QString &key) cons
     const Span line = lineAt(k);
     const char *p = m_bytes.constData();
     const char *eq = static_cast<const char *>(std::memchr(p + line.begin, '=', size_t(line.end - line.begin)));
-    return cleanValue(QString::fromLatin1(eq + 1, p + line.end - (eq + 1)), false);
+    return cleanValue(FileEncoding::decode(eq + 1, p + line.end - (eq + 1), m_encoding), false);
 }
 
 QString IniDocument::value(const QString &section, const QString &key) const
@@ -380,7 +383,7 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
 
 QByteArray IniDocument::toBytes() const
 {
-    QByteArray out;
+    QByteArray out = FileEncoding::header(m_encoding);
     out.reserve(m_bytes.size() + m_bytes.size() / 8 + 1024);
     const char *p = m_bytes.constData();
     const qsizetype size = m_bytes.size();
@@ -388,7 +391,7 @@ QByteArray IniDocument::toBytes() const
     auto rep = m_replaced.cbegin();
     const auto put = [&](const QStringList &lines) {
         for (const QString &l : lines) {
-            out += l.toLatin1();
+            out += FileEncoding::encode(l, m_encoding);
             out += "\r\n";
         }
     };
@@ -397,7 +400,7 @@ QByteArray IniDocument::toBytes() const
             put((ins++)->second);
         const Span line = lineAt(start);
         if (rep != m_replaced.cend() && rep->first == start)
-            out += (rep++)->second.toLatin1();
+            out += FileEncoding::encode((rep++)->second, m_encoding);
         else
             out.append(p + line.begin, line.end - line.begin);
         out += "\r\n";
@@ -408,7 +411,7 @@ QByteArray IniDocument::toBytes() const
     for (const NewSection &s : m_appended) {
         if (s.blankBefore)
             out += "\r\n";
-        out += '[' + s.name.toLatin1() + "]\r\n";
+        out += '[' + FileEncoding::encode(s.name, m_encoding) + "]\r\n";
         put(s.lines);
     }
     return out;

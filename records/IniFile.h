@@ -2,8 +2,10 @@
 // Private-profile INI files: case-insensitive section and key names, values
 // updated in place, missing keys appended to their section and missing
 // sections to the file, the file created on demand. Files are ISO-8859-1
-// with CR LF lines and are always replaced atomically.
+// (or UTF-8 when read so, see FileEncoding) with CR LF lines and are always
+// replaced atomically.
 #include "AtomicFile.h"
+#include "FileEncoding.h"
 #include "OffsetTable.h"
 
 #include <QByteArray>
@@ -84,6 +86,7 @@ private:
     std::map<qsizetype, QStringList> m_inserted;
     QHash<qsizetype, qsizetype> m_insertAt; // per original section
     std::vector<NewSection> m_appended;
+    FileEncoding::Kind m_encoding = FileEncoding::Kind::Latin1; // written back as read
     bool m_unreadable = false; // exists but could not be read: never overwrite it
 };
 

@@ -1,5 +1,6 @@
 #include "RecordStore.h"
 
+
 #include "DirectoryIndex.h"
 #include "Exception.h"
 #include "FieldText.h"
@@ -8,6 +9,7 @@
 #include "IniFile.h"
 #include "Latin1.h"
 #include "NameList.h"
+#include "RecordFileGuard.h"
 #include "RecordKeys.h"
 #include "StoredValue.h"
 
@@ -156,6 +158,8 @@ void RecordStore::loadRecord(RecordKind kind)
         return; // never look outside the record folder
     ensureFolder(kind);
     const QString path = existingEntryPath(recordFolder(kind), name + kRecordExt);
+    if (m_guard)
+        m_guard->remember(kind, path.isEmpty() ? recordFilePath(kind, name) : path);
     if (path.isEmpty())
         return;
     // An unreadable record must not empty the fields; a pipe or device is
@@ -202,8 +206,27 @@ void RecordStore::saveRecord(RecordKind kind)
         throw EIniFileError(unableToWriteText(path));
     IniFile(path).writeStrings(QLatin1String(kindInfo(kind).section),
                                valuesFor(m_fields, kind, recordWriteOrder(kind)));
+    if (m_guard)
+        m_guard->remember(kind, path);
     if (m_onSaved)
         m_onSaved(kind);
+}
+
+bool RecordStore::mayWrite(RecordKind kind)
+{
+    if (!m_guard)
+        return true;
+    const QString name = nameOf(m_fields, kind);
+    switch (m_guard->beforeWrite(kind, recordFilePath(kind, name))) {
+    case RecordFileGuard::Choice::Overwrite:
+        return true;
+    case RecordFileGuard::Choice::Reload:
+        loadRecord(kind);
+        return false;
+    case RecordFileGuard::Choice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void RecordStore::saveDefaults(RecordKind kind)

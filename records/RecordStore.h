@@ -10,6 +10,7 @@
 
 class IFields;
 class IniDocument;
+class RecordFileGuard;
 
 class RecordStore {
 public:
@@ -37,6 +38,12 @@ public:
     void loadRecord(RecordKind kind);
     // Writes every key of the record file from the fields (after a render).
     void saveRecord(RecordKind kind);
+    // Told what is loaded and written, and asked before a write (the window's);
+    // without one every write goes ahead.
+    void setFileGuard(RecordFileGuard *guard) { m_guard = guard; }
+    // Whether the kind's record may be written now: false when the user
+    // chose to reload the file changed outside (it is loaded) or to cancel.
+    bool mayWrite(RecordKind kind);
     // Called with the kind each time its record file has been written.
     void setOnSaved(std::function<void(RecordKind)> onSaved) { m_onSaved = std::move(onSaved); }
 
@@ -62,4 +69,5 @@ private:
     QString m_settingsPath;
     MendedNote m_mended;
     std::function<void(RecordKind)> m_onSaved;
+    RecordFileGuard *m_guard = nullptr;
 };

@@ -5,4 +5,5 @@
 // once; nothing keeps the path after that.
 struct RenderResult {
     QString textPath;
+    bool written = true; // false: the user chose not to overwrite a record file changed outside
 };

@@ -102,6 +102,10 @@ RenderResult renderRecord(RecordKind kind, const IFields &fields, RecordStore &s
     const QStringList lines = renderLines(kind, fields, now);
     RecordStore::ensureFolder(kind);
     RenderResult result{RecordStore::textCopyPath(kind, name)};
+    if (!store.mayWrite(kind)) {
+        result.written = false;
+        return result;
+    }
     TextCopy::write(result.textPath, lines);
     store.saveRecord(kind);
     return result;

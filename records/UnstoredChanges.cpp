@@ -80,8 +80,8 @@ QString question(const IFields &fields, const QList<RecordKind> &kinds, const QL
 void store(const IFields &fields, RecordStore &store, const QList<RecordKind> &kinds, const QDateTime &now)
 {
     for (RecordKind kind : kinds) {
-        renderRecord(kind, fields, store, now);
-        store.updateNameList(kind);
+        if (renderRecord(kind, fields, store, now).written)
+            store.updateNameList(kind);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "Guarded.h"
 #include "IPrompter.h"
 #include "Latin1Guard.h"
+#include "NameRefusal.h"
 #include "ProblemMarks.h"
 #include "RecordStore.h"
 #include "TemplateRenderer.h"
@@ -20,21 +21,6 @@
 #include <QPushButton>
 
 namespace {
-
-// The information box shown when the kind's name field is empty.
-QString emptyNameText(RecordKind kind)
-{
-    switch (kind) {
-    case RecordKind::Domain:
-        return QStringLiteral("You did not enter a domain name on the TYPE tab.");
-    case RecordKind::Host:
-        return QStringLiteral("You did not enter a host name on the TYPE tab.");
-    case RecordKind::Contact:
-        break;
-    }
-    return displayCaption(
-        QStringLiteral("You did not enter a Contact Name on the Aithorization, Notify && Authentication tab."));
-}
 
 // The margins a new print job starts with: those of the default printer, or
 // when there is none (printing to a PDF file) the ones the system's text
@@ -82,24 +68,20 @@ TReviewPages::~TReviewPages() = default;
 
 bool TReviewPages::refuseRecordName(RecordKind kind)
 {
-    const QString name = m_parts.fields.text(QLatin1String(kindInfo(kind).nameField));
-    if (name.isEmpty()) {
-        m_parts.prompter.information(emptyNameText(kind));
-        return true;
-    }
-    const QString problem = RecordStore::recordNameProblem(name);
-    if (!problem.isEmpty()) {
-        m_parts.prompter.information(problem);
-        return true;
-    }
-    return false;
+    const QString refusal = nameRefusal(m_parts.fields, kind);
+    if (!refusal.isEmpty())
+        m_parts.prompter.information(refusal);
+    return !refusal.isEmpty();
 }
 
-void TReviewPages::renderIntoMemo(RecordKind kind)
+bool TReviewPages::renderIntoMemo(RecordKind kind)
 {
     const RenderResult rendered = renderRecord(kind, m_parts.fields, m_parts.store, QDateTime::currentDateTime());
+    if (!rendered.written)
+        return false;
     const QStringList lines = TextCopy::read(rendered.textPath);
     m_parts.controls.control<QPlainTextEdit>(QLatin1String(kindInfo(kind).memo))->setPlainText(lines.join(QLatin1Char('\n')));
+    return true;
 }
 
 QStringList TReviewPages::memoLines(RecordKind kind) const
@@ -112,7 +94,8 @@ void TReviewPages::showForm(RecordKind kind)
 {
     if (refuseRecordName(kind))
         return;
-    renderIntoMemo(kind);
+    if (!renderIntoMemo(kind))
+        return;
     m_parts.store.updateNameList(kind);
     showProblems(kind, checkRegistration(m_parts.fields, kind));
     emit formShown(kind);

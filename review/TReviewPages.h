@@ -37,7 +37,7 @@ public:
     // Shows why the kind's name cannot be used; true when refused.
     bool refuseRecordName(RecordKind kind);
     // Renders the record (text copy, record file) and loads the text copy into the memo.
-    void renderIntoMemo(RecordKind kind);
+    bool renderIntoMemo(RecordKind kind);
     // Marks the problems on the kind's fields and status line, replacing earlier marks.
     void showProblems(RecordKind kind, const RegistrationProblems &problems);
 

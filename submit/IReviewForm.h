@@ -12,8 +12,9 @@ public:
 
     // Shows why the kind's name cannot be used; true when refused.
     virtual bool refuseRecordName(RecordKind kind) = 0;
-    // Renders the record (text copy, record file) into the page's memo.
-    virtual void renderIntoMemo(RecordKind kind) = 0;
+    // Renders the record (text copy, record file) into the page's memo; false
+    // when the user chose not to overwrite a record file changed outside.
+    virtual bool renderIntoMemo(RecordKind kind) = 0;
     // The kind's memo, one entry a line.
     virtual QStringList memoLines(RecordKind kind) const = 0;
     // Marks the problems on the fields and the status line, replacing earlier marks.

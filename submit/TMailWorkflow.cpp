@@ -152,7 +152,8 @@ void TMailWorkflow::confirmAndSend(RecordKind kind, const RegistrationProblems &
         return;
     if (!prompter.confirm(QLatin1String(kMailQuestion)))
         return;
-    m_parts.review.renderIntoMemo(kind);
+    if (!m_parts.review.renderIntoMemo(kind))
+        return;
 
     // The scheme the form carries, whatever the case it was typed in.
     if (m_parts.fields.selectedEntry(QLatin1String(kindInfo(kind).schemeField)) == QLatin1String("PGP")) {

@@ -2,6 +2,7 @@
 // one it says why on standard error and exits with a failure, never by a crash.
 // --version and --help answer on standard output without any display.
 #include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@ class TestStartUp : public QObject {
 private slots:
     void startsOrRefuses_data();
     void startsOrRefuses();
+    void documentsAgree();
 };
 
 void TestStartUp::startsOrRefuses_data()
@@ -84,6 +86,23 @@ void TestStartUp::startsOrRefuses()
     }
     // Nothing was written: no records, no settings.
     QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+// The manual page and the help say what the program does: the status of an
+// unknown option (the rows above), and the settings file's places.
+void TestStartUp::documentsAgree()
+{
+    QFile man(QStringLiteral(ZANDOLET_SOURCE "/docs/zandolet.1"));
+    QVERIFY(man.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(man.readAll());
+    const QString exit = page.section(QStringLiteral(".SH EXIT STATUS"), 1).section(QStringLiteral(".SH"), 0, 0);
+    const QStringList unknown = exit.split(QLatin1Char(';')).filter(QStringLiteral("unknown"));
+    QCOMPARE(unknown.size(), 1);
+    QCOMPARE(unknown.first().trimmed().left(2), QStringLiteral("2 "));
+    QFile help(QStringLiteral(ZANDOLET_SOURCE "/resources/help/contents.html"));
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    const QString settings = QString::fromUtf8(help.readAll()).section(QStringLiteral("<b>settings file</b>"), 1).section(QStringLiteral("</p>"), 0, 0);
+    QVERIFY2(settings.contains(QStringLiteral("$XDG_CONFIG_HOME/zandolet/zandolet.ini")), qPrintable(settings));
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

@@ -8,6 +8,7 @@
 #include "SmtpSink.h"
 #include "TestFiles.h"
 
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -27,6 +28,8 @@ struct Run {
 Run cli(const QStringList &args, const QByteArray &input = {},
         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
+    if (!QFileInfo::exists("z.ini")) // a named settings file must be there
+        writeBytes(QDir::current().filePath("z.ini"), "");
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(ZANDOLET_CLI), QStringList{QStringLiteral("--settings"), QDir::current().filePath("z.ini")} + args);
@@ -62,6 +65,16 @@ private slots:
     void renderAndCheck();
     void statuses_data();
     void statuses();
+    void settingsFile_data();
+    void settingsFile();
+    void scripting_data();
+    void scripting();
+    void fullOutput_data();
+    void fullOutput();
+    void sparseContact_data();
+    void sparseContact();
+    void deleteStore_data();
+    void deleteStore();
     void import_data();
     void import();
     void mail_data();
@@ -70,6 +83,8 @@ private slots:
     void rdap();
     void lookUp_data();
     void lookUp();
+    void completion_data();
+    void completion();
 };
 
 void TstCli::renderAndCheck_data()
@@ -102,6 +117,11 @@ void TstCli::renderAndCheck()
     QCOMPARE(render.status, 0);
     QByteArray expected = readBytes(casePath + QStringLiteral(".expected"));
     expected.replace("\n", "\r\n");
+    // A record file keeps no "neither": opened, a contact is Confidential, as in the window.
+    if (rc.kind == RecordKind::Contact && !rc.fields.checked.contains("PublicYesRadio")) {
+        rc.fields.checked.insert("PublicNoRadio");
+        expected.replace("3c. Public (Y/N)............: \r\n", "3c. Public (Y/N)............: N\r\n");
+    }
     static const QRegularExpression stamp(QStringLiteral("(?m)^Processed [^\r\n]+"));
     const QString got = QString::fromLatin1(render.out);
     QVERIFY2(stamp.match(got).hasMatch(), qPrintable(got.left(80)));
@@ -135,6 +155,7 @@ void TstCli::statuses_data()
     QTest::newRow("too many words") << QStringList{"check", "host", "a", "b"} << 2 << "Usage: zandolet-cli check";
     QTest::newRow("no record") << QStringList{"render", "host", "ns9.example.net"} << 3 << "hosts/ns9.example.net.ini does not exist";
     QTest::newRow("a path for a name") << QStringList{"render", "host", "../z"} << 1 << "cannot be used";
+    QTest::newRow("whois --cacert") << QStringList{"whois", "example.com", "--cacert=none.pem"} << 3 << "none.pem holds no PEM certificate.";
 }
 
 void TstCli::statuses()
@@ -153,6 +174,198 @@ void TstCli::statuses()
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
 }
 
+void TstCli::sparseContact_data()
+{
+    QTest::addColumn<QByteArray>("record"); // contacts/Kai Test.ini after [ContactReg]
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // a line of the template, or the refusal
+    QTest::newRow("no Public") << QByteArray("Contactname=Kai Test\r\n") << 0 << "3c. Public (Y/N)............: N";
+    QTest::newRow("odd Public") << QByteArray("Contactname=Kai Test\r\nPublic=maybe\r\n") << 0 << "3c. Public (Y/N)............: N";
+    QTest::newRow("Public kept") << QByteArray("Contactname=Kai Test\r\nPublic=Y\r\n") << 0 << "3c. Public (Y/N)............: Y";
+    QTest::newRow("no Contactname") << QByteArray("ContactCity=Potsdam\r\n") << 1
+                                    << "You did not enter a Contact Name on the Aithorization, Notify & Authentication tab.";
+    QTest::newRow("a path for a name") << QByteArray("Contactname=../x\r\n") << 1 << "The name \"../x\" cannot be used";
+}
+
+// render prints what Show Form shows after opening the record, and refuses
+// what it refuses; check and mail refuse alike.
+void TstCli::sparseContact()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    WorkFolder work;
+    writeBytes(work.filePath("contacts/Kai Test.ini"), "[ContactReg]\r\n" + record);
+    for (const char *command : {"render", "check"}) {
+        const Run run = cli({command, "contact", "Kai Test"});
+        if (status == 0 && QByteArray(command) == "check")
+            continue; // a sparse record has problems of its own
+        QCOMPARE(run.status, status);
+        QVERIFY2((status == 0 ? QString::fromLatin1(run.out) : run.err).contains(said), qPrintable(run.err));
+    }
+}
+
+void TstCli::deleteStore_data()
+{
+    QTest::addColumn<QString>("flag");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("status");
+    QTest::newRow("--yes") << "--yes" << QByteArray() << 0;
+    QTest::newRow("asked, yes") << "" << QByteArray("y\n") << 0;
+    QTest::newRow("asked, no") << "" << QByteArray("n\n") << 1;
+    QTest::newRow("no terminal") << "" << QByteArray() << 1;
+}
+
+// render --delete --store removes a record only when told to, and says what went.
+void TstCli::deleteStore()
+{
+    QFETCH(QString, flag);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, status);
+    WorkFolder work;
+    const QByteArray record = "[HostReg]\r\nHostIPAddress=192.0.2.1\r\n";
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\nns2.example.net\r\n");
+    writeBytes(work.filePath("hosts/ns1.example.net.ini"), record);
+    QStringList args{"render", "host", "ns1.example.net", "--delete", "--store"};
+    if (!flag.isEmpty())
+        args << flag;
+    const Run run = cli(args, answer);
+    QCOMPARE(run.status, status);
+    QCOMPARE(QFileInfo::exists("hosts/ns1.example.net.ini"), status != 0);
+    QVERIFY(!QFileInfo::exists("hosts/ns1.example.net.txt"));
+    QCOMPARE(readBytes("hosts.cbx"), QByteArray(status == 0 ? "ns2.example.net\r\n" : "ns1.example.net\r\nns2.example.net\r\n"));
+    if (status != 0) {
+        QCOMPARE(readBytes("hosts/ns1.example.net.ini"), record);
+        return;
+    }
+    QVERIFY2(run.err.endsWith("Removed hosts/ns1.example.net.ini and hosts/ns1.example.net.txt and the name ns1.example.net "
+                              "from hosts.cbx.\n"), qPrintable(run.err));
+    QVERIFY(run.out.contains("0a. (N)ew (M)odify (D)elete.....: D\r\n"));
+}
+
+void TstCli::settingsFile_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("settings"); // z.ini
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+    const QStringList list{"list", "hosts"};
+    QTest::newRow("missing") << QStringList{"--settings", "missing.ini"} + list << QByteArray() << 3
+                             << "missing.ini: Settings file not found\n";
+    QTest::newRow("a folder") << QStringList{"--settings", "hosts"} + list << QByteArray() << 3
+                              << "hosts: Cannot read the settings file: Is a folder\n";
+    QTest::newRow("misspelt key") << list << QByteArray("[Setup]\r\nEMail Adress=me@example.net\r\nname=Me\r\n[Other]\r\nx=1\r\n") << 0
+                                  << "warning: %1: unknown key \"EMail Adress\" in [Setup]\n";
+}
+
+// A settings file that cannot be what the user meant is said, never read as defaults.
+void TstCli::settingsFile()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, settings);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    WorkFolder work;
+    writeBytes(work.filePath("z.ini"), settings);
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\n");
+    QDir().mkpath(work.filePath("hosts"));
+    const Run run = cli(args);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.err, err.arg(work.filePath("z.ini")));
+    QCOMPARE(run.out, QByteArray(status == 0 ? "ns1.example.net\n" : ""));
+}
+
+void TstCli::scripting_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // JSON compared parsed, other text found in standard output
+    QTest::addColumn<QString>("err"); // found in standard error; empty: nothing there
+    const QStringList list{"list", "hosts"};
+    const QByteArray export_ = "\xef\xbb\xbfHostName;HostIPAddress;Notes\r\n;;\r\nns2.example.net;192.0.2.2;\"a; b\r\nc\"\r\n"
+                               "ns1.example.net;192.0.2.1;\r\nkai;192.0.2.9;\r\n";
+    QTest::newRow("-V") << QStringList{"-V"} << QByteArray() << 0 << "zandolet-cli 1.5\n" << "";
+    QTest::newRow("help COMMAND") << QStringList{"help", "check"} << QByteArray() << 0 << "fit to mail" << "";
+    QTest::newRow("-h after the command") << QStringList{"import", "-h"} << QByteArray() << 0 << "--ignore-unknown" << "";
+    QTest::newRow("--settings FILE after the command") << QStringList{"list", "--settings", "nil.ini", "hosts"} << QByteArray() << 3 << ""
+                                                       << "nil.ini: Settings file not found";
+    QTest::newRow("--settings=FILE") << list + QStringList{"--settings=nil.ini"} << QByteArray() << 3 << "" << "nil.ini: Settings file not found";
+    QTest::newRow("warned") << QStringList{"--settings", "odd.ini"} + list << QByteArray() << 0 << "ns1" << "unknown key \"Nmae\"";
+    QTest::newRow("-q") << QStringList{"-q", "--settings", "odd.ini"} + list << QByteArray() << 0 << "ns1" << "";
+    QTest::newRow("list --json") << list + QStringList{"--json"} << QByteArray() << 0 << R"(["ns1.example.net"])" << "";
+    QTest::newRow("check --json, fit") << QStringList{"check", "host", "ns1.example.net", "--json", "--new"} << QByteArray() << 0
+                                       << R"({"kind":"host","name":"ns1.example.net","fit":true,"problems":[]})" << "";
+    QTest::newRow("check --json, unfit") << QStringList{"check", "host", "ns3.example.net", "--json", "--new"} << QByteArray() << 1
+                                         << R"({"kind":"host","name":"ns3.example.net","fit":false,"problems":[{"key":"HostIPAddress",
+                                               "severity":"error","text":"Host address 10.0.0.3 is a private address","network":false}]})" << "";
+    QTest::newRow("import a spreadsheet's export") << QStringList{"import", "host", "-", "--ignore-unknown", "--json"} << export_ << 0
+                                                   << R"({"created":["ns2.example.net","kai"],"updated":["ns1.example.net"],"unchanged":[],"refused":[]})"
+                                                   << "warning: standard input: columns ignored: Notes";
+    QTest::newRow("import, unknown column") << QStringList{"import", "host", "-", "--json"} << export_ << 1
+                                            << R"({"created":[],"updated":[],"unchanged":[],"refused":["header (line 1): \"Notes\" is no key of a HostReg record"]})"
+                                            << "Nothing was imported.";
+    QTest::newRow("import cp1252") << QStringList{"import", "host", "in.csv", "--encoding=cp1252", "--delimiter=tab"}
+                                   << QByteArray("HostName\tHCName\nns1.example.net\tJ\xf6rg \x80\n") << 1 << ""
+                                   << "\"\u20ac\", which a record file cannot hold";
+    QTest::newRow("import --keys") << QStringList{"import", "--keys", "host"} << QByteArray() << 0 << "\nHostIPAddress\t1c Host IP Address\n" << "";
+    QTest::newRow("render --utf-8") << QStringList{"render", "host", "ns1.example.net", "--utf-8"} << QByteArray() << 0
+                                    << "Host Version Number: 1.0\n" << "";
+    QTest::newRow("settings") << QStringList{"--settings", "odd.ini", "settings"} << QByteArray() << 0 << "\nPassword=********\n"
+                              << "unknown key";
+}
+
+// What a script relies on: options as usual, JSON parsed, standard error kept to what matters.
+void TstCli::scripting()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    WorkFolder work;
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\n");
+    const QByteArray fit = "[HostReg]\r\nHostIPAddress=192.0.2.1\r\nHCName=Kai\r\nHCMail=kai@example.net\r\n";
+    writeBytes(work.filePath("hosts/ns1.example.net.ini"), fit);
+    writeBytes(work.filePath("hosts/ns3.example.net.ini"), QByteArray(fit).replace("192.0.2.1", "10.0.0.3"));
+    writeBytes(work.filePath("odd.ini"), "[Setup]\r\nNmae=Me\r\nPassword=secret\r\n");
+    writeBytes(work.filePath("in.csv"), input);
+    const Run run = cli(args, input);
+    QVERIFY2(run.status == status, qPrintable(run.err));
+    if (out.startsWith('{') || out.startsWith('[')) {
+        QJsonParseError error;
+        const QJsonDocument got = QJsonDocument::fromJson(run.out, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, run.out.constData());
+        QCOMPARE(got, QJsonDocument::fromJson(out.toUtf8()));
+    } else {
+        QVERIFY2(QString::fromUtf8(run.out).contains(out), run.out.constData());
+    }
+    QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), qPrintable(run.err));
+}
+
+void TstCli::fullOutput_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("list") << QStringList{"list", "hosts"};
+    QTest::newRow("render") << QStringList{"render", "host", "ns1.example.net"};
+    QTest::newRow("help") << QStringList{"--help"};
+}
+
+// Output that cannot be written is a failure with its reason, never a silent 0.
+void TstCli::fullOutput()
+{
+    QFETCH(QStringList, args);
+    WorkFolder work;
+    writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\n");
+    writeBytes(work.filePath("hosts/ns1.example.net.ini"), "[HostReg]\r\nHostIPAddress=192.0.2.1\r\n");
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(ZANDOLET_CLI), args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 3);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QStringLiteral("Cannot write to standard output: No space left on device\n"));
+}
+
 void TstCli::import_data()
 {
     QTest::addColumn<QByteArray>("csv");
@@ -169,6 +382,8 @@ void TstCli::import_data()
     QTest::newRow("too few values") << head + "ns2.example.net,1\n" << "row 1 (line 2): 2 values for 4 columns";
     QTest::newRow("unclosed quote") << head + "ns2.example.net,\"1,,\n" << "line 2: a quoted value is never closed";
     QTest::newRow("a path for a name") << head + "../ns2,1,,\n" << "row 1 (line 2): The name \"../ns2\" cannot be used";
+    QTest::newRow("blank after a name") << head + "ns2.example.net ,192.0.2.2,,\n" << "row 1 (line 2): the name \"ns2.example.net \" begins or ends";
+    QTest::newRow("blanks, --trim") << head + " ns2.example.net ,192.0.2.2,,\nns1.example.net,192.0.2.1,mail-from,\"Host, Master\"\n" << "--trim";
 }
 
 // A sound file updates or adds every record and lists the new names; one bad
@@ -182,7 +397,10 @@ void TstCli::import()
     writeBytes(work.filePath("hosts/ns1.example.net.ini"), kept);
     writeBytes(work.filePath("hosts.cbx"), "ns1.example.net\r\n");
     writeBytes(work.filePath("in.csv"), csv);
-    const Run run = cli({"import", "host", "in.csv"});
+    const bool trim = refusal == "--trim";
+    if (trim)
+        refusal.clear();
+    const Run run = cli(QStringList{"import", "host", "in.csv"} + (trim ? QStringList{"--trim"} : QStringList{}));
     const QDir hosts(work.filePath("hosts"));
     if (!refusal.isEmpty()) {
         QCOMPARE(run.status, 1);
@@ -230,7 +448,7 @@ void TstCli::mail()
     QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
     const QString server = serverUp ? sink.Address() : QStringLiteral("127.0.0.1:1");
     writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=me@example.net\r\n"
-                                                      "Name=Me\r\nMailto=hostmaster@example.org\r\n").arg(server).toLatin1());
+                                                      "Name=Me\r\nMailto=hostmaster@example.org\r\nCheck Network=No\r\n").arg(server).toLatin1());
     RecordCase rc = RecordCase::load(kTemplates + QStringLiteral("/host_full"));
     rc.fields.texts[QStringLiteral("HostIPAddress")] = ipAddress;
     const Run run = cli(QStringList{"mail"} + storeCase(rc) + flags, answers);
@@ -244,6 +462,9 @@ void TstCli::mail()
     QCOMPARE(m.rcptTo, QStringList{"hostmaster@example.org"});
     const QString head = QString::fromLatin1(m.data.left(m.data.indexOf("\r\n\r\n"))).replace(QRegularExpression("\r\n[ \t]+"), " ");
     QVERIFY2(head.contains(QRegularExpression("\nSubject: +ns1.zandolet-press.com Internic HOST Registration\r")), qPrintable(head));
+    // The plain path (no security, no login) dates and names its message too.
+    QVERIFY2(head.contains(QRegularExpression("\nDate: \\w{3}, \\d\\d \\w{3} \\d{4} [0-9:]{8} [+-]\\d{4}\r")), qPrintable(head));
+    QVERIFY2(head.contains(QRegularExpression("\nMessage-ID: <[0-9a-f]{16}\\.\\d+@example\\.net>\r")), qPrintable(head));
     const QByteArray copy = readBytes(RecordStore::textCopyPath(RecordKind::Host, "ns1.zandolet-press.com"));
     QVERIFY(copy.contains("Host Version Number: 1.0\r\n"));
     const QByteArray body = m.data.mid(m.data.indexOf("\r\n\r\n") + 4);
@@ -293,22 +514,26 @@ void TstCli::lookUp_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("out"); // for fingerd, what it answers to a plain socket
     QTest::addColumn<QString>("err");     // the last line on standard error
+    QTest::addColumn<QString>("setup");   // more [Setup] lines
     const QString refused = "Connection failed: [10061] Connection refused.";
     QTest::newRow("whois: the setting's server, IDN, bidi, a referral")
         << QStringList{"whois", "m\u00fcller.de"}
         << QStringList{"C: xn--mller-kva.de\nS: ReferralServer: whois://127.0.0.2:%1\nX:",
                        "C: xn--mller-kva.de\nR: Registrant: M\\xc3\\xbcller \\xe2\\x80\\xaeoc\\r\\n\nX:"}
         << 0 << QStringList{"ReferralServer: whois://127.0.0.2:%1", "--- 127.0.0.2 ---", "Registrant: M\u00fcller \\u202Eoc"}
-        << "Connected. Waiting for data...";
+        << "Connected. Waiting for data..." << "";
     QTest::newRow("whois: --server before the setting")
         << QStringList{"whois", "example.com", "--server=127.0.0.4:%1"} << QStringList{"C: example.com\nS: not asked\nX:"}
-        << 3 << QStringList{} << refused;
+        << 3 << QStringList{} << refused << "";
     QTest::newRow("finger: a user") << QStringList{"finger", "USER@127.0.0.1", "--port=%1"} << QStringList{} << 0
-                                    << QStringList{"USER"} << "Connecting to 127.0.0.1...   Will time out in 15 seconds";
+                                    << QStringList{"USER"} << "Connecting to 127.0.0.1...   Will time out in 15 seconds" << "";
     QTest::newRow("finger: the host's users") << QStringList{"finger", "@127.0.0.1", "--port=%1"} << QStringList{} << 0
-                                              << QStringList{""} << "Connecting to 127.0.0.1...   Will time out in 15 seconds";
+                                              << QStringList{""} << "Connecting to 127.0.0.1...   Will time out in 15 seconds" << "";
     QTest::newRow("finger: unreachable") << QStringList{"finger", "USER@127.0.0.4", "--port=%1"} << QStringList{} << 3
-                                         << QStringList{} << refused;
+                                         << QStringList{} << refused << "";
+    QTest::newRow("whois: --server over Setup's RDAP")
+        << QStringList{"whois", "example.com", "--server=127.0.0.1:%1"} << QStringList{"C: example.com\nR: Domain Name: EXAMPLE.COM\\r\\n\nX:"}
+        << 0 << QStringList{"Domain Name: EXAMPLE.COM"} << "Connected. Waiting for data..." << "Look Up With=RDAP\r\nRDAP Bootstrap=https://127.0.0.1:1/dns.json\r\n";
 }
 
 // The WhoIs and Finger jobs from a terminal, against scripted WHOIS servers
@@ -320,6 +545,7 @@ void TstCli::lookUp()
     QFETCH(int, status);
     QFETCH(QStringList, out);
     QFETCH(QString, err);
+    QFETCH(QString, setup);
     WorkFolder work;
     const QString user = QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
     std::unique_ptr<FingerDaemon> fingerd;
@@ -336,7 +562,7 @@ void TstCli::lookUp()
         servers.push_back(std::make_unique<ScriptedServer>(scripts[i].replace("%1", QString::number(port))));
         QCOMPARE(servers.back()->Start(QStringLiteral("127.0.0.%1").arg(i + 1), port), port);
     }
-    writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nWhoIs Server=127.0.0.1:%1\r\n").arg(port).toLatin1());
+    writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nWhoIs Server=127.0.0.1:%1\r\n%2").arg(port).arg(setup).toLatin1());
     for (QString &a : args)
         a.replace("%1", QString::number(port)).replace("USER", user);
     const Run run = cli(args);
@@ -349,6 +575,39 @@ void TstCli::lookUp()
     QCOMPARE(run.err.trimmed().section('\n', -1), err);
     for (const auto &s : servers)
         QVERIFY2(s->Mismatches().isEmpty(), qPrintable(s->Log()));
+}
+
+void TstCli::completion_data()
+{
+    QTest::addColumn<QStringList>("words"); // as bash splits the line; the last is completed
+    QTest::addColumn<QStringList>("replies");
+    QTest::newRow("a name with a blank") << QStringList{"render", "contact", "Ana"} << QStringList{"Ana\u00efs\\ Testa"};
+    QTest::newRow("a name with a quote") << QStringList{"check", "contact", "Ren"} << QStringList{"Ren\u00e9e\\ O\\'Test"};
+    QTest::newRow("a quoted name") << QStringList{"mail", "contact", "\"Ren\u00e9e O"} << QStringList{"Ren\u00e9e\\ O\\'Test"};
+    QTest::newRow("a file after --cacert=") << QStringList{"rdap", "x", "--cacert", "=", "ca"} << QStringList{"ca.pem"};
+    QTest::newRow("--cacert= unsplit") << QStringList{"check", "host", "x", "--cacert=ca"} << QStringList{"--cacert=ca.pem"};
+    QTest::newRow("a name after --cacert=FILE") << QStringList{"check", "--cacert", "=", "ca.pem", "contact", "Ana"}
+                                                << QStringList{"Ana\u00efs\\ Testa"};
+}
+
+// bash's completion, run as bash runs it: the words in COMP_WORDS, the replies from COMPREPLY.
+void TstCli::completion()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QStringList, replies);
+    WorkFolder work;
+    for (const QString &name : {QStringLiteral("Ana\u00efs Testa"), QStringLiteral("Ren\u00e9e O'Test"), QStringLiteral("Bo")})
+        writeBytes(work.filePath("contacts/" + name + ".ini"), "[ContactReg]\r\n");
+    writeBytes(work.filePath("ca.pem"), "");
+    QProcess bash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C.UTF-8");
+    bash.setProcessEnvironment(env);
+    bash.start("/bin/bash", QStringList{"-c", "source \"$0\"; COMP_WORDS=(zandolet-cli \"$@\"); COMP_CWORD=$#; _zandolet_cli; "
+                                   "printf '%s\\n' \"${COMPREPLY[@]}\"", CLI_COMPLETION} + words);
+    QVERIFY(bash.waitForFinished(10000));
+    QCOMPARE(QString::fromUtf8(bash.readAllStandardError()), QString());
+    QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), replies);
 }
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -448,7 +448,7 @@ void TestMailMessage::messageIdDomain()
     QFETCH(QString, domain);
     TmsMessage message;
     message.Sender()->SetAddress(sender);
-    const TSubmissionHeaders added(message, true);
+    const TSubmissionHeaders added(message);
     const QStringList ids = message.Headers().filter(QRegularExpression(QStringLiteral("^Message-ID: ")));
     QCOMPARE(ids.size(), 1);
     QCOMPARE(ids.first().section(QLatin1Char('@'), -1), domain + QLatin1Char('>'));

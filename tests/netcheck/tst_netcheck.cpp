@@ -7,6 +7,7 @@
 #include "RdapServer.h"
 #include "ScriptedServer.h"
 #include "SettingsAvailability.h"
+#include "SmtpSink.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -67,6 +68,8 @@ private slots:
     void overWhois();
     void commandLine_data();
     void commandLine();
+    void mailChecks_data();
+    void mailChecks();
 
 private:
     std::unique_ptr<NetworkCheck> makeCheck(NetworkCheckLimits limits = {1000, 4000});
@@ -271,6 +274,36 @@ void TstNetCheck::commandLine()
     }
     QVERIFY(!out[0].isEmpty());
     QCOMPARE(QString::fromUtf8(out[1]), QString::fromUtf8(out[0]) + said);
+}
+
+void TstNetCheck::mailChecks_data()
+{
+    QTest::addColumn<QString>("checkNetwork");
+    QTest::addColumn<int>("status");
+    QTest::newRow("network refuses") << "Yes" << 1;
+    QTest::newRow("network check off") << "No" << 0;
+}
+
+// zandolet-cli mail --yes runs the mail button's checks, the network's among
+// them when [Setup] wants it, and never mails what they refuse.
+void TstNetCheck::mailChecks()
+{
+    QFETCH(QString, checkNetwork);
+    QFETCH(int, status);
+    WorkFolder work;
+    SmtpSink sink;
+    QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
+    writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=me@example.net\r\nName=Me\r\n"
+                                                      "Mailto=hostmaster@example.org\r\nCheck Network=%2\r\n")
+                                           .arg(sink.Address(), checkNetwork).toLatin1());
+    writeBytes(work.filePath("hosts/www.nets.test.ini"), "[HostReg]\r\nHostIPAddress=192.0.2.99\r\nHCName=Kai Test\r\nHCMail=kai@example.net\r\n");
+    QProcess p;
+    p.start(QStringLiteral(ZANDOLET_CLI), {"--settings", work.filePath("z.ini"), "mail", "host", "www.nets.test", "--new", "--yes"});
+    QVERIFY(p.waitForFinished(20000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(p.exitCode() == status, qPrintable(err));
+    QCOMPARE(err.contains("www.nets.test resolves to 127.0.0.30, not 192.0.2.99"), status != 0);
+    QVERIFY(status == 0 ? sink.WaitForMessages(1) : sink.Messages().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstNetCheck)

@@ -16,6 +16,8 @@ private slots:
     void readsValues();
     void updatesKeyInPlace();
     void appendsKeyToItsSection();
+    void writesInTheEncodingRead_data();
+    void writesInTheEncodingRead();
     void appendsMissingSection();
     void createsMissingFile();
     void writeStringsIsOneReplace();
@@ -46,6 +48,9 @@ void IniFileTest::readsValues_data()
     QTest::newRow("LF only") << QByteArray("[S]\nk=v\n") << "S" << "k" << "v";
     QTest::newRow("equals in value") << QByteArray("[S]\r\nk=a=b\r\n") << "S" << "k" << "a=b";
     QTest::newRow("latin-1") << QByteArray("[S]\r\nk=M\xfcller\r\n") << "S" << "k" << QString::fromLatin1("M\xfcller");
+    QTest::newRow("utf-8") << QByteArray("[S]\r\nk=J\xc3\xb6rg Wei\xc3\x9f-Test\r\n") << "S" << "k" << QStringLiteral("J\u00f6rg Wei\u00df-Test");
+    QTest::newRow("utf-8 with BOM") << QByteArray("\xef\xbb\xbf[S]\r\nk=\xc3\xa9\r\n") << "S" << "k" << QStringLiteral("\u00e9");
+    QTest::newRow("broken utf-8 is latin-1") << QByteArray("[S]\r\nk=\xc3\xb6\r\nj=\xfc\r\n") << "S" << "k" << QString::fromLatin1("\xc3\xb6");
     QTest::newRow("cut to 1023") << (QByteArray("[S]\r\nk=") + QByteArray(1023, 'x') + "yz\r\n") << "S" << "k"
                                  << QString(1023, QLatin1Char('x'));
     QTest::newRow("1023 kept") << (QByteArray("[S]\r\nk=") + QByteArray(1023, 'x') + "\r\n") << "S" << "k"
@@ -80,6 +85,29 @@ void IniFileTest::appendsKeyToItsSection()
     writeBytes(p, "[A]\r\none=1\r\n\r\n[B]\r\nx=y\r\n");
     IniFile(p).writeStrings("A", {{"four", "4"}});
     QCOMPARE(readBytes(p), QByteArray("[A]\r\none=1\r\nfour=4\r\n\r\n[B]\r\nx=y\r\n"));
+}
+
+void IniFileTest::writesInTheEncodingRead_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("utf-8") << QByteArray("[S]\r\na=\xc3\xb6\r\n") << QByteArray("[S]\r\na=\xc3\xb6\r\nb=Wei\xc3\x9f\r\n");
+    QTest::newRow("utf-8 with BOM") << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\n")
+                                    << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\nb=Wei\xc3\x9f\r\n");
+    QTest::newRow("latin-1") << QByteArray("[S]\r\na=\xf6\r\n") << QByteArray("[S]\r\na=\xf6\r\nb=Wei\xdf\r\n");
+    QTest::newRow("ascii") << QByteArray("[S]\r\na=x\r\n") << QByteArray("[S]\r\na=x\r\nb=Wei\xdf\r\n");
+}
+
+// A file an editor saved as UTF-8 stays UTF-8; every other one is ISO-8859-1.
+void IniFileTest::writesInTheEncodingRead()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, expected);
+    TestDir dir;
+    const QString p = dir.path("s.ini");
+    writeBytes(p, file);
+    IniFile(p).writeStrings("S", {{"b", QStringLiteral("Wei\u00df")}});
+    QCOMPARE(readBytes(p), expected);
 }
 
 void IniFileTest::appendsMissingSection()

@@ -4,7 +4,9 @@
 #include "Exception.h"
 #include "IniFile.h"
 #include "MapFields.h"
+#include "RecordFileGuard.h"
 #include "RecordStore.h"
+#include "TemplateRenderer.h"
 #include "TestDir.h"
 #include "UnstoredChanges.h"
 
@@ -186,6 +188,8 @@ private slots:
     void writeIntoNonWritablePlace();
     void unstoredChanges_data();
     void unstoredChanges();
+    void changedOutside_data();
+    void changedOutside();
 };
 
 void RecordStoreTest::recordFileKeys_data()
@@ -899,6 +903,61 @@ void RecordStoreTest::unstoredChanges()
     f.check(action + "DomainRadio");
     QCOMPARE(UnstoredChanges::differs(f, RecordKind::Domain), differs);
     QCOMPARE(UnstoredChanges::kinds(f), differs ? QList<RecordKind>{RecordKind::Domain} : QList<RecordKind>{});
+}
+
+void RecordStoreTest::changedOutside_data()
+{
+    QTest::addColumn<QByteArray>("before");  // the file when loaded; empty: none
+    QTest::addColumn<QByteArray>("outside"); // what another program writes then; empty: nothing
+    QTest::addColumn<int>("choice");         // RecordFileGuard::Choice answered, if asked
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("stored");     // HostIPAddress in the file afterwards
+    QTest::addColumn<QString>("field");      // and in the fields
+    const QByteArray own = "[HostReg]\r\nHostIPAddress=192.0.2.1\r\n", import = "[HostReg]\r\nHostIPAddress=192.0.2.12\r\n";
+    const int reload = int(RecordFileGuard::Choice::Reload), overwrite = int(RecordFileGuard::Choice::Overwrite),
+              cancel = int(RecordFileGuard::Choice::Cancel);
+    QTest::newRow("unchanged") << own << QByteArray() << cancel << false << "192.0.2.99" << "192.0.2.99";
+    QTest::newRow("changed, reload") << own << import << reload << true << "192.0.2.12" << "192.0.2.12";
+    QTest::newRow("changed, overwrite") << own << import << overwrite << true << "192.0.2.99" << "192.0.2.99";
+    QTest::newRow("changed, cancel") << own << import << cancel << true << "192.0.2.12" << "192.0.2.99";
+    QTest::newRow("made outside") << QByteArray() << import << cancel << true << "192.0.2.12" << "192.0.2.99";
+}
+
+// A record file another program changed after it was loaded is written only
+// when the user says so; Reload brings the change into the fields.
+void RecordStoreTest::changedOutside()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, outside);
+    QFETCH(int, choice);
+    QFETCH(bool, asked);
+    QFETCH(QString, stored);
+    QFETCH(QString, field);
+    TestDir dir;
+    const QString path = dir.path("hosts/ns2.example.net.ini");
+    if (!before.isEmpty())
+        writeBytes(path, before);
+    MapFields fields;
+    int questions = 0;
+    RecordFileGuard guard([&](const QString &changed) {
+        ++questions;
+        if (QFileInfo(changed) != QFileInfo(path))
+            QTest::qFail("asked about another file", __FILE__, __LINE__);
+        return RecordFileGuard::Choice(choice);
+    });
+    RecordStore store(fields, QString());
+    store.setFileGuard(&guard);
+    fields.texts["HostName"] = "ns2.example.net";
+    store.loadRecord(RecordKind::Host);
+    fields.texts["HostIPAddress"] = "192.0.2.99";
+    if (!outside.isEmpty())
+        writeBytes(path, outside);
+    const RenderResult result = renderRecord(RecordKind::Host, fields, store, QDateTime::currentDateTime());
+    QCOMPARE(questions, asked ? 1 : 0);
+    QCOMPARE(result.written, stored == "192.0.2.99");
+    QCOMPARE(IniDocument::load(path).value("HostReg", "HostIPAddress"), stored);
+    QCOMPARE(fields.texts.value("HostIPAddress"), field);
+    QCOMPARE(QFileInfo::exists(dir.path("hosts/ns2.example.net.txt")), result.written);
 }
 
 QTEST_GUILESS_MAIN(RecordStoreTest)

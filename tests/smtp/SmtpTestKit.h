@@ -9,7 +9,10 @@
 #include "msmsg.h"
 #include "mssmtp.h"
 
+#include "TSubmissionHeaders.h"
+
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QHostInfo>
 #include <QRegularExpression>
 #include <QStringList>
@@ -84,13 +87,25 @@ inline void FillMessage(TmsMessage &m, const QStringList &body = {QStringLiteral
     m.SetBody(body);
 }
 
-// The composed text of the message, as the composer writes it.
+// The composed text of the message as a send composes it, with its own
+// "Date:" and "Message-ID:" (of the same length as the send's).
 inline QByteArray Composed(TmsMessage &m)
 {
+    const TSubmissionHeaders dated(m);
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     TmsMessageEncoder(m, buffer).Encode();
     return buffer.data();
+}
+
+// The text with the values of "Date:" and "Message-ID:" blanked, which differ
+// from send to send; fails the comparison when either header is missing.
+inline QByteArray Masked(const QByteArray &text)
+{
+    QString s = QString::fromLatin1(text);
+    static const QRegularExpression dated(QStringLiteral("\r\n(Date|Message-ID): [^\r]*"));
+    s.replace(dated, QStringLiteral("\r\n\\1: *"));
+    return s.toLatin1();
 }
 
 inline QString LocalHost()

@@ -130,7 +130,7 @@ void TestSmtpE2E::bodyLinesBeginningWithDots()
     QCOMPARE(m_log.events.last(), QStringLiteral("Closed"));
     // The server removes the transparency dots: the text arrives as composed,
     // followed by the empty line the client sends before ".".
-    QCOMPARE(received, composed + "\r\n");
+    QCOMPARE(Masked(received), Masked(composed + "\r\n"));
     const QJsonObject parsed = Parse(received);
     QCOMPARE(parsed.value("content_type").toString(), QStringLiteral("text/plain"));
     QCOMPARE(Unix(Decoded(parsed.value("body"))), body.join('\n').toLatin1() + "\n\n");
@@ -172,7 +172,7 @@ void TestSmtpE2E::uuencodedMessage()
     QVERIFY2(composed.contains("\r\n.") , "the uuencoded tail line should begin with a dot");
     const QByteArray received = Deliver();
     QCOMPARE(m_log.Errors(), QStringList());
-    QCOMPARE(received, composed + "\r\n");
+    QCOMPARE(Masked(received), Masked(composed + "\r\n"));
     const QJsonObject parsed = Parse(received);
     const QJsonArray blocks = parsed.value("uu").toArray();
     QCOMPARE(blocks.size(), 1);
