@@ -114,7 +114,6 @@ void HttpsFetch::start(const Request &request)
     m_headerBytes = 0;
     m_connected = m_inBody = m_skipBody = false;
     m_fields.clear();
-    m_clock.start();
 
     QUrl url = request.url;
     url.setUserInfo({}); // never sent as a login

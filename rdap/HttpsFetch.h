@@ -14,7 +14,6 @@
 // fetch without it.
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSslCertificate>
@@ -111,7 +110,6 @@ private:
     std::map<int, Watch> m_watches;
     QTimer m_curlTimer;
     QTimer m_idleTimer;
-    QElapsedTimer m_clock;
     Request m_request;
     Result m_result;
     QByteArray m_error;           // curl's error buffer
