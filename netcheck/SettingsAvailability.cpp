@@ -2,7 +2,7 @@
 
 #include "IniFile.h"
 #include "LookUpSettings.h"
-#include "MailSettingsFile.h"
+#include "SetupKeys.h"
 #include "RdapAvailability.h"
 #include "WhoisAvailability.h"
 #include "WhoisServerSetting.h"
@@ -19,7 +19,7 @@ void SettingsAvailability::start(const QString &asciiName)
     cancel();
     delete std::exchange(m_current, nullptr);
     const IniDocument file = IniDocument::load(m_settingsPath);
-    const LookUpSettings lookUp = LookUpSettings::read(file, MailSettingsFile::Section);
+    const LookUpSettings lookUp = LookUpSettings::read(file, SetupKeys::Section);
     if (lookUp.protocol == LookUpSettings::Protocol::Rdap) {
         RdapLookup::Options o;
         o.bootstrapUrl = lookUp.rdapBootstrap;
