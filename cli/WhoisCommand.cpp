@@ -4,7 +4,6 @@
 #include "LookUpRun.h"
 #include "LookUpSettings.h"
 #include "MailSettingsFile.h"
-#include "RdapLookup.h"
 #include "WhoisJob.h"
 #include "WhoisServerSetting.h"
 
@@ -20,8 +19,5 @@ int runWhois(const Invocation &inv)
                                ? WhoisServerSetting::orDefault(inv.values.value(QStringLiteral("--server")))
                                : WhoisServerSetting::read(settings, mending);
     WhoisJob job(server, LookUpSettings::read(settings, MailSettingsFile::Section), LookUpOptions{});
-    // Only RDAP tells an unknown name from an answer; a WHOIS server's
-    // "No match" is its answer.
-    const QString noMatch = job.overRdap() ? RdapLookup::noMatchText(name) : QString();
-    return runLookUpJob(job, inv.console, [&] { job.start(name); }, noMatch);
+    return runLookUpJob(job, inv.console, [&] { job.start(name); });
 }

@@ -2,8 +2,8 @@
 
 #include "IniFile.h"
 #include "LookUpSettings.h"
-#include "SetupKeys.h"
 #include "RdapAvailability.h"
+#include "SetupKeys.h"
 #include "WhoisAvailability.h"
 #include "WhoisServerSetting.h"
 
@@ -33,7 +33,6 @@ void SettingsAvailability::start(const QString &asciiName)
         m_current = new WhoisAvailability(WhoisServerSetting::read(file, mending), m_options.waits, this);
     }
     connect(m_current, &RegistrationLookup::answered, this, &RegistrationLookup::answered);
-    connect(m_current, &RegistrationLookup::failed, this, &RegistrationLookup::failed);
     m_current->start(asciiName);
 }
 

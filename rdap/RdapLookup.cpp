@@ -54,11 +54,6 @@ QUrl RdapLookup::defaultBootstrapUrl()
     return QUrl(QStringLiteral("https://data.iana.org/rdap/dns.json"));
 }
 
-QString RdapLookup::noMatchText(const QString &name)
-{
-    return QStringLiteral("No match for %1.").arg(name);
-}
-
 RdapLookup::RdapLookup(Options options, QObject *parent)
     : QObject(parent), m_options(std::move(options)), m_cache(m_options.cacheFolder, m_options.bootstrapUrl),
       m_ssl(QSslConfiguration::defaultConfiguration())
@@ -69,18 +64,21 @@ RdapLookup::RdapLookup(Options options, QObject *parent)
     m_totalTimer.setSingleShot(true);
     m_lookUpTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
+        m_stopped = LookUpOutcome::Kind::TransportFailure;
         stopRequest(QStringLiteral("%1 did not answer within %2.").arg(m_url.host(), secondsText(m_options.connectTimeoutMs)));
     });
     connect(&m_totalTimer, &QTimer::timeout, this, [this] {
+        m_stopped = LookUpOutcome::Kind::CutShort;
         stopRequest(
             QStringLiteral("%1 did not send its answer within %2.").arg(m_url.host(), secondsText(m_options.totalTimeoutMs)));
     });
     connect(&m_lookUpTimer, &QTimer::timeout, this, [this] {
         const QString line =
             QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs));
+        m_stopped = LookUpOutcome::Kind::CutShort;
         if (m_get)
             return stopRequest(line);
-        fail(line);
+        fail(LookUpOutcome::Kind::CutShort, line);
     });
 }
 
@@ -95,10 +93,12 @@ void RdapLookup::start(const QString &typed)
     const quint64 run = m_run;
     m_name = typed.trimmed();
     m_ascii = asciiName(m_name);
+    m_outcome = {};
+    m_outcome.name = m_name;
     m_stage = Stage::Bootstrap;
     m_lookUpTimer.start(m_options.lookUpTimeoutMs);
     if (m_ascii.isEmpty())
-        return fail(QStringLiteral("%1 is not a domain name.").arg(m_name));
+        return fail(LookUpOutcome::Kind::Refused, QStringLiteral("%1 is not a domain name.").arg(m_name));
     emit statusLine(QStringLiteral("Looking up the RDAP service for .%1...").arg(m_ascii.section(QLatin1Char('.'), -1)));
     if (m_run != run)
         return;
@@ -134,6 +134,7 @@ void RdapLookup::get(const QUrl &url, const QByteArray &accept, bool redirected)
     m_accept = accept;
     if (!redirected)
         m_redirects = 0;
+    m_stopped.reset();
     m_get = new HttpsGet(m_ssl, ReplyLimit::MaxBytes, this);
     connect(m_get, &HttpsGet::encrypted, &m_connectTimer, &QTimer::stop);
     connect(m_get, &HttpsGet::finished, this, &RdapLookup::finished);
@@ -159,9 +160,9 @@ void RdapLookup::finished(const QString &transportFailure)
     request->disconnect(this);
     request->abort();
     request->deleteLater();
-    if (!transportFailure.isEmpty())
-        return arrived(transportFailure, 0, {});
     const HttpResponseReader &response = request->response();
+    if (!transportFailure.isEmpty())
+        return arrived(transportFailure, response.status(), {});
     const int status = response.status();
     const QString host = m_url.host();
     if (status >= 200 && status < 300)
@@ -185,8 +186,17 @@ void RdapLookup::arrived(const QString &failure, int httpStatus, const QByteArra
 {
     if (m_stage == Stage::Bootstrap)
         bootstrapArrived(failure, body);
-    else if (m_stage != Stage::Idle)
+    else if (m_stage == Stage::Query)
         answerArrived(failure, httpStatus, body);
+    else if (m_stage == Stage::Related)
+        relatedArrived(failure, httpStatus, body);
+}
+
+LookUpOutcome::Kind RdapLookup::failureKind(int httpStatus) const
+{
+    if (m_stopped)
+        return *m_stopped;
+    return httpStatus != 0 ? LookUpOutcome::Kind::Refused : LookUpOutcome::Kind::TransportFailure;
 }
 
 void RdapLookup::bootstrapArrived(const QString &failure, const QByteArray &body)
@@ -217,16 +227,19 @@ void RdapLookup::bootstrapArrived(const QString &failure, const QByteArray &body
             return;
         }
     }
-    fail(QStringLiteral("The RDAP bootstrap file could not be read. ") + problem);
+    fail(failure.isEmpty() ? LookUpOutcome::Kind::Refused : failureKind(0),
+         QStringLiteral("The RDAP bootstrap file could not be read. ") + problem);
 }
 
 void RdapLookup::askService(const RdapBootstrap &bootstrap)
 {
     const auto service = bootstrap.serviceFor(m_ascii);
     if (!service)
-        return fail(QStringLiteral("No RDAP service is known for .%1.").arg(m_ascii.section(QLatin1Char('.'), -1)));
+        return fail(LookUpOutcome::Kind::Refused,
+                    QStringLiteral("No RDAP service is known for .%1.").arg(m_ascii.section(QLatin1Char('.'), -1)));
     if (!isHttps(service->base))
-        return fail(QStringLiteral("The RDAP service for .%1 is offered over plain HTTP only; it was not asked.").arg(service->label));
+        return fail(LookUpOutcome::Kind::Refused,
+                    QStringLiteral("The RDAP service for .%1 is offered over plain HTTP only; it was not asked.").arg(service->label));
     m_stage = Stage::Query;
     const quint64 run = m_run;
     emit statusLine(QStringLiteral("Asking %1...").arg(service->base.host()));
@@ -236,30 +249,65 @@ void RdapLookup::askService(const RdapBootstrap &bootstrap)
 
 void RdapLookup::answerArrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
-    if (httpStatus == 404)
-        return fail(noMatchText(m_name));
+    if (httpStatus == 404) {
+        LookUpOutcome notFound = m_outcome;
+        notFound.kind = LookUpOutcome::Kind::NotFound;
+        return end(notFound);
+    }
     if (!failure.isEmpty())
-        return fail(failure);
+        return fail(failureKind(httpStatus), failure);
     const RdapAnswer answer = RdapAnswerFormatter::format(body);
     if (!answer.refusal.isEmpty())
-        return fail(QStringLiteral("The answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal));
+        return fail(LookUpOutcome::Kind::Refused,
+                    QStringLiteral("The answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal));
+    m_outcome.kind = LookUpOutcome::Kind::Found;
+    m_outcome.registrar = answer.registrar;
     const quint64 run = m_run;
     emit answerLines(answer.lines);
     if (m_run != run)
         return;
     // The registrar's record is asked once; its own links are not followed.
-    if (m_stage == Stage::Related || answer.related.isEmpty())
+    if (!m_options.followRelated || answer.related.isEmpty())
         return finish();
     m_stage = Stage::Related;
-    emit answerLines({QString(), QStringLiteral("--- %1 ---").arg(answer.related.host())});
-    if (m_run == run)
-        get(answer.related, kRdapJson);
+    m_relatedHost = answer.related.host();
+    get(answer.related, kRdapJson);
 }
 
-void RdapLookup::fail(const QString &line)
+void RdapLookup::relatedArrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
+    // The registry has answered: whatever happens here, the name is registered.
+    LookUpOutcome found = m_outcome;
+    if (failure.isEmpty()) {
+        const RdapAnswer answer = RdapAnswerFormatter::format(body);
+        if (answer.refusal.isEmpty()) {
+            const quint64 run = m_run;
+            emit answerLines(QStringList{QString(), QStringLiteral("--- %1 ---").arg(m_relatedHost)} + answer.lines);
+            if (m_run == run)
+                finish();
+            return;
+        }
+        found.relatedFailure =
+            QStringLiteral("the answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal);
+    } else {
+        found.relatedFailure = httpStatus >= 400 ? QString::number(httpStatus) : failure;
+    }
+    end(found);
+}
+
+void RdapLookup::fail(LookUpOutcome::Kind kind, const QString &line)
+{
+    LookUpOutcome failed = LookUpOutcome::failure(kind, line);
+    failed.name = m_name;
+    end(failed);
+}
+
+void RdapLookup::end(const LookUpOutcome &outcome)
+{
+    m_outcome = outcome;
     const quint64 run = m_run;
-    emit errorLine(line);
+    if (const QString line = outcome.line(); !line.isEmpty())
+        emit errorLine(line);
     if (m_run == run)
         finish();
 }
@@ -268,5 +316,5 @@ void RdapLookup::finish()
 {
     m_stage = Stage::Idle;
     m_lookUpTimer.stop();
-    emit done();
+    emit done(m_outcome);
 }

@@ -6,8 +6,13 @@
 // Everything is reported through signals, in this order: statusLine for
 // each step, answerLines for each record shown (the registrar's record comes
 // after an empty line and a "--- HOST ---" line), errorLine for the one line
-// that says why the look-up ended early, and done at the end, once. abort()
-// and the destructor end the look-up without any further signal.
+// that says why the look-up ended early or why the registrar's record is
+// missing, and done with the outcome at the end, once. abort() and the
+// destructor end the look-up without any further signal.
+//
+// The outcome is the registry's: a 404 from it is NotFound, its record is
+// Found, whatever becomes of the registrar's record after it.
+#include "LookUpOutcome.h"
 #include "RdapBootstrap.h"
 #include "RdapBootstrapCache.h"
 
@@ -19,6 +24,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <optional>
 
 class HttpsGet;
 
@@ -33,11 +39,11 @@ public:
         int connectTimeoutMs = 15000;
         int totalTimeoutMs = 60000; // for each request, from its start
         int lookUpTimeoutMs = 120000; // for the whole look-up, redirects and the related link included
+        // Whether the registrar's record the registry's links to is fetched too.
+        bool followRelated = true;
     };
 
     static QUrl defaultBootstrapUrl();
-    // The errorLine for a name the registry does not know.
-    static QString noMatchText(const QString &name);
 
     explicit RdapLookup(Options options, QObject *parent = nullptr);
     ~RdapLookup() override;
@@ -53,7 +59,7 @@ signals:
     void statusLine(const QString &line);
     void answerLines(const QStringList &lines);
     void errorLine(const QString &line);
-    void done();
+    void done(const LookUpOutcome &outcome);
 
 private:
     enum class Stage { Idle, Bootstrap, Query, Related };
@@ -66,7 +72,14 @@ private:
     void bootstrapArrived(const QString &failure, const QByteArray &body);
     void askService(const RdapBootstrap &bootstrap);
     void answerArrived(const QString &failure, int httpStatus, const QByteArray &body);
-    void fail(const QString &line);
+    void relatedArrived(const QString &failure, int httpStatus, const QByteArray &body);
+    // What a failure of the request under way is: a limit ended it, the
+    // server answered (a status line came) with what was not taken, or
+    // nothing came.
+    LookUpOutcome::Kind failureKind(int httpStatus) const;
+    void fail(LookUpOutcome::Kind kind, const QString &line);
+    // Ends the look-up with `outcome`, saying its line first.
+    void end(const LookUpOutcome &outcome);
     void finish();
 
     Options m_options;
@@ -79,6 +92,10 @@ private:
     Stage m_stage = Stage::Idle;
     QString m_name;  // as typed, for "No match for NAME."
     QString m_ascii; // what is asked
+    LookUpOutcome m_outcome;
+    QString m_relatedHost; // whose record the second request asks for
+    // Why the request under way was stopped, when a limit stopped it.
+    std::optional<LookUpOutcome::Kind> m_stopped;
     HttpsGet *m_get = nullptr;
     QUrl m_url;
     QByteArray m_accept;
