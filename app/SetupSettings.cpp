@@ -3,6 +3,7 @@
 #include "FieldText.h"
 #include "IniFile.h"
 #include "MailSettingsFile.h"
+#include "SetupKeys.h"
 #include "WhoisServerSetting.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ const QString &kSecurity = MailSettingsFile::Security;
 const QString &kUserName = MailSettingsFile::UserName;
 const QString &kPassword = MailSettingsFile::Password;
 const QString &kWhoisServer = WhoisServerSetting::Key;
-const QString kCheckNetwork = QStringLiteral("Check Network");
+const QString &kCheckNetwork = SetupKeys::CheckNetwork;
 constexpr int kTextMax = MailSettingsFile::TextMax;
 
 } // namespace

@@ -6,13 +6,26 @@
 
 #include <QEventLoop>
 
-int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function<void()> &start, const QString &noMatch)
+int lookUpStatus(const LookUpOutcome &outcome)
 {
-    int status = ExitStatus::Done;
-    const auto failed = [&](const QString &line, int exitStatus) {
-        console.error(visibleText(line));
-        status = exitStatus;
-    };
+    switch (outcome.kind) {
+    case LookUpOutcome::Kind::Found:
+    case LookUpOutcome::Kind::Answered:
+        return ExitStatus::Done;
+    case LookUpOutcome::Kind::NotFound:
+        return ExitStatus::Problems;
+    case LookUpOutcome::Kind::Refused:
+    case LookUpOutcome::Kind::TransportFailure:
+    case LookUpOutcome::Kind::CutShort:
+        break;
+    }
+    return ExitStatus::Failure;
+}
+
+int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function<void()> &start)
+{
+    int status = ExitStatus::Failure;
+    const auto said = [&](const QString &line) { console.error(visibleText(line)); };
     QObject::connect(&job, &PortLookUpJob::statusLine, [&](const QString &line) {
         // An empty step only sets the answer off on a page.
         if (!line.isEmpty())
@@ -22,16 +35,15 @@ int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function
         for (const QString &line : lines)
             console.line(visibleText(line));
     });
-    QObject::connect(&job, &PortLookUpJob::errorLine, [&](const QString &line) {
-        failed(line, !noMatch.isEmpty() && line == noMatch ? ExitStatus::Problems : ExitStatus::Failure);
-    });
-    QObject::connect(&job, &PortLookUpJob::connectTimedOut,
-                     [&] { failed(PortLookUpJob::timedOutText(), ExitStatus::Failure); });
-    QObject::connect(&job, &PortLookUpJob::portError, [&](int code, const QString &description) {
-        failed(PortLookUpJob::portErrorText(code, description), ExitStatus::Failure);
-    });
+    QObject::connect(&job, &PortLookUpJob::errorLine, said);
+    QObject::connect(&job, &PortLookUpJob::connectTimedOut, [&] { said(PortLookUpJob::timedOutText()); });
+    QObject::connect(&job, &PortLookUpJob::portError,
+                     [&](int code, const QString &description) { said(PortLookUpJob::portErrorText(code, description)); });
     QEventLoop loop;
-    QObject::connect(&job, &PortLookUpJob::done, &loop, &QEventLoop::quit);
+    QObject::connect(&job, &PortLookUpJob::done, &loop, [&](const LookUpOutcome &outcome) {
+        status = lookUpStatus(outcome);
+        loop.quit();
+    });
     start();
     if (job.isRunning())
         loop.exec();

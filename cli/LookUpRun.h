@@ -3,14 +3,17 @@
 // standard output, the steps and the reason it ended early on standard
 // error, each line as the look-up pages show it.
 #include "Console.h"
+#include "LookUpOutcome.h"
 
 #include <QString>
 #include <functional>
 
 class PortLookUpJob;
 
-// Starts the job with `start` and waits for its end. The exit status: 0 when
-// it ended without a failure; 1 when it ended with `noMatch` (when given),
-// the line that says the name is unknown; 3 for any other failure.
-int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function<void()> &start,
-                 const QString &noMatch = QString());
+// The exit status of a look-up that ended with `outcome`: 0 when an answer
+// came (for a domain, a record of it), 1 when the registry says it holds no
+// such name, 3 when nothing usable answered.
+int lookUpStatus(const LookUpOutcome &outcome);
+
+// Starts the job with `start`, waits for its end and gives its exit status.
+int runLookUpJob(PortLookUpJob &job, const Console &console, const std::function<void()> &start);

@@ -1,6 +1,7 @@
 #include "CliFailure.h"
 #include "Command.h"
 #include "IniFile.h"
+#include "LookUpRun.h"
 #include "LookUpSettings.h"
 #include "LookUpText.h"
 #include "MailSettingsFile.h"
@@ -22,7 +23,7 @@ int runRdap(const Invocation &inv)
             throw CliFailure{ExitStatus::Failure, QStringLiteral("%1 holds no PEM certificate.").arg(file)};
     }
     RdapLookup lookUp(options);
-    int status = ExitStatus::Done;
+    int status = ExitStatus::Failure;
     // The page's lines: steps and failures on standard error here, the answer
     // on standard output, each as the page shows it.
     QObject::connect(&lookUp, &RdapLookup::statusLine, [&inv](const QString &line) { inv.console.error(visibleText(line)); });
@@ -30,12 +31,12 @@ int runRdap(const Invocation &inv)
         for (const QString &line : lines)
             inv.console.line(visibleText(line));
     });
-    QObject::connect(&lookUp, &RdapLookup::errorLine, [&](const QString &line) {
-        inv.console.error(visibleText(line));
-        status = line == RdapLookup::noMatchText(name) ? ExitStatus::Problems : ExitStatus::Failure;
-    });
+    QObject::connect(&lookUp, &RdapLookup::errorLine, [&inv](const QString &line) { inv.console.error(visibleText(line)); });
     QEventLoop loop;
-    QObject::connect(&lookUp, &RdapLookup::done, &loop, &QEventLoop::quit);
+    QObject::connect(&lookUp, &RdapLookup::done, &loop, [&](const LookUpOutcome &outcome) {
+        status = lookUpStatus(outcome);
+        loop.quit();
+    });
     lookUp.start(name);
     if (lookUp.isRunning())
         loop.exec();

@@ -5,7 +5,6 @@
 #include "LookUpRun.h"
 #include "LookUpSettings.h"
 #include "MailSettingsFile.h"
-#include "RdapLookup.h"
 #include "WhoisJob.h"
 #include "WhoisServerSetting.h"
 
@@ -26,8 +25,5 @@ int runWhois(const Invocation &inv)
         lookUp.protocol = LookUpSettings::Protocol::Whois;
     WhoisJob job(server, lookUp, LookUpOptions{});
     job.setRdapCaCertificates(caCertificatesOption(inv));
-    // Only RDAP tells an unknown name from an answer; a WHOIS server's
-    // "No match" is its answer.
-    const QString noMatch = job.overRdap() ? RdapLookup::noMatchText(name) : QString();
-    return runLookUpJob(job, inv.console, [&] { job.start(name); }, noMatch);
+    return runLookUpJob(job, inv.console, [&] { job.start(name); });
 }

@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 bool isAscii(QStringView text)
@@ -35,12 +37,24 @@ QString shownLine(QByteArray line)
 
 QString visibleText(QString text)
 {
-    for (qsizetype i = text.size() - 1; i >= 0; --i) {
-        const char16_t c = text[i].unicode();
-        if ((c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || c == 0x200e || c == 0x200f)
-            text.replace(i, 1, QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper());
+    // Most lines hold none: they are handed back untouched.
+    const auto hidden = [](char16_t c) {
+        return (c < 0x20 && c != u'\t') || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) ||
+               (c >= 0x2066 && c <= 0x2069) || c == 0x200e || c == 0x200f;
+    };
+    const auto first = std::find_if(text.cbegin(), text.cend(), [&](QChar c) { return hidden(c.unicode()); });
+    if (first == text.cend())
+        return text;
+    QString out = text.first(first - text.cbegin());
+    out.reserve(text.size() + 16);
+    for (auto it = first; it != text.cend(); ++it) {
+        const char16_t c = it->unicode();
+        if (hidden(c))
+            out += QStringLiteral("\\u") + QString::number(uint(c), 16).rightJustified(4, u'0').toUpper();
+        else
+            out += *it;
     }
-    return text;
+    return out;
 }
 
 QString aceName(const QString &typed)

@@ -8,10 +8,11 @@
 // A CR before the line's end is dropped.
 QString shownLine(QByteArray line);
 
-// Text from a server made safe to show: each character that would reorder
-// the text around it (the bidi embeddings, overrides, isolates and marks)
-// shows as its escape "\uXXXX", so that "U+202E moc.elgoog" cannot pass for
-// "google.com".
+// Text from a server made safe to show, in the window and on a terminal
+// alike: each control character (C0 but the tab, DEL, C1) and each character
+// that would reorder the text around it (the bidi embeddings, overrides,
+// isolates and marks) shows as its escape "\uXXXX", so that an ESC sequence
+// cannot clear the terminal and "U+202E moc.elgoog" cannot pass for "google.com".
 QString visibleText(QString text);
 
 // A wait as the look-ups' messages give it, in whole seconds rounded up:

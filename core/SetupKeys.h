@@ -29,6 +29,9 @@ inline const QString EppKey = QStringLiteral("EPP Key");
 inline const QString EppCaFile = QStringLiteral("EPP CA File");
 inline const QString EppHosts = QStringLiteral("EPP Hosts");
 
+// The longest text a one-line setting keeps (a server, an address, a name).
+constexpr int TextMax = 255;
+
 inline QStringList all()
 {
     return {Server, Address, Name, Mailto, WhoisServer, Security, UserName, Password,

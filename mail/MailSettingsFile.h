@@ -4,6 +4,7 @@
 // A login's password may live in the desktop keyring instead of the file;
 // asking the keyring is the caller's part.
 #include "MailSettings.h"
+#include "SetupKeys.h"
 
 #include <QString>
 
@@ -14,19 +15,19 @@ class Mending;
 
 namespace MailSettingsFile {
 
-inline const QString Section = QStringLiteral("Setup");
-inline const QString Server = QStringLiteral("Server");
-inline const QString Address = QStringLiteral("EMail Address");
-inline const QString Name = QStringLiteral("Name");
-inline const QString Mailto = QStringLiteral("Mailto");
+inline const QString &Section = SetupKeys::Section;
+inline const QString &Server = SetupKeys::Server;
+inline const QString &Address = SetupKeys::Address;
+inline const QString &Name = SetupKeys::Name;
+inline const QString &Mailto = SetupKeys::Mailto;
 // The connection keys come after the first four, and only once in use.
-inline const QString Security = QStringLiteral("Security");
-inline const QString UserName = QStringLiteral("User Name");
-inline const QString Password = QStringLiteral("Password");
+inline const QString &Security = SetupKeys::Security;
+inline const QString &UserName = SetupKeys::UserName;
+inline const QString &Password = SetupKeys::Password;
 
 // The sender's address and name as the message keeps them, and the servers'
 // names as the setup dialog takes them.
-constexpr int TextMax = 255;
+constexpr int TextMax = SetupKeys::TextMax;
 
 // The stored values. What reaches a protocol line holds neither a line break
 // nor a control character (`mending` notes what was taken out); the password

@@ -125,28 +125,38 @@ struct NetworkCheck::State {
         say(QStringLiteral("Asking whether %1 is registered").arg(shownName(request.name)));
         availability->start(ascii);
     }
-    void availabilityAnswered(bool registered, const QString &registrar)
+    void availabilityAnswered(const LookUpOutcome &outcome)
     {
         if (!waitingForAvailability)
             return;
         waitingForAvailability = false;
-        reached = true;
+        reached = reached || outcome.registryAnswered();
         const QString name = shownName(request.name);
-        if (registered && request.action == NetworkCheckRequest::Action::New)
+        const bool isNew = request.action == NetworkCheckRequest::Action::New;
+        // The registrar and the reason are the server's words: shown escaped.
+        switch (outcome.kind) {
+        case LookUpOutcome::Kind::Found:
+            if (isNew)
+                add(-1, request.nameField,
+                    outcome.registrar.isEmpty()
+                        ? QStringLiteral("%1 is already registered").arg(name)
+                        : QStringLiteral("%1 is already registered (registrar: %2)").arg(name, visibleText(outcome.registrar)));
+            break;
+        case LookUpOutcome::Kind::NotFound:
+            if (!isNew)
+                add(-1, request.nameField, QStringLiteral("%1 is not registered").arg(name));
+            break;
+        case LookUpOutcome::Kind::Answered:
             add(-1, request.nameField,
-                registrar.isEmpty() ? QStringLiteral("%1 is already registered").arg(name)
-                                    : QStringLiteral("%1 is already registered (registrar: %2)").arg(name, registrar));
-        else if (!registered && request.action != NetworkCheckRequest::Action::New)
-            add(-1, request.nameField, QStringLiteral("%1 is not registered").arg(name));
-        settle();
-    }
-    void availabilityFailed(const QString &text)
-    {
-        if (!waitingForAvailability)
-            return;
-        waitingForAvailability = false;
-        add(-1, request.nameField,
-            QStringLiteral("Whether %1 is registered could not be asked: %2").arg(shownName(request.name), text), true);
+                QStringLiteral("Whether %1 is registered could not be told from the WHOIS answer").arg(name), true);
+            break;
+        case LookUpOutcome::Kind::Refused:
+        case LookUpOutcome::Kind::TransportFailure:
+        case LookUpOutcome::Kind::CutShort:
+            add(-1, request.nameField,
+                QStringLiteral("Whether %1 is registered could not be asked: %2").arg(name, visibleText(outcome.line())), true);
+            break;
+        }
         settle();
     }
 
@@ -395,8 +405,7 @@ NetworkCheck::NetworkCheck(std::unique_ptr<RegistrationLookup> availability, Net
     connect(&m_state->whole, &QTimer::timeout, this, [this] { m_state->timeUp(); });
     if (RegistrationLookup *lookup = m_state->availability.get()) {
         connect(lookup, &RegistrationLookup::answered, this,
-                [this](bool registered, const QString &registrar) { m_state->availabilityAnswered(registered, registrar); });
-        connect(lookup, &RegistrationLookup::failed, this, [this](const QString &text) { m_state->availabilityFailed(text); });
+                [this](const LookUpOutcome &outcome) { m_state->availabilityAnswered(outcome); });
     }
 }
 

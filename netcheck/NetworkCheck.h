@@ -4,6 +4,7 @@
 // is still free, whether a host's address is the one its name resolves to,
 // whether a contact's mailbox can receive mail. Runs on the event loop and
 // never blocks it; each query has its own time limit and the whole check one.
+#include "LookUpOutcome.h"
 #include "RecordKind.h"
 #include "RegistrationCheck.h"
 
@@ -58,10 +59,10 @@ public:
     virtual void cancel() = 0;
 
 signals:
-    // `registrar` may be empty when the answer does not name one.
-    void answered(bool registered, const QString &registrar);
-    // No answer could be had; `text` says why ("whois.example did not answer").
-    void failed(const QString &text);
+    // How the question ended: Found (with the registrar, when the registry's
+    // record names one), NotFound, Answered (the answer's words tell
+    // neither), or why no answer could be had.
+    void answered(const LookUpOutcome &outcome);
 };
 
 class NetworkCheck : public QObject {

@@ -1,28 +1,25 @@
 #include "RdapAvailability.h"
 
-#include "RegistrarLine.h"
+namespace {
+
+// The registry's record is enough; the registrar's own is not fetched.
+RdapLookup::Options registryOnly(RdapLookup::Options options)
+{
+    options.followRelated = false;
+    return options;
+}
+
+} // namespace
 
 RdapAvailability::RdapAvailability(RdapLookup::Options options, QObject *parent)
-    : RegistrationLookup(parent), m_lookup(std::move(options))
+    : RegistrationLookup(parent), m_lookup(registryOnly(std::move(options)))
 {
-    connect(&m_lookup, &RdapLookup::answerLines, this, [this](const QStringList &lines) {
-        // The registry's record is enough; the registrar's own is not fetched.
-        const QString registrar = registrarNamed(lines);
-        m_lookup.abort();
-        report([this, registrar] { emit answered(true, registrar); });
-    });
-    connect(&m_lookup, &RdapLookup::errorLine, this, [this](const QString &line) {
-        if (line == QStringLiteral("No match for %1.").arg(m_name))
-            report([this] { emit answered(false, {}); });
-        else
-            report([this, line] { emit failed(line); });
-    });
+    connect(&m_lookup, &RdapLookup::done, this, [this](const LookUpOutcome &outcome) { report(outcome); });
 }
 
 void RdapAvailability::start(const QString &asciiName)
 {
     cancel();
-    m_name = asciiName;
     m_lookup.start(asciiName);
 }
 
@@ -33,12 +30,12 @@ void RdapAvailability::cancel()
 }
 
 // From the event loop, so that whoever hears it may end or delete this look-up.
-void RdapAvailability::report(std::function<void()> signal)
+void RdapAvailability::report(const LookUpOutcome &outcome)
 {
     QMetaObject::invokeMethod(
-        this, [this, r = ++m_run, signal = std::move(signal)] {
+        this, [this, r = ++m_run, outcome] {
             if (m_run == r)
-                signal();
+                emit answered(outcome);
         },
         Qt::QueuedConnection);
 }

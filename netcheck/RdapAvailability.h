@@ -1,11 +1,9 @@
 #pragma once
 // Whether a domain is registered, asked over RDAP as the WhoIs page asks:
-// the registry's "not found" means free, any domain record means taken, and
-// the record's registrar is named when it names one.
+// the registry's 404 means free, its domain record means taken, and the
+// record's registrar is named when it names one.
 #include "NetworkCheck.h"
 #include "RdapLookup.h"
-
-#include <functional>
 
 class RdapAvailability : public RegistrationLookup {
     Q_OBJECT
@@ -16,9 +14,8 @@ public:
     void cancel() override;
 
 private:
-    void report(std::function<void()> signal);
+    void report(const LookUpOutcome &outcome);
 
     RdapLookup m_lookup;
-    QString m_name;
     quint64 m_run = 0;
 };

@@ -2,8 +2,8 @@
 
 #include "IniFile.h"
 #include "LookUpSettings.h"
-#include "MailSettingsFile.h"
 #include "RdapAvailability.h"
+#include "SetupKeys.h"
 #include "WhoisAvailability.h"
 #include "WhoisServerSetting.h"
 
@@ -19,7 +19,7 @@ void SettingsAvailability::start(const QString &asciiName)
     cancel();
     delete std::exchange(m_current, nullptr);
     const IniDocument file = IniDocument::load(m_settingsPath);
-    const LookUpSettings lookUp = LookUpSettings::read(file, MailSettingsFile::Section);
+    const LookUpSettings lookUp = LookUpSettings::read(file, SetupKeys::Section);
     if (lookUp.protocol == LookUpSettings::Protocol::Rdap) {
         RdapLookup::Options o;
         o.bootstrapUrl = lookUp.rdapBootstrap;
@@ -33,7 +33,6 @@ void SettingsAvailability::start(const QString &asciiName)
         m_current = new WhoisAvailability(WhoisServerSetting::read(file, mending), m_options.waits, this);
     }
     connect(m_current, &RegistrationLookup::answered, this, &RegistrationLookup::answered);
-    connect(m_current, &RegistrationLookup::failed, this, &RegistrationLookup::failed);
     m_current->start(asciiName);
 }
 

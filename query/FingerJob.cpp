@@ -37,7 +37,7 @@ void FingerJob::start(const QString &typed)
 
 void FingerJob::connectWaitOver()
 {
-    end([this] { emit connectTimedOut(); });
+    end([this] { emit connectTimedOut(); }, failedWith(LookUpOutcome::Kind::TransportFailure, timedOutText()));
 }
 
 void FingerJob::connected(int statusCode, const QString &description)
@@ -46,7 +46,7 @@ void FingerJob::connected(int statusCode, const QString &description)
         return;
     stopConnectWait();
     if (statusCode != 0) {
-        end([&] { emit errorLine(QStringLiteral("Connection failed: ") + description); }, false);
+        endFailed(LookUpOutcome::Kind::TransportFailure, QStringLiteral("Connection failed: ") + description, false);
         return;
     }
     startAnswer();
@@ -66,8 +66,9 @@ void FingerJob::disconnected(int statusCode, const QString &description)
     if (!isRunning())
         return;
     if (statusCode != 0) {
-        end([&] { emit portError(statusCode, brokenAnswer(description)); }, false);
+        end([&] { emit portError(statusCode, brokenAnswer(description)); },
+            failedWith(LookUpOutcome::Kind::TransportFailure, portErrorText(statusCode, brokenAnswer(description))), false);
         return;
     }
-    end([this] { answerEnded(); }, false);
+    end([this] { answerEnded(); }, completed(), false);
 }

@@ -22,7 +22,7 @@ PortLookUpJob::PortLookUpJob(const QString &portName, const LookUpOptions &optio
     m_lookUpWait.setSingleShot(true);
     connect(&m_lookUpWait, &QTimer::timeout, this, [this] {
         if (m_running)
-            end([this] { emit errorLine(tooLongText(m_options.lookUpWaitMs)); });
+            endFailed(LookUpOutcome::Kind::CutShort, tooLongText(m_options.lookUpWaitMs));
     });
     m_idleWait.setSingleShot(true);
     connect(&m_idleWait, &QTimer::timeout, this, &PortLookUpJob::idleCheck);
@@ -95,7 +95,19 @@ void PortLookUpJob::closePort()
 void PortLookUpJob::fail(quint64 run, const QString &line)
 {
     if (isCurrent(run))
-        end([&] { emit errorLine(line); }, false);
+        endFailed(LookUpOutcome::Kind::TransportFailure, line, false);
+}
+
+LookUpOutcome PortLookUpJob::completed() const
+{
+    LookUpOutcome o;
+    o.kind = LookUpOutcome::Kind::Answered;
+    return o;
+}
+
+LookUpOutcome PortLookUpJob::failedWith(LookUpOutcome::Kind kind, const QString &reason) const
+{
+    return LookUpOutcome::failure(kind, reason);
 }
 
 bool PortLookUpJob::resolve(quint64 run, const QString &host, quint16 remotePort)
@@ -139,7 +151,7 @@ void PortLookUpJob::idleCheck()
         m_idleWait.start(int(left));
         return;
     }
-    end([this] { emit errorLine(noAnswerText()); });
+    endFailed(m_answered ? LookUpOutcome::Kind::CutShort : LookUpOutcome::Kind::TransportFailure, noAnswerText());
 }
 
 bool PortLookUpJob::admit(qsizetype bytes)
@@ -150,7 +162,7 @@ bool PortLookUpJob::admit(qsizetype bytes)
         return false;
     if (m_limit.admit(bytes))
         return true;
-    end([this] { emit errorLine(ReplyLimit::cutText()); });
+    endFailed(LookUpOutcome::Kind::CutShort, ReplyLimit::cutText());
     return false;
 }
 

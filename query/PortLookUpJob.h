@@ -5,9 +5,9 @@
 // older run, and nothing of it is reported again).
 //
 // Reports, in this order: statusLine for each step, answerLines for the
-// answer's lines, then at most one failure, then done once (not after
-// abort(), nor when a newer run started while the failure was reported). A
-// failure is errorLine (one line that says why the look-up ended early),
+// answer's lines, then at most one failure, then done with the outcome once
+// (not after abort(), nor when a newer run started while the failure was
+// reported). A failure is errorLine (one line that says why the look-up ended early),
 // connectTimedOut (no connection within the wait; a page shows a box), or
 // portError (a close that broke the answer; a page shows a box). portError
 // also passes on the port's own errors, which end nothing by themselves.
@@ -16,6 +16,7 @@
 // The port's events reach connected(), dataIn(), disconnected() and
 // portError; an owner may route them through handlers of its own instead.
 #include "LookUpOptions.h"
+#include "LookUpOutcome.h"
 #include "ReplyLimit.h"
 
 #include <QElapsedTimer>
@@ -59,7 +60,7 @@ signals:
     void errorLine(const QString &line);
     void connectTimedOut();
     void portError(int errorCode, const QString &description);
-    void done();
+    void done(const LookUpOutcome &outcome);
 
 protected:
     PortLookUpJob(const QString &portName, const LookUpOptions &options, QObject *parent);
@@ -70,9 +71,9 @@ protected:
     // The run is over, without a word.
     void finish();
     // Ends the running look-up with `report` (closing its connection unless
-    // the server has), then done unless a newer run started meanwhile.
+    // the server has), then done with `outcome` unless a newer run started meanwhile.
     template <typename Report>
-    void end(Report report, bool close = true)
+    void end(Report report, const LookUpOutcome &outcome, bool close = true)
     {
         const quint64 run = m_run;
         if (close)
@@ -81,12 +82,22 @@ protected:
             finish();
         report();
         if (run == m_run)
-            emit done();
+            emit done(outcome);
+    }
+    // Ends the look-up with the failure `line` says.
+    void endFailed(LookUpOutcome::Kind kind, const QString &line, bool close = true)
+    {
+        end([&] { emit errorLine(line); }, failedWith(kind, line), close);
     }
     // The look-up is over: its answer stays, done follows.
-    void complete() { end([] {}, false); }
+    void complete() { end([] {}, completed(), false); }
     // Ends `run`, if it is still current, with `line` as its last word.
     void fail(quint64 run, const QString &line);
+    // The outcome of a whole answer; by default, that it came.
+    virtual LookUpOutcome completed() const;
+    // The outcome of a look-up that failed for `reason`; a job whose answer
+    // already holds what it was after may keep that instead.
+    virtual LookUpOutcome failedWith(LookUpOutcome::Kind kind, const QString &reason) const;
     // Ends whatever else carries a look-up; the port is closed besides.
     virtual void abortTransport() {}
 

@@ -5,8 +5,10 @@
 #include "NameResolver.h"
 #include "RdapLookup.h"
 #include "TIPPort.h"
+#include "WhoisVerdict.h"
 
 #include <QSet>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -59,9 +61,13 @@ void WhoisJob::start(const QString &typed)
     if (overRdap())
         return rdapLookUp(typed);
     m_query = queryLine(typed, true);
+    m_name = QString::fromUtf8(m_query.trimmed());
     const WhoisServer first = whoisServer(m_server, options().whoisPort);
     m_asked = {first};
     m_referral.reset();
+    m_registryAnswer.clear();
+    m_registryDone = false;
+    m_inRegistry = true;
     try {
         port()->SetWinsockLoaded(true);
         port()->SetEOL(QByteArrayLiteral("\n"));
@@ -80,10 +86,10 @@ void WhoisJob::connectWaitOver()
 {
     if (m_asked.size() > 1) {
         const QString host = m_asked.last().host;
-        end([&] { emit errorLine(referralFailed(host, QStringLiteral("no answer in time."))); });
+        endFailed(LookUpOutcome::Kind::TransportFailure, referralFailed(host, QStringLiteral("no answer in time.")));
         return;
     }
-    end([this] { emit connectTimedOut(); });
+    end([this] { emit connectTimedOut(); }, failedWith(LookUpOutcome::Kind::TransportFailure, timedOutText()));
 }
 
 void WhoisJob::connected(int statusCode, const QString &description)
@@ -94,14 +100,14 @@ void WhoisJob::connected(int statusCode, const QString &description)
     if (m_asked.size() > 1) {
         const QString host = m_asked.last().host;
         if (statusCode != 0) {
-            end([&] { emit errorLine(referralFailed(host, description)); }, false);
+            endFailed(LookUpOutcome::Kind::TransportFailure, referralFailed(host, description), false);
             return;
         }
         answer(QStringLiteral("--- ") + host + QStringLiteral(" ---"));
     } else {
         emit cleared();
         if (statusCode != 0) {
-            end([&] { emit errorLine(QStringLiteral("Connection failed: ") + description); }, false);
+            endFailed(LookUpOutcome::Kind::TransportFailure, QStringLiteral("Connection failed: ") + description, false);
             return;
         }
         emit statusLine(QStringLiteral("Connected. Waiting for data..."));
@@ -122,6 +128,8 @@ void WhoisJob::dataIn(const QByteArray &text, bool eol)
     const bool whole = eol && !afterPiece;
     if (whole && !m_referral && m_asked.size() <= MaxReferrals)
         m_referral = whoisReferral(line, options().whoisPort);
+    if (m_inRegistry)
+        m_registryAnswer << line;
     answer(line);
 }
 
@@ -130,10 +138,13 @@ void WhoisJob::disconnected(int statusCode, const QString &description)
     if (!isRunning())
         return;
     if (statusCode != 0) {
-        end([&] { emit portError(statusCode, brokenAnswer(description)); }, false);
+        end([&] { emit portError(statusCode, brokenAnswer(description)); },
+            failedWith(LookUpOutcome::Kind::TransportFailure, portErrorText(statusCode, brokenAnswer(description))), false);
         return;
     }
     answerEnded();
+    if (std::exchange(m_inRegistry, false))
+        m_registryDone = true;
     if (!m_referral) {
         complete();
         return;
@@ -160,7 +171,7 @@ void WhoisJob::rdapLookUp(const QString &typed)
             emit statusLine(QString());
         emit answerLines(lines);
     });
-    connect(m_rdap, &RdapLookup::done, this, &WhoisJob::complete);
+    connect(m_rdap, &RdapLookup::done, this, [this](const LookUpOutcome &outcome) { end([] {}, outcome, false); });
     m_rdapAnswered = false;
     emit cleared();
     m_rdap->start(typed);
@@ -195,6 +206,12 @@ void WhoisJob::followReferral(quint64 run, const WhoisServer &to)
 void WhoisJob::askReferral(quint64 run, const WhoisServer &to)
 {
     m_asked << to;
+    // Past a registrar's server the registry's answer stays the one that counts.
+    if (!to.registrar) {
+        m_registryAnswer.clear();
+        m_registryDone = false;
+        m_inRegistry = true;
+    }
     try {
         if (!resolve(run, to.host, to.port))
             return;
@@ -203,6 +220,21 @@ void WhoisJob::askReferral(quint64 run, const WhoisServer &to)
         // The answer arrives in the event loop: nothing may leave it from here.
         fail(run, referralFailed(to.host, e.Message()));
     }
+}
+
+LookUpOutcome WhoisJob::completed() const
+{
+    const bool heard =
+        std::any_of(m_registryAnswer.cbegin(), m_registryAnswer.cend(), [](const QString &l) { return !l.trimmed().isEmpty(); });
+    if (!heard)
+        return LookUpOutcome::failure(LookUpOutcome::Kind::TransportFailure, nothingSentText());
+    return whoisVerdict(m_registryAnswer, m_name);
+}
+
+LookUpOutcome WhoisJob::failedWith(LookUpOutcome::Kind kind, const QString &reason) const
+{
+    // A registrar that fails after the registry has answered takes nothing from its answer.
+    return m_registryDone ? completed() : PortLookUpJob::failedWith(kind, reason);
 }
 
 void WhoisJob::abortTransport()

@@ -9,6 +9,10 @@
 // "--- HOST ---" answer line; its failure is an errorLine "Referral to HOST
 // failed: ...". Over RDAP the look-up's steps and lines are reported as
 // RdapLookup reports them, its answer set off by an empty step.
+//
+// The outcome is the registry's word on the name: over WHOIS, what the
+// registry's own answer says (IANA's referral leads to it, a registrar's
+// answer after it does not count), whatever becomes of the registrar's.
 #include "LookUpSettings.h"
 #include "PortLookUpJob.h"
 #include "WhoisReferral.h"
@@ -45,6 +49,8 @@ public:
 
 protected:
     void abortTransport() override;
+    LookUpOutcome completed() const override;
+    LookUpOutcome failedWith(LookUpOutcome::Kind kind, const QString &reason) const override;
     void connectWaitOver() override;
 
 private:
@@ -61,6 +67,13 @@ private:
     // The running query: what is sent, the servers asked in order, and the
     // referral the current answer names.
     QByteArray m_query;
+    QString m_name; // what the query asks, for the verdict
+    // The registry's answer: the first server's, or the one IANA's or an
+    // address registry's referral led to; whether it ended whole; whether
+    // the answer under way is it.
+    QStringList m_registryAnswer;
+    bool m_registryDone = false;
+    bool m_inRegistry = false;
     QList<WhoisServer> m_asked;
     std::optional<WhoisServer> m_referral;
     // The last piece received ended mid-line: what follows is no line of its own.

@@ -67,7 +67,10 @@ std::optional<WhoisServer> whoisReferral(QStringView line, quint16 defaultPort)
         const QStringView value = line.mid(key.size()).trimmed();
         if (value.contains(QLatin1Char(':')))
             return std::nullopt;
-        return hostAndPort(value, defaultPort);
+        std::optional<WhoisServer> server = hostAndPort(value, defaultPort);
+        if (server)
+            server->registrar = &key == &bareKeys[0];
+        return server;
     }
     if (line.startsWith(referral, Qt::CaseInsensitive)) {
         const QStringView value = line.mid(referral.size()).trimmed();

@@ -10,6 +10,9 @@
 struct WhoisServer {
     QString host;
     quint16 port = 0;
+    // Named by a registry's "Registrar WHOIS Server:": its answer is the
+    // registrar's, which says nothing of whether the registry holds the name.
+    bool registrar = false;
 };
 
 // The server that one answer line refers to, when it names one that can be

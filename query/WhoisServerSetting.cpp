@@ -1,9 +1,9 @@
 #include "WhoisServerSetting.h"
 
 #include "IniFile.h"
-#include "MailSettingsFile.h"
+#include "SetupKeys.h"
 
-const QString WhoisServerSetting::Key = QStringLiteral("WhoIs Server");
+const QString WhoisServerSetting::Key = SetupKeys::WhoisServer;
 
 QString WhoisServerSetting::defaultServer()
 {
@@ -12,11 +12,11 @@ QString WhoisServerSetting::defaultServer()
 
 QString WhoisServerSetting::orDefault(const QString &value)
 {
-    return value.isEmpty() ? defaultServer() : value.left(MailSettingsFile::TextMax);
+    return value.isEmpty() ? defaultServer() : value.left(SetupKeys::TextMax);
 }
 
 QString WhoisServerSetting::read(const IniDocument &file, FieldText::Mending &mending)
 {
-    const QString &section = MailSettingsFile::Section;
+    const QString &section = SetupKeys::Section;
     return orDefault(mending.take(file.value(section, Key), FieldText::Shape::OneLine, Key));
 }

@@ -1,11 +1,12 @@
 #include "LookUpSettings.h"
 
 #include "IniFile.h"
+#include "SetupKeys.h"
 
 namespace {
 
-const QString kLookUpWith = QStringLiteral("Look Up With");
-const QString kRdapBootstrap = QStringLiteral("RDAP Bootstrap");
+const QString &kLookUpWith = SetupKeys::LookUpWith;
+const QString &kRdapBootstrap = SetupKeys::RdapBootstrap;
 
 } // namespace
 

@@ -81,6 +81,7 @@ public:
 
     QStringList lines;
     QString refusal;
+    QString registrar;
 };
 
 // ---- vCard (jCard) ----
@@ -317,7 +318,8 @@ void domainLines(Writer &w, const QJsonObject &d)
     const QJsonObject registrar = registrarOf(w, entities);
     if (!registrar.isEmpty()) {
         const QString name = vcardName(registrar);
-        w.add({}, "Registrar", name.isEmpty() ? w.text(registrar, "handle") : name);
+        w.registrar = name.isEmpty() ? w.text(registrar, "handle") : name;
+        w.add({}, "Registrar", w.registrar);
         for (const QJsonValue &v : registrar.value(QLatin1String("publicIds")).toArray())
             if (v.toObject().value(QLatin1String("type")).toString() == QLatin1String("IANA Registrar ID"))
                 w.add({}, "Registrar IANA ID", clean(v.toObject().value(QLatin1String("identifier")).toString()));
@@ -373,5 +375,6 @@ RdapAnswer RdapAnswerFormatter::format(const QByteArray &json)
         return answer;
     }
     answer.lines = w.lines;
+    answer.registrar = w.registrar;
     return answer;
 }

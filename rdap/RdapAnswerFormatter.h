@@ -14,6 +14,8 @@ struct RdapAnswer {
     // The registrar's own RDAP record (a "related" link of type
     // application/rdap+json over https); empty when there is none.
     QUrl related;
+    // The registrar the record names (its vCard name, else its handle); empty when it names none.
+    QString registrar;
 };
 
 class RdapAnswerFormatter {

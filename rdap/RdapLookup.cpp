@@ -44,11 +44,6 @@ QUrl RdapLookup::defaultBootstrapUrl()
     return QUrl(QStringLiteral("https://data.iana.org/rdap/dns.json"));
 }
 
-QString RdapLookup::noMatchText(const QString &name)
-{
-    return QStringLiteral("No match for %1.").arg(name);
-}
-
 RdapLookup::RdapLookup(Options options, QObject *parent)
     : QObject(parent), m_options(std::move(options)), m_cache(m_options.cacheFolder, m_options.bootstrapUrl)
 {
@@ -74,10 +69,12 @@ void RdapLookup::start(const QString &typed)
     m_name = typed.trimmed();
     m_ascii = asciiName(m_name);
     m_stage = Stage::Bootstrap;
+    m_outcome = {};
+    m_outcome.name = m_name;
     m_deadline = QDeadlineTimer(m_options.lookUpTimeoutMs, Qt::PreciseTimer);
     m_lookUpTimer.start(m_options.lookUpTimeoutMs);
     if (m_ascii.isEmpty())
-        return fail(QStringLiteral("%1 is not a domain name.").arg(m_name));
+        return fail(LookUpOutcome::Kind::Refused, QStringLiteral("%1 is not a domain name.").arg(m_name));
     emit statusLine(QStringLiteral("Looking up the RDAP service for .%1...").arg(m_ascii.section(QLatin1Char('.'), -1)));
     if (m_run != run)
         return;
@@ -118,7 +115,8 @@ void RdapLookup::get(const QUrl &url, const QByteArray &accept, bool redirected)
 void RdapLookup::outOfTime()
 {
     abort();
-    fail(QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs)));
+    fail(LookUpOutcome::Kind::CutShort,
+         QStringLiteral("The look-up of %1 took longer than %2; it was ended.").arg(m_name, secondsText(m_options.lookUpTimeoutMs)));
 }
 
 void RdapLookup::finished()
@@ -129,8 +127,11 @@ void RdapLookup::finished()
     const QString host = m_url.host();
     if (r.fault == HttpsFetch::Fault::OutOfTime)
         return outOfTime();
-    if (r.fault != HttpsFetch::Fault::None)
-        return arrived(HttpsFetch::failureText(r, host, m_request), 0, {});
+    if (r.fault != HttpsFetch::Fault::None) {
+        m_failureKind = failureKind(r);
+        return arrived(HttpsFetch::failureText(r, host, m_request), r.status, {});
+    }
+    m_failureKind = LookUpOutcome::Kind::Refused;
     const int status = r.status;
     if (status >= 200 && status < 300)
         return arrived({}, status, r.body);
@@ -168,8 +169,31 @@ void RdapLookup::arrived(const QString &failure, int httpStatus, const QByteArra
 {
     if (m_stage == Stage::Bootstrap)
         bootstrapArrived(failure, body);
-    else if (m_stage != Stage::Idle)
+    else if (m_stage == Stage::Query)
         answerArrived(failure, httpStatus, body);
+    else if (m_stage == Stage::Related)
+        relatedArrived(failure, httpStatus, body);
+}
+
+// A time limit that ended the request cut the look-up short; no connection,
+// no TLS or nothing sent is no answer; anything else came from the server
+// and was not taken.
+LookUpOutcome::Kind RdapLookup::failureKind(const HttpsFetch::Result &r)
+{
+    using F = HttpsFetch::Fault;
+    switch (r.fault) {
+    case F::Idle:
+    case F::OutOfTime:
+        return LookUpOutcome::Kind::CutShort;
+    case F::NoConnection:
+    case F::Certificate:
+    case F::Tls:
+    case F::NothingSent:
+    case F::Failed:
+        return r.status != 0 ? LookUpOutcome::Kind::Refused : LookUpOutcome::Kind::TransportFailure;
+    default:
+        return LookUpOutcome::Kind::Refused;
+    }
 }
 
 void RdapLookup::bootstrapArrived(const QString &failure, const QByteArray &body)
@@ -200,16 +224,17 @@ void RdapLookup::bootstrapArrived(const QString &failure, const QByteArray &body
             return;
         }
     }
-    fail(QStringLiteral("The RDAP bootstrap file could not be read. ") + problem);
+    fail(failure.isEmpty() ? LookUpOutcome::Kind::Refused : m_failureKind,
+         QStringLiteral("The RDAP bootstrap file could not be read. ") + problem);
 }
 
 void RdapLookup::askService(const RdapBootstrap &bootstrap)
 {
     const auto service = bootstrap.serviceFor(m_ascii);
     if (!service)
-        return fail(QStringLiteral("No RDAP service is known for .%1.").arg(m_ascii.section(QLatin1Char('.'), -1)));
+        return fail(LookUpOutcome::Kind::Refused, QStringLiteral("No RDAP service is known for .%1.").arg(m_ascii.section(QLatin1Char('.'), -1)));
     if (!isHttps(service->base))
-        return fail(QStringLiteral("The RDAP service for .%1 is offered over plain HTTP only; it was not asked.").arg(service->label));
+        return fail(LookUpOutcome::Kind::Refused, QStringLiteral("The RDAP service for .%1 is offered over plain HTTP only; it was not asked.").arg(service->label));
     m_stage = Stage::Query;
     const quint64 run = m_run;
     emit statusLine(QStringLiteral("Asking %1...").arg(service->base.host()));
@@ -219,30 +244,65 @@ void RdapLookup::askService(const RdapBootstrap &bootstrap)
 
 void RdapLookup::answerArrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
-    if (httpStatus == 404)
-        return fail(noMatchText(m_name));
+    if (httpStatus == 404) {
+        LookUpOutcome notFound = m_outcome;
+        notFound.kind = LookUpOutcome::Kind::NotFound;
+        return end(notFound);
+    }
     if (!failure.isEmpty())
-        return fail(failure);
+        return fail(m_failureKind, failure);
     const RdapAnswer answer = RdapAnswerFormatter::format(body);
     if (!answer.refusal.isEmpty())
-        return fail(QStringLiteral("The answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal));
+        return fail(LookUpOutcome::Kind::Refused,
+                    QStringLiteral("The answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal));
+    m_outcome.kind = LookUpOutcome::Kind::Found;
+    m_outcome.registrar = answer.registrar;
     const quint64 run = m_run;
     emit answerLines(answer.lines);
     if (m_run != run)
         return;
     // The registrar's record is asked once; its own links are not followed.
-    if (m_stage == Stage::Related || answer.related.isEmpty())
+    if (!m_options.followRelated || answer.related.isEmpty())
         return finish();
     m_stage = Stage::Related;
-    emit answerLines({QString(), QStringLiteral("--- %1 ---").arg(answer.related.host())});
-    if (m_run == run)
-        get(answer.related, kRdapJson);
+    m_relatedHost = answer.related.host();
+    get(answer.related, kRdapJson);
 }
 
-void RdapLookup::fail(const QString &line)
+void RdapLookup::relatedArrived(const QString &failure, int httpStatus, const QByteArray &body)
 {
+    // The registry has answered: whatever happens here, the name is registered.
+    LookUpOutcome found = m_outcome;
+    if (failure.isEmpty()) {
+        const RdapAnswer answer = RdapAnswerFormatter::format(body);
+        if (answer.refusal.isEmpty()) {
+            const quint64 run = m_run;
+            emit answerLines(QStringList{QString(), QStringLiteral("--- %1 ---").arg(m_relatedHost)} + answer.lines);
+            if (m_run == run)
+                finish();
+            return;
+        }
+        found.relatedFailure =
+            QStringLiteral("the answer from %1 is not an RDAP domain record: %2.").arg(m_url.host(), answer.refusal);
+    } else {
+        found.relatedFailure = httpStatus >= 400 ? QString::number(httpStatus) : failure;
+    }
+    end(found);
+}
+
+void RdapLookup::fail(LookUpOutcome::Kind kind, const QString &line)
+{
+    LookUpOutcome failed = LookUpOutcome::failure(kind, line);
+    failed.name = m_name;
+    end(failed);
+}
+
+void RdapLookup::end(const LookUpOutcome &outcome)
+{
+    m_outcome = outcome;
     const quint64 run = m_run;
-    emit errorLine(line);
+    if (const QString line = outcome.line(); !line.isEmpty())
+        emit errorLine(line);
     if (m_run == run)
         finish();
 }
@@ -251,5 +311,5 @@ void RdapLookup::finish()
 {
     m_stage = Stage::Idle;
     m_lookUpTimer.stop();
-    emit done();
+    emit done(m_outcome);
 }

@@ -6,9 +6,14 @@
 // Everything is reported through signals, in this order: statusLine for
 // each step, answerLines for each record shown (the registrar's record comes
 // after an empty line and a "--- HOST ---" line), errorLine for the one line
-// that says why the look-up ended early, and done at the end, once. abort()
-// and the destructor end the look-up without any further signal.
+// that says why the look-up ended early or why the registrar's record is
+// missing, and done with the outcome at the end, once. abort() and the
+// destructor end the look-up without any further signal.
+//
+// The outcome is the registry's: a 404 from it is NotFound, its record is
+// Found, whatever becomes of the registrar's record after it.
 #include "HttpsFetch.h"
+#include "LookUpOutcome.h"
 #include "RdapBootstrap.h"
 #include "RdapBootstrapCache.h"
 
@@ -32,11 +37,11 @@ public:
         int idleTimeoutMs = 60000; // a request that receives nothing this long once connected is ended
         // The whole look-up, redirects and the related link included: nothing runs after it.
         int lookUpTimeoutMs = 120000;
+        // Whether the registrar's record the registry's links to is fetched too.
+        bool followRelated = true;
     };
 
     static QUrl defaultBootstrapUrl();
-    // The errorLine for a name the registry does not know.
-    static QString noMatchText(const QString &name);
 
     explicit RdapLookup(Options options, QObject *parent = nullptr);
     ~RdapLookup() override;
@@ -52,7 +57,7 @@ signals:
     void statusLine(const QString &line);
     void answerLines(const QStringList &lines);
     void errorLine(const QString &line);
-    void done();
+    void done(const LookUpOutcome &outcome);
 
 private:
     enum class Stage { Idle, Bootstrap, Query, Related };
@@ -65,7 +70,11 @@ private:
     void bootstrapArrived(const QString &failure, const QByteArray &body);
     void askService(const RdapBootstrap &bootstrap);
     void answerArrived(const QString &failure, int httpStatus, const QByteArray &body);
-    void fail(const QString &line);
+    void relatedArrived(const QString &failure, int httpStatus, const QByteArray &body);
+    static LookUpOutcome::Kind failureKind(const HttpsFetch::Result &r);
+    void fail(LookUpOutcome::Kind kind, const QString &line);
+    // Ends the look-up with `outcome`, saying its line first.
+    void end(const LookUpOutcome &outcome);
     void finish();
 
     Options m_options;
@@ -79,6 +88,10 @@ private:
     QString m_name;  // as typed, for "No match for NAME."
     QString m_ascii; // what is asked
     bool m_fetching = false;
+    LookUpOutcome m_outcome;
+    QString m_relatedHost; // whose record the second request asks for
+    // What a failure of the request under way counts as.
+    LookUpOutcome::Kind m_failureKind = LookUpOutcome::Kind::TransportFailure;
     QUrl m_url;
     int m_redirects = 0;
     quint64 m_run = 0; // which start() the replies and signals belong to

@@ -256,9 +256,9 @@ private slots:
             QTest::addRow("%s Latin-1", qPrintable(page)) << page << QByteArray("M\xfcller GmbH\r\n") << QStringList{"Müller GmbH"};
             QTest::addRow("%s LF only", qPrintable(page)) << page << QByteArray("Login: root\nName: root\n")
                                                           << QStringList{"Login: root", "Name: root"};
-            QTest::addRow("%s bidi controls", qPrintable(page))
-                << page << QString("\u202Emoc.elgoog \u2066a\u2069\u200E\u200F\u202A\r\n").toUtf8()
-                << QStringList{"\\u202Emoc.elgoog \\u2066a\\u2069\\u200E\\u200F\\u202A"};
+            QTest::addRow("%s bidi and control characters", qPrintable(page))
+                << page << QString("\u202Emoc.elgoog \u2066a\u2069\u200E\u200F\u202A\x1b[2J\x07\u0085\x7f\ta\r\n").toUtf8()
+                << QStringList{"\\u202Emoc.elgoog \\u2066a\\u2069\\u200E\\u200F\\u202A\\u001B[2J\\u0007\\u0085\\u007F\ta"};
             QTest::addRow("%s nothing", qPrintable(page)) << page << QByteArray() << QStringList{"The server sent nothing."};
         }
     }
@@ -472,6 +472,10 @@ private slots:
                                        << asking + QStringList{"", "Domain Name: bidi.com", "Unicode Name: \\u202Emoc.elgoog",
                                                                "Status: active\\u200F"};
         QTest::newRow("no match") << "nosuch.com" << "" << asking + QStringList{"No match for nosuch.com."};
+        QTest::newRow("registrar's record missing")
+            << "orphan.com" << ""
+            << asking + QStringList{""} + textLines(data + "registry/orphan.com.expected") +
+                   QStringList{"The registrar's record could not be fetched: 404"};
         QTest::newRow("Escape") << "example.slow" << "Escape" << slow + QStringList{LookUpPage::stoppedText()};
         QTest::newRow("second click") << "example.slow" << "click" << slow + QStringList{LookUpPage::stoppedText()};
         QTest::newRow("newer look-up") << "example.slow" << "nosuch.com" << asking + QStringList{"No match for nosuch.com."};

@@ -1,5 +1,7 @@
-// Which WHOIS answer lines send the look-up to another server, and the server a setting names.
+// Which WHOIS answer lines send the look-up to another server, the server a
+// setting names, and what a registry's answer says of a name.
 #include "WhoisReferral.h"
+#include "WhoisVerdict.h"
 
 #include <QtTest>
 
@@ -45,6 +47,8 @@ private slots:
         if (found) {
             QCOMPARE(found->host, host);
             QCOMPARE(int(found->port), port);
+            // Only a registry's pointer to the registrar leads away from the registry's own word.
+            QCOMPARE(found->registrar, line.contains("registrar whois server", Qt::CaseInsensitive));
         }
     }
 
@@ -71,6 +75,47 @@ private slots:
         const WhoisServer server = whoisServer(setting, 43);
         QCOMPARE(server.host, host);
         QCOMPARE(int(server.port), port);
+    }
+
+    // Rows a reading of the words used to get wrong: a notice or a remark is no verdict.
+    void verdict_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("registrar");
+        const int found = int(LookUpOutcome::Kind::Found), free = int(LookUpOutcome::Kind::NotFound),
+                  unclear = int(LookUpOutcome::Kind::Answered);
+        const QString com = "example.com";
+        const auto row = [](const char *name, const QString &answer, const QString &asked, int kind, const QString &registrar) {
+            QTest::newRow(name) << answer << asked << kind << registrar;
+        };
+        row("registry's record", "   Domain Name: EXAMPLE.COM\n   Registrar: Example Registrar, Inc.\n", com, found,
+            "Example Registrar, Inc.");
+        row("record with a remark of availability",
+            "Domain Name: example.com\nRemarks: the domain is available on request\nSponsoring Registrar: Acme", com, found,
+            "Acme");
+        row("no match", "No match for \"EXAMPLE.COM\".\n>>> Last update of whois database <<<", com, free, "");
+        row("a registry's own wording", "No matching record.", com, free, "");
+        row("status free beside the name", "Domain: example.de\nStatus: free", "example.de", free, "");
+        row("status connect", "Domain: example.de\nStatus: connect", "example.de", found, "");
+        row("value on the next line", "    Domain name:\n        example.co.uk\n\n    Registrar:\n        Acme Ltd [Tag = ACME]",
+            "example.co.uk", found, "Acme Ltd [Tag = ACME]");
+        row("name in its Unicode form", "Domain Name: m\u00fcller.de", "xn--mller-kva.de", found, "");
+        row("rate limit", "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS", com, unclear, "");
+        row("another name's record", "Domain Name: OTHER.COM", com, unclear, "");
+        row("free words inside a line", "Note: this name is available for registration", com, unclear, "");
+        row("both at once", "No match for example.com\nRegistrar: Acme", com, unclear, "");
+    }
+    void verdict()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, asked);
+        QFETCH(int, kind);
+        QFETCH(QString, registrar);
+        const LookUpOutcome o = whoisVerdict(answer.split('\n'), asked);
+        QCOMPARE(int(o.kind), kind);
+        QCOMPARE(o.registrar, registrar);
     }
 };
 

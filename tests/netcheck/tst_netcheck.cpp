@@ -195,37 +195,56 @@ void TstNetCheck::cancelAndDestroy()
 
 void TstNetCheck::overWhois_data()
 {
-    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("answer");    // the registry's; "R: " lines go out as raw bytes
+    QTest::addColumn<QString>("registrar"); // the answer of the registrar it refers to; none when empty
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("expected");
     const QString taken = QStringLiteral("Domain Name: FRESH.COM\nRegistrar: Example Registrar, Inc.\nName Server: NS1.NETS.TEST");
-    QTest::newRow("taken, new") << taken << "NewDomainRadio"
-                                << QStringList{"DomainNameEdit|fresh.com is already registered (registrar: Example Registrar, Inc.)"};
-    QTest::newRow("taken, modify") << taken << "ModifyDomainRadio" << QStringList{};
-    QTest::newRow("no match") << "No match for \"FRESH.COM\"." << "NewDomainRadio" << QStringList{};
-    QTest::newRow("not found, modify") << "%% NOT FOUND" << "ModifyDomainRadio"
-                                       << QStringList{"DomainNameEdit|fresh.com is not registered"};
-    QTest::newRow("status free") << "Domain: fresh.com\nStatus: free" << "NewDomainRadio" << QStringList{};
-    QTest::newRow("silent server") << "" << "NewDomainRadio"
-                                   << QStringList{"DomainNameEdit|Whether fresh.com is registered could not be asked: "
-                                                  "The server sent nothing.|warning"};
+    const QString registered = "DomainNameEdit|fresh.com is already registered (registrar: Example Registrar, Inc.)";
+    const auto row = [](const char *name, const QString &answer, const QString &registrar, const char *action,
+                        const QStringList &expected) { QTest::newRow(name) << answer << registrar << action << expected; };
+    row("taken, new", taken, "", "NewDomainRadio", {registered});
+    row("taken, modify", taken, "", "ModifyDomainRadio", {});
+    row("no match", "No match for \"FRESH.COM\".", "", "NewDomainRadio", {});
+    row("not found, modify", "%% NOT FOUND", "", "ModifyDomainRadio", {"DomainNameEdit|fresh.com is not registered"});
+    row("status free", "Domain: fresh.com\nStatus: free", "", "NewDomainRadio", {});
+    row("silent server", "", "", "NewDomainRadio",
+        {"DomainNameEdit|Whether fresh.com is registered could not be asked: The server sent nothing.|warning"});
+    row("rate limit", "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS", "", "NewDomainRadio",
+        {"DomainNameEdit|Whether fresh.com is registered could not be told from the WHOIS answer|warning"});
+    row("the registrar's no match after the registry's record", taken + "\nRegistrar WHOIS Server: 127.0.0.2",
+        "No match for \"FRESH.COM\".", "NewDomainRadio", {registered});
+    row("controls in the registrar's name", "Domain Name: FRESH.COM\nR: Registrar: Evil \\xe2\\x80\\xae\\x1b[2J\\x07 Inc.\\r\\n",
+        "", "NewDomainRadio",
+        {"DomainNameEdit|fresh.com is already registered (registrar: Evil \\u202E\\u001B[2J\\u0007 Inc.)"});
 }
 
 // With [Setup] choosing WHOIS, the registration question goes to the WhoIs
-// server, read from the settings file when the check starts.
+// server, read from the settings file when the check starts; only the
+// registry's answer counts, not its registrar's.
 void TstNetCheck::overWhois()
 {
     QFETCH(QString, answer);
+    QFETCH(QString, registrar);
     QFETCH(QString, action);
     QFETCH(QStringList, expected);
-    QString script = QStringLiteral("C: fresh.com\n");
-    for (const QString &line : answer.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        script += QStringLiteral("S: ") + line + QLatin1Char('\n');
-    ScriptedServer whois(script + QStringLiteral("X:\n"));
-    QVERIFY(whois.Start());
+    const auto script = [](const QString &text) {
+        QString out = QStringLiteral("C: fresh.com\n");
+        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            out += (line.startsWith(QLatin1String("R: ")) ? QString() : QStringLiteral("S: ")) + line + QLatin1Char('\n');
+        return out + QStringLiteral("X:\n");
+    };
+    ScriptedServer whois(script(answer));
+    const quint16 port = whois.Start();
+    QVERIFY(port);
+    ScriptedServer referred(script(registrar));
+    if (!registrar.isEmpty())
+        QCOMPARE(referred.Start(QStringLiteral("127.0.0.2"), port), port);
     WorkFolder work;
     writeBytes(work.filePath("z.ini"), "[Setup]\r\nWhoIs Server=" + whois.Address().toLatin1() + "\r\n");
-    NetworkCheck check(std::make_unique<SettingsAvailability>(work.filePath("z.ini")), {1000, 4000});
+    SettingsAvailability::Options options;
+    options.waits.whoisPort = port; // where a referral without a port goes
+    NetworkCheck check(std::make_unique<SettingsAvailability>(work.filePath("z.ini"), options), {1000, 4000});
     QSignalSpy finished(&check, &NetworkCheck::finished);
     QStringList fields = servers("fresh.com", {kNs1, kNs2});
     fields.front() = action;
@@ -233,6 +252,8 @@ void TstNetCheck::overWhois()
     QVERIFY(finished.wait(6000));
     QCOMPARE(rows(finished.front().front().value<RegistrationProblems>()), expected);
     QVERIFY2(whois.Mismatches().isEmpty(), qPrintable(whois.Log()));
+    if (!registrar.isEmpty())
+        QVERIFY2(referred.Mismatches().isEmpty() && referred.Log().contains("fresh.com"), qPrintable(referred.Log()));
 }
 
 void TstNetCheck::commandLine_data()

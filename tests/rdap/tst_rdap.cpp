@@ -37,14 +37,29 @@ quint16 closedPort()
     return probe.serverPort();
 }
 
-// What a look-up reported: "S: " status, "A: " answer and "E: " error lines, then "done".
+// An outcome as a row gives it: its kind, then the registrar and why the registrar's record is missing.
+QString outcomeText(const LookUpOutcome &o)
+{
+    static const char *const kinds[] = {"Found", "NotFound", "Answered", "Refused", "TransportFailure", "CutShort"};
+    QString text = QLatin1String(kinds[int(o.kind)]);
+    if (!o.registrar.isEmpty())
+        text += " (" + o.registrar + ")";
+    if (!o.relatedFailure.isEmpty())
+        text += ", registrar's record: " + o.relatedFailure;
+    return text;
+}
+
+// What a look-up reported: "S: " status, "A: " answer and "E: " error lines, then "done" and its outcome.
 struct Transcript {
     explicit Transcript(RdapLookup &lookup)
     {
         QObject::connect(&lookup, &RdapLookup::statusLine, &context, [this](const QString &l) { lines << "S: " + l; });
         QObject::connect(&lookup, &RdapLookup::answerLines, &context, [this](const QStringList &l) { lines << prefixed("A: ", l); });
         QObject::connect(&lookup, &RdapLookup::errorLine, &context, [this](const QString &l) { lines << "E: " + l; });
-        QObject::connect(&lookup, &RdapLookup::done, &context, [this] { lines << "done"; });
+        QObject::connect(&lookup, &RdapLookup::done, &context, [this](const LookUpOutcome &o) {
+            lines << "done";
+            outcome = outcomeText(o);
+        });
     }
     bool waitFor(const QString &line, int ms = 20000)
     {
@@ -52,6 +67,7 @@ struct Transcript {
     }
     QObject context;
     QStringList lines;
+    QString outcome;
 };
 
 } // namespace
@@ -208,6 +224,7 @@ void TestRdap::lookup_data()
     QTest::addColumn<bool>("trusted");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("request"); // one request the server must have seen
+    QTest::addColumn<QString>("outcome");
 
     // A look-up that ends with `error`, after asking `host` when it is given.
     const auto failing = [](const QString &tld, const QString &host, const QString &error) {
@@ -222,34 +239,48 @@ void TestRdap::lookup_data()
     };
     const QString local = "127.0.0.1";
     QTest::newRow("both records") << "example.com" << true << fullAnswer("com")
-                                  << "GET /registrar/domain/example.com application/rdap+json";
+                                  << "GET /registrar/domain/example.com application/rdap+json"
+                                  << "Found (Example Registrar, Inc.)";
     QTest::newRow("IDN in ASCII form")
         << " FÓO.com " << true
         << QStringList{"S: Looking up the RDAP service for .com...", "S: Asking 127.0.0.1..."} +
                prefixed("A: ", textLines(kData + "/registry/xn--fo-5ja.com.expected")) + QStringList{"done"}
-        << "GET /registry/domain/xn--fo-5ja.com application/rdap+json";
+        << "GET /registry/domain/xn--fo-5ja.com application/rdap+json" << "Found";
     QTest::newRow("no match") << "nosuch.com" << true << failing("com", local, "No match for nosuch.com.")
-                              << "GET /dns.json application/json";
+                              << "GET /dns.json application/json" << "NotFound";
+    // The registry's record stands when the registrar's is missing.
+    QTest::newRow("registrar's record missing")
+        << "orphan.com" << true
+        << QStringList{"S: Looking up the RDAP service for .com...", "S: Asking 127.0.0.1..."} +
+               prefixed("A: ", textLines(kData + "/registry/orphan.com.expected")) +
+               QStringList{"E: The registrar's record could not be fetched: 404", "done"}
+        << "GET /registrar/domain/orphan.com application/rdap+json" << "Found (9998), registrar's record: 404";
     QTest::newRow("redirect within HTTPS") << "example.moved" << true << fullAnswer("moved")
-                                           << "GET /moved/domain/example.moved application/rdap+json";
+                                           << "GET /moved/domain/example.moved application/rdap+json"
+                                           << "Found (Example Registrar, Inc.)";
     QTest::newRow("chunked answer") << "example.chunked" << true << fullAnswer("chunked")
-                                    << "GET /chunked/domain/example.chunked application/rdap+json";
+                                    << "GET /chunked/domain/example.chunked application/rdap+json"
+                                    << "Found (Example Registrar, Inc.)";
     QTest::newRow("login in a redirect dropped") << "example.to-login" << true << fullAnswer("to-login")
-                                                 << "GET /registry/domain/example.com application/rdap+json";
+                                                 << "GET /registry/domain/example.com application/rdap+json"
+                                                 << "Found (Example Registrar, Inc.)";
     QTest::newRow("redirect to plain HTTP")
         << "example.moved-plain" << true
-        << failing("moved-plain", local, "127.0.0.1 redirected the query to plain HTTP; not followed.") << "";
-    QTest::newRow("no service") << "example.org" << true << failing("org", "", "No RDAP service is known for .org.") << "";
+        << failing("moved-plain", local, "127.0.0.1 redirected the query to plain HTTP; not followed.") << "" << "Refused";
+    QTest::newRow("no service") << "example.org" << true << failing("org", "", "No RDAP service is known for .org.") << ""
+                                << "Refused";
     QTest::newRow("service over plain HTTP only")
         << "example.plain" << true
-        << failing("plain", "", "The RDAP service for .plain is offered over plain HTTP only; it was not asked.") << "";
+        << failing("plain", "", "The RDAP service for .plain is offered over plain HTTP only; it was not asked.") << ""
+        << "Refused";
     QTest::newRow("server error") << "example.broken" << true
-                                  << failing("broken", local, "127.0.0.1 answered HTTP 503 Service Unavailable.") << "";
-    QTest::newRow("truncated answer") << "truncated.com" << true << refused("truncated.com") << "";
-    QTest::newRow("hostile answer") << "wrongtypes.com" << true << refused("wrongtypes.com") << "";
+                                  << failing("broken", local, "127.0.0.1 answered HTTP 503 Service Unavailable.") << ""
+                                  << "Refused";
+    QTest::newRow("truncated answer") << "truncated.com" << true << refused("truncated.com") << "" << "Refused";
+    QTest::newRow("hostile answer") << "wrongtypes.com" << true << refused("wrongtypes.com") << "" << "Refused";
     QTest::newRow("answer over 1 MB") << "example.huge" << true
                                       << failing("huge", local, "The answer from 127.0.0.1 is larger than 1024 KB; refused.")
-                                      << "";
+                                      << "" << "Refused";
     // Hostile servers: each ends the look-up with its own line once a bound is passed.
     const QString port = QString::number(m_server.Port());
     const QString redirected = "127.0.0.1 redirected the query to ";
@@ -268,17 +299,20 @@ void TestRdap::lookup_data()
         {"to-port", redirected + "a port out of range (https://127.0.0.1:99999/registry/domain/example.com); not followed."}};
     for (const QStringList &row : hostile)
         QTest::newRow(qPrintable(row[0])) << "example." + row[0] << true << failing(row[0], local, row[1])
-                                          << "GET /" + row[0] + "/domain/example." + row[0] + " application/rdap+json";
+                                          << "GET /" + row[0] + "/domain/example." + row[0] + " application/rdap+json"
+                                          << "Refused";
     QTest::newRow("certificate not trusted")
         << "example.com" << false
         << failing("com", "", "The RDAP bootstrap file could not be read. The certificate of 127.0.0.1 was refused: it is "
                               "not signed by a trusted authority.")
-        << "";
+        << "" << "TransportFailure";
     QTest::newRow("certificate for another host")
         << "example.net" << true
-        << failing("net", "localhost", "The certificate of localhost was refused: it is not issued for localhost.") << "";
+        << failing("net", "localhost", "The certificate of localhost was refused: it is not issued for localhost.") << ""
+        << "TransportFailure";
     QTest::newRow("not a domain name") << "exa mple.com" << true
-                                       << QStringList{"E: exa mple.com is not a domain name.", "done"} << "";
+                                       << QStringList{"E: exa mple.com is not a domain name.", "done"} << ""
+                                       << "Refused";
 }
 
 void TestRdap::lookup()
@@ -287,6 +321,7 @@ void TestRdap::lookup()
     QFETCH(bool, trusted);
     QFETCH(QStringList, expected);
     QFETCH(QString, request);
+    QFETCH(QString, outcome);
     RdapLookup::Options o = options();
     if (!trusted)
         o.extraCaCertificates.clear();
@@ -296,6 +331,7 @@ void TestRdap::lookup()
     QVERIFY(t.waitFor("done"));
     QCOMPARE(t.lines, expected);
     const QStringList seen = requests();
+    QCOMPARE(t.outcome, outcome);
     if (!request.isEmpty())
         QVERIFY2(seen.contains(request), qPrintable(request));
     QVERIFY2(!seen.join('\n').contains("Authorization"), qPrintable(seen.join('\n')));
@@ -537,12 +573,16 @@ void TestRdap::timeouts_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("lookUpMs");
+    QTest::addColumn<QString>("outcome");
     QTest::newRow("no TLS handshake") << true << "example.com"
                                       << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second."
                                       << 120000;
     QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 sent nothing for 2 seconds." << 120000;
+                                      << 120000 << "TransportFailure";
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds." << 120000
+                               << "CutShort";
     QTest::newRow("drip") << false << "example.drip" << "E: The look-up of example.drip took longer than 1 second; it was ended."
-                          << 1000;
+                          << 1000 << "CutShort";
 }
 
 void TestRdap::timeouts()
@@ -551,6 +591,7 @@ void TestRdap::timeouts()
     QFETCH(QString, name);
     QFETCH(QString, error);
     QFETCH(int, lookUpMs);
+    QFETCH(QString, outcome);
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     RdapLookup::Options o = options(silentPeer ? url("/dns.json", silent.serverPort()) : QUrl());
@@ -562,6 +603,7 @@ void TestRdap::timeouts()
     lookup.start(name);
     QVERIFY(t.waitFor("done"));
     QCOMPARE(t.lines.mid(t.lines.size() - 2), (QStringList{error, "done"}));
+    QCOMPARE(t.outcome, outcome);
 }
 
 void TestRdap::endedEarly_data()
