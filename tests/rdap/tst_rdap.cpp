@@ -576,10 +576,8 @@ void TestRdap::timeouts_data()
     QTest::addColumn<QString>("outcome");
     QTest::newRow("no TLS handshake") << true << "example.com"
                                       << "E: The RDAP bootstrap file could not be read. 127.0.0.1 did not answer within 1 second."
-                                      << 120000;
-    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 sent nothing for 2 seconds." << 120000;
                                       << 120000 << "TransportFailure";
-    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 did not send its answer within 2 seconds." << 120000
+    QTest::newRow("no answer") << false << "example.slow" << "E: 127.0.0.1 sent nothing for 2 seconds." << 120000
                                << "CutShort";
     QTest::newRow("drip") << false << "example.drip" << "E: The look-up of example.drip took longer than 1 second; it was ended."
                           << 1000 << "CutShort";
