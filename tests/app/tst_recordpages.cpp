@@ -235,6 +235,9 @@ private slots:
         const QString old = QString(ZANDOLET_TEST_DATA "/records/%1/ex.ini").arg(k.folder);
         QProcess cli;
         const auto run = [&](const QStringList &args) {
+            // A settings file named on the command line must be there.
+            if (!QFile::exists(m_dir->filePath("zandolet.ini")))
+                writeBytes(m_dir->filePath("zandolet.ini"), "[Setup]\r\nCheck Network=No\r\n");
             cli.start(ZANDOLET_CLI, QStringList{"--settings", "zandolet.ini"} + args);
             return cli.waitForFinished() && cli.exitCode() == 0;
         };
