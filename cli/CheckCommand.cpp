@@ -23,7 +23,9 @@ std::unique_ptr<RegistrationLookup> availability(const Invocation &inv)
     return std::make_unique<SettingsAvailability>(inv.settingsPath, options);
 }
 
-// The network's problems after the record's own; nothing answering at all is a failure of the network.
+// The network's problems after the record's own. Nothing answering at all is
+// a failure of the network; a DNS question left unanswered is an error, so
+// only a check that heard every answer can pass.
 int checkOnNetwork(const Invocation &inv, const CliRecord &record, bool offlineProblems)
 {
     NetworkCheck check(availability(inv));
@@ -41,9 +43,9 @@ int checkOnNetwork(const Invocation &inv, const CliRecord &record, bool offlineP
         inv.console.line(p.warning ? QStringLiteral("warning: ") + p.text : p.text);
         errors = errors || !p.warning;
     }
-    if (errors)
-        return ExitStatus::Problems;
-    return check.reachedNetwork() ? ExitStatus::Done : ExitStatus::Failure;
+    if (!check.reachedNetwork())
+        return ExitStatus::Failure;
+    return errors ? ExitStatus::Problems : ExitStatus::Done;
 }
 
 } // namespace

@@ -78,13 +78,17 @@ public:
     void cancel();
     bool running() const;
     // Whether anything on the network answered during the last check: false
-    // when every question went unanswered (no resolver, no route, no server).
+    // when questions were asked and every one went unanswered (no resolver,
+    // no route, no server).
     bool reachedNetwork() const;
 
 signals:
-    // What is being asked now, for a status line: "Asking ns1.example.net (192.0.2.1)".
+    // What is being waited on, for a status line: "Asking whether
+    // ns1.example.net (192.0.2.1) serves example.com (and 2 more)".
     void progress(const QString &text);
     // Every problem found, each marked `network`; empty when the record passed.
+    // A DNS question the whole limit cut off is an error that says what could
+    // not be checked.
     void finished(const RegistrationProblems &problems);
 
 private:
