@@ -155,6 +155,10 @@ void TstNetCheck::check_data()
     row("name that does not resolve", D, servers("fresh.com", {"ns7.nets.test/", kNs2}),
         {"PriNSEdit|ns7.nets.test does not resolve to an address",
          "PriNSEdit|the NS set of fresh.com at ns2.nets.test does not hold ns7.nets.test"});
+    row("silent resolver", D, servers("fresh.com", {kNs1, "silent.nets.test/127.0.0.12"}),
+        {"SecNSEdit|the NS set of fresh.com at ns1.nets.test does not hold silent.nets.test",
+         "SecNSIPEdit|Whether silent.nets.test has address 127.0.0.12 could not be checked: the resolver 127.0.0.10 "
+         "did not answer within 1 second"});
     row("closed port", D, servers("fresh.com", {"ns9.nets.test/127.0.0.19"}),
         {"PriNSEdit|ns9.nets.test (127.0.0.19) does not answer on port 53"});
     row("silence", D, servers("silent.com", {kOdd}), {"PriNSEdit|odd.nets.test (127.0.0.20) did not answer within 1 second"});
