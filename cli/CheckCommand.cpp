@@ -33,8 +33,10 @@ int runCheck(const Invocation &inv)
         for (const RegistrationProblem &p : problems)
             inv.console.line(p.network && p.warning ? QStringLiteral("warning: ") + p.text : p.text);
     }
-    if (errors)
-        return ExitStatus::Problems;
-    // Nothing on the network answered: no verdict.
-    return reached ? ExitStatus::Done : ExitStatus::Failure;
+    // Nothing on the network answered: no verdict, whatever the record holds.
+    if (!reached)
+        return ExitStatus::Failure;
+    // A DNS question left unanswered is an error, so only a check that heard
+    // every answer can pass.
+    return errors ? ExitStatus::Problems : ExitStatus::Done;
 }

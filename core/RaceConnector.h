@@ -51,7 +51,6 @@ public:
     void Start(const QList<SockAddr> &addresses, int firstFd, Prepare prepare, Done done);
     // Closes every attempt still open; Done does not come.
     void Abort();
-    bool Running() const { return m_running; }
 
 private:
     struct Attempt;

@@ -19,7 +19,6 @@ public:
 
     static TBodyForm Of(const QStringList &body, TCharSet charSet, TBodyTransport transport);
 
-    bool Iso() const { return m_iso; }
     Encoding Transfer() const { return m_encoding; }
     // The texts written after "charset=" (without quotes) and "Content-Transfer-Encoding: ".
     QString CharsetName() const;

@@ -128,16 +128,35 @@ DnsReply readDnsReply(const QByteArray &wire, const QString &asciiName, DnsType 
     reply.rcode = int(ldns_pkt_get_rcode(pkt.get()));
     const ldns_rr_list *answer = ldns_pkt_answer(pkt.get());
     const size_t count = answer ? ldns_rr_list_rr_count(answer) : 0;
-    for (size_t i = 0; i < count; ++i) {
+    // Whose records count: the name asked, or where its CNAME chain ends.
+    const ldns_rdf *owner = asked.get();
+    for (int links = 0; owner && links <= DnsReply::MaxCnames; ++links) {
+        const ldns_rdf *next = nullptr;
+        for (size_t i = 0; i < count && !next; ++i) {
+            const ldns_rr *rr = ldns_rr_list_rr(answer, i);
+            if (ldns_rr_get_type(rr) == LDNS_RR_TYPE_CNAME && ldns_dname_compare(ldns_rr_owner(rr), owner) == 0)
+                next = ldns_rr_rdf(rr, 0);
+        }
+        if (!next)
+            break;
+        reply.alias = true;
+        owner = links < DnsReply::MaxCnames ? next : nullptr;
+    }
+    for (size_t i = 0; owner && i < count; ++i) {
         const ldns_rr *rr = ldns_rr_list_rr(answer, i);
         const ldns_rr_type t = ldns_rr_get_type(rr);
+        if (ldns_dname_compare(ldns_rr_owner(rr), owner) != 0)
+            continue;
         if (t == LDNS_RR_TYPE_A || t == LDNS_RR_TYPE_AAAA) {
             if (const QHostAddress a = addressOf(ldns_rr_rdf(rr, 0)); !a.isNull() && !reply.addresses.contains(a))
                 reply.addresses << a;
-        } else if (t != rrType(type) || ldns_dname_compare(ldns_rr_owner(rr), asked.get()) != 0) {
+        } else if (t != rrType(type)) {
             continue;
         } else if (t == LDNS_RR_TYPE_NS || t == LDNS_RR_TYPE_MX) {
-            const QString target = nameText(ldns_rr_rdf(rr, t == LDNS_RR_TYPE_MX ? 1 : 0));
+            const ldns_rdf *rdf = ldns_rr_rdf(rr, t == LDNS_RR_TYPE_MX ? 1 : 0);
+            if (t == LDNS_RR_TYPE_MX && rdf && ldns_rdf_get_type(rdf) == LDNS_RDF_TYPE_DNAME && ldns_rdf_size(rdf) == 1)
+                reply.nullMx = true;
+            const QString target = nameText(rdf);
             if (!target.isEmpty() && !reply.names.contains(target))
                 reply.names << target;
         } else if (t == LDNS_RR_TYPE_SOA && !reply.serial) {

@@ -22,9 +22,14 @@ struct DnsReply {
     bool authoritative = false;
     bool truncated = false;
     int rcode = 0; // 0 NOERROR, 3 NXDOMAIN, 5 REFUSED, ...
-    QList<QHostAddress> addresses; // A and AAAA records of the answer section
+    bool alias = false;            // the name asked is a CNAME
+    bool nullMx = false;           // an MX of "." (RFC 7505): the domain takes no mail
+    // Of the name asked, or of the end of its CNAME chain (at most MaxCnames
+    // links); another owner's records are not taken.
+    QList<QHostAddress> addresses; // A and AAAA records
     QStringList names;             // NS or MX targets: lower case, no final dot
-    std::optional<quint32> serial; // of the SOA record of the queried name
+    std::optional<quint32> serial; // of the SOA record
+    static constexpr int MaxCnames = 8;
 };
 
 // The question as sent: `asciiName` in its ASCII form, recursion desired

@@ -4,47 +4,16 @@
 // is still free, whether a host's address is the one its name resolves to,
 // whether a contact's mailbox can receive mail. Runs on the event loop and
 // never blocks it; each query has its own time limit and the whole check one.
+// Each of these is a small check module (netcheck/internal) with its own table
+// of tagged messages; this class runs them and makes the problems.
 #include "LookUpOutcome.h"
-#include "RecordKind.h"
+#include "NetworkCheckRequest.h"
 #include "RegistrationCheck.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
-
-class IFields;
-
-// What the network is asked about a record, copied out when the check starts
-// so that edits made meanwhile do not change it. Names as typed (the check
-// sends their ASCII form).
-struct NetworkCheckRequest {
-    enum class Action { New, Modify, Delete };
-    struct NameServer {
-        QString field;   // control name of the server's name field
-        QString name;    // "ns1.example.net"
-        QString address; // as given in the record; may be empty
-        QString addressField;
-    };
-
-    RecordKind kind = RecordKind::Domain;
-    Action action = Action::New;
-    QString name;      // the domain, the host or the contact's handle
-    QString nameField; // control name of that field
-    QList<NameServer> nameServers; // domain: primary, secondary, additional ones
-    QString hostAddress;           // host: the address given
-    QString hostAddressField;
-    QString mailbox; // contact: the e-mail address
-    QString mailboxField;
-};
-
-// Reads what the check needs from a record of `kind`.
-NetworkCheckRequest networkCheckRequest(const IFields &fields, RecordKind kind);
-
-struct NetworkCheckLimits {
-    int queryMs = 3000;  // one DNS query, one connection
-    int wholeMs = 10000; // the whole check
-};
 
 // "Is this name registered?", asked the way the WhoIs page is set up (RDAP or
 // WHOIS). One question at a time.
@@ -79,13 +48,17 @@ public:
     void cancel();
     bool running() const;
     // Whether anything on the network answered during the last check: false
-    // when every question went unanswered (no resolver, no route, no server).
+    // when questions were asked and every one went unanswered (no resolver,
+    // no route, no server).
     bool reachedNetwork() const;
 
 signals:
-    // What is being asked now, for a status line: "Asking ns1.example.net (192.0.2.1)".
+    // What is being waited on, for a status line: "Asking whether
+    // ns1.example.net (192.0.2.1) serves example.com (and 2 more)".
     void progress(const QString &text);
     // Every problem found, each marked `network`; empty when the record passed.
+    // A DNS question the whole limit cut off is an error that says what could
+    // not be checked.
     void finished(const RegistrationProblems &problems);
 
 private:

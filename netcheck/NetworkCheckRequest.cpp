@@ -1,7 +1,7 @@
 // What the network check asks about, read from the record's fields.
 #include "FieldCatalogue.h"
 #include "IFields.h"
-#include "NetworkCheck.h"
+#include "NetworkCheckRequest.h"
 
 NetworkCheckRequest networkCheckRequest(const IFields &fields, RecordKind kind)
 {

@@ -375,14 +375,28 @@ QString problemSummary(const RegistrationProblems &problems)
 QString mailAnywayQuestion(const RegistrationProblems &problems)
 {
     constexpr qsizetype kListed = 10;
-    const bool refusable = std::any_of(problems.begin(), problems.end(), [](const auto &p) { return !p.warning; });
-    const QString head = refusable ? QStringLiteral("The registry may refuse this registration. It has %1:")
-                                   : QStringLiteral("This registration has %1:");
-    QStringList lines{head.arg(countsOf(problems)), QString()};
-    for (qsizetype i = 0; i < problems.size() && i < kListed; ++i)
-        lines << problemText(problems[i]);
-    if (problems.size() > kListed)
-        lines << QStringLiteral("and %1 more").arg(problems.size() - kListed);
-    lines << QString() << QStringLiteral("Mail it anyway?");
+    RegistrationProblems found, unchecked;
+    for (const RegistrationProblem &p : problems)
+        (p.unchecked ? unchecked : found) << p;
+    QStringList lines;
+    if (!found.isEmpty()) {
+        const bool refusable = std::any_of(found.begin(), found.end(), [](const auto &p) { return !p.warning; });
+        const QString head = refusable ? QStringLiteral("The registry may refuse this registration. It has %1:")
+                                       : QStringLiteral("This registration has %1:");
+        lines << head.arg(countsOf(found)) << QString();
+        for (qsizetype i = 0; i < found.size() && i < kListed; ++i)
+            lines << problemText(found[i]);
+        if (found.size() > kListed)
+            lines << QStringLiteral("and %1 more").arg(found.size() - kListed);
+        lines << QString();
+    }
+    // What the network did not answer is neither a fault nor a pass: said apart.
+    if (!unchecked.isEmpty()) {
+        lines << QStringLiteral("Not checked, for want of an answer:") << QString();
+        for (const RegistrationProblem &p : unchecked)
+            lines << p.text;
+        lines << QString();
+    }
+    lines << QStringLiteral("Mail it anyway?");
     return lines.join(QLatin1Char('\n'));
 }

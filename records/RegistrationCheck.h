@@ -14,6 +14,7 @@ struct RegistrationProblem {
     QString text;  // "Name server 2 address 10.1.2.3 is a private address"
     bool network = false; // found by asking the network, not by reading the record
     bool warning = false; // worth a look, but no reason for the registry to refuse
+    bool unchecked = false; // a question the network left unanswered: not known either way
     bool operator==(const RegistrationProblem &) const = default;
 };
 using RegistrationProblems = QList<RegistrationProblem>;

@@ -60,7 +60,8 @@ def main():
 
     header_folder, files = {}, {}
     for folder in folders:
-        files[folder] = sorted(p for p in (ROOT / folder).iterdir() if p.suffix in (".h", ".cpp"))
+        # A folder's internal/ is part of it: headers only its library includes.
+        files[folder] = sorted(p for p in (ROOT / folder).rglob("*") if p.suffix in (".h", ".cpp"))
         for p in files[folder]:
             if p.suffix == ".h":
                 if p.name in header_folder:

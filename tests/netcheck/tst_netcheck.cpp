@@ -63,6 +63,8 @@ private slots:
     void cleanupTestCase();
     void check_data();
     void check();
+    void cutShort_data();
+    void cutShort();
     void cancelAndDestroy();
     void overWhois_data();
     void overWhois();
@@ -131,18 +133,46 @@ void TstNetCheck::check_data()
     row("data without authority", D, servers("cached.com", {kOdd}),
         {"PriNSEdit|odd.nets.test (127.0.0.20) does not answer authoritatively for cached.com"});
     row("serials differ", D, servers("serials.com", {kNs1, kNs2}),
-        {"SecNSEdit|the SOA serials differ: 2026120801 at ns1.nets.test, 2026120701 at ns2.nets.test"});
+        {"SecNSEdit|the SOA serials differ: 2026120801 at ns1.nets.test, 2026120701 at ns2.nets.test|warning"});
     row("address not the name's", D, servers("fresh.com", {"ns1.nets.test/127.0.0.12", kNs2}),
-        {"PriNSIPEdit|ns1.nets.test resolves to 127.0.0.11, not 127.0.0.12"});
-    row("server outside the NS set", D, servers("fresh.com", {kNs1, kNs2, "ns3.nets.test/127.0.0.11"}),
-        {"ThirdNSEdit|the NS set of fresh.com at ns1.nets.test does not hold ns3.nets.test"});
+        {"PriNSIPEdit|ns1.nets.test resolves to 127.0.0.11, not 127.0.0.12",
+         "SecNSIPEdit|ns1.nets.test and ns2.nets.test have the same address 127.0.0.12"});
+    row("two servers on one address, one outside the NS set", D,
+        servers("fresh.com", {kNs1, kNs2, "ns3.nets.test/127.0.0.11"}),
+        {"ThirdNSEdit|the NS set of fresh.com at ns1.nets.test does not hold ns3.nets.test",
+         "ThirdNSIPEdit|ns1.nets.test and ns3.nets.test have the same address 127.0.0.11"});
+    row("servers inside the domain, at their glue", D,
+        servers("inbw.com", {"ns1.inbw.com/127.0.0.11", "ns2.inbw.com/127.0.0.12"}), {});
+    row("name server an alias", D, servers("inbw.com", {"alias.nets.test/127.0.0.11", "ns2.inbw.com/127.0.0.12"}),
+        {"PriNSEdit|alias.nets.test is an alias (CNAME); a name server's name must not be one",
+         "PriNSEdit|the NS set of inbw.com at alias.nets.test does not hold alias.nets.test"});
+    row("60 CNAMEs", D, servers("inbw.com", {"chain.nets.test/127.0.0.11", "ns2.inbw.com/127.0.0.12"}),
+        {"PriNSEdit|chain.nets.test is an alias (CNAME); a name server's name must not be one",
+         "PriNSEdit|the NS set of inbw.com at chain.nets.test does not hold chain.nets.test"});
+    row("another owner's address", D, servers("inbw.com", {"stray.nets.test/127.0.0.11", "ns2.inbw.com/127.0.0.12"}),
+        {"PriNSEdit|stray.nets.test does not resolve to an address",
+         "PriNSEdit|the NS set of inbw.com at stray.nets.test does not hold stray.nets.test"});
+    row("lame at one of its addresses", D, servers("lame.com", {"both.nets.test/127.0.0.11"}),
+        {"PriNSEdit|both.nets.test (127.0.0.12) does not answer authoritatively for lame.com",
+         "PriNSEdit|the NS set of lame.com at both.nets.test does not hold both.nets.test"});
     row("name that does not resolve", D, servers("fresh.com", {"ns7.nets.test/", kNs2}),
         {"PriNSEdit|ns7.nets.test does not resolve to an address",
          "PriNSEdit|the NS set of fresh.com at ns2.nets.test does not hold ns7.nets.test"});
+    row("silent resolver", D, servers("fresh.com", {kNs1, "silent.nets.test/127.0.0.12"}),
+        {"SecNSEdit|the NS set of fresh.com at ns1.nets.test does not hold silent.nets.test",
+         "SecNSIPEdit|Whether silent.nets.test has address 127.0.0.12 could not be checked: the resolver 127.0.0.10 "
+         "did not answer within 1 second"});
     row("closed port", D, servers("fresh.com", {"ns9.nets.test/127.0.0.19"}),
         {"PriNSEdit|ns9.nets.test (127.0.0.19) does not answer on port 53"});
-    row("silence", D, servers("silent.com", {kOdd}), {"PriNSEdit|odd.nets.test did not answer within 1 second"});
+    row("silence", D, servers("silent.com", {kOdd}), {"PriNSEdit|odd.nets.test (127.0.0.20) did not answer within 1 second"});
     row("truncated, then over TCP", D, servers("trunc.com", {kOdd}), {});
+    row("truncated, then nothing over TCP", D, servers("truncnotcp.com", {kOdd}),
+        {"PriNSEdit|odd.nets.test (127.0.0.20) does not answer over TCP for truncnotcp.com"});
+    row("over TCP only", D, servers("fresh.com", {"tcponly.nets.test/127.0.0.21"}),
+        {"PriNSEdit|tcponly.nets.test (127.0.0.21) does not answer over UDP"});
+    row("another question's datagram first", D, servers("stray.com", {kOdd}), {});
+    row("a 2-byte datagram first", D, servers("runt.com", {kOdd}), {});
+    row("answer just inside the limit", D, servers("late.com", {kOdd}), {});
     row("answer for another name", D, servers("other.com", {kOdd}),
         {"PriNSEdit|odd.nets.test (127.0.0.20) answered for another name than other.com"});
     row("garbage", D, servers("garbage.com", {kOdd}),
@@ -159,6 +189,8 @@ void TstNetCheck::check_data()
     row("mail domain with an address only", C, {"NewContactRadio", "ContactMail=a@plain.nets.test"}, {});
     row("mail domain without either", C, {"NewContactRadio", "ContactMail=a@void.nets.test"},
         {"ContactMail|void.nets.test, the domain of a@void.nets.test, has no MX or address record"});
+    row("null MX", C, {"NewContactRadio", "ContactMail=a@nullmx.nets.test"},
+        {"ContactMail|nullmx.nets.test, the domain of a@nullmx.nets.test, accepts no mail (null MX)"});
 }
 
 void TstNetCheck::check()
@@ -174,6 +206,38 @@ void TstNetCheck::check()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(rows(finished.front().front().value<RegistrationProblems>()), expected);
     QVERIFY(!check->running());
+}
+
+// The whole limit ends the check with every DNS question still open as an
+// error; an unanswered registry stays a warning.
+void TstNetCheck::cutShort_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("silent server") << servers("silent.com", {kOdd})
+                                   << QStringList{"PriNSEdit|Whether odd.nets.test (127.0.0.20) serves silent.com "
+                                                  "could not be checked: no answer within 1 second"};
+    QTest::newRow("silent resolver") << servers("fresh.com", {kNs1, "silent.nets.test/127.0.0.12"})
+                                     << QStringList{"SecNSEdit|the NS set of fresh.com at ns1.nets.test does not hold "
+                                                    "silent.nets.test",
+                                                    "SecNSIPEdit|Whether silent.nets.test has address 127.0.0.12 "
+                                                    "could not be checked: no answer within 1 second"};
+    QTest::newRow("silent registry") << servers("fresh.slow", {"ns1.fresh.slow/127.0.0.11"})
+                                     << QStringList{"DomainNameEdit|Whether fresh.slow is registered could not be "
+                                                    "asked: no answer within 1 second|warning",
+                                                    "PriNSEdit|ns1.fresh.slow (127.0.0.11) does not answer "
+                                                    "authoritatively for fresh.slow"};
+}
+
+void TstNetCheck::cutShort()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, expected);
+    const auto check = makeCheck({3000, 1000});
+    QSignalSpy finished(check.get(), &NetworkCheck::finished);
+    check->start(networkCheckRequest(record(fields), RecordKind::Domain));
+    QVERIFY(finished.wait(3000));
+    QCOMPARE(rows(finished.front().front().value<RegistrationProblems>()), expected);
 }
 
 // A cancelled check says nothing more; one destroyed while it waits leaves quietly.
@@ -259,10 +323,17 @@ void TstNetCheck::overWhois()
 void TstNetCheck::commandLine_data()
 {
     QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("server"); // empty: ns1 and ns2
     QTest::addColumn<QString>("said");
-    QTest::newRow("passes") << "fresh.com" << "";
-    QTest::newRow("lame") << "lame.com" << "ns2.nets.test (127.0.0.12) does not answer authoritatively for lame.com\n";
-    QTest::newRow("registered") << "example.com" << "example.com is already registered (registrar: Example Registrar, Inc.)\n";
+    QTest::addColumn<int>("exit");
+    QTest::newRow("passes") << "fresh.com" << "" << "" << 1;
+    QTest::newRow("lame") << "lame.com" << "" << "ns2.nets.test (127.0.0.12) does not answer authoritatively for lame.com\n" << 1;
+    QTest::newRow("registered") << "example.com" << ""
+                                << "example.com is already registered (registrar: Example Registrar, Inc.)\n" << 1;
+    QTest::newRow("nothing answers") << "dead.com" << "ns1.dead.com/127.0.0.19"
+                                     << "warning: Whether dead.com is registered could not be asked: "
+                                        "Connection failed: [10061] Connection refused.\n"
+                                        "ns1.dead.com (127.0.0.19) does not answer on port 53\n" << 3;
 }
 
 // zandolet-cli check --network: the offline problems (these loopback servers
@@ -270,15 +341,21 @@ void TstNetCheck::commandLine_data()
 void TstNetCheck::commandLine()
 {
     QFETCH(QString, domain);
+    QFETCH(QString, server);
     QFETCH(QString, said);
+    QFETCH(int, exit);
     WorkFolder work;
-    writeBytes(work.filePath("z.ini"), "[Setup]\r\nLook Up With=RDAP\r\nRDAP Bootstrap=" +
-                                           m_rdap->Url(QStringLiteral("/dns.json")).toEncoded() + "\r\n");
+    // A registry nothing listens for when nothing is to answer.
+    writeBytes(work.filePath("z.ini"), server.isEmpty() ? "[Setup]\r\nLook Up With=RDAP\r\nRDAP Bootstrap=" +
+                                                             m_rdap->Url(QStringLiteral("/dns.json")).toEncoded() + "\r\n"
+                                                       : QByteArray("[Setup]\r\nWhoIs Server=127.0.0.1:9\r\n"));
     writeBytes(work.filePath("ca.pem"), m_rdap->Authority().value(0).toPem());
     QDir().mkpath(work.filePath("domains"));
     writeBytes(work.filePath("domains/" + domain + ".ini"),
-               "[DomainReg]\r\nPriNSEdit=ns1.nets.test\r\nPriNSIPEdit=127.0.0.11\r\n"
-               "SecNSEdit=ns2.nets.test\r\nSecNSIPEdit=127.0.0.12\r\n");
+               server.isEmpty() ? QByteArray("[DomainReg]\r\nPriNSEdit=ns1.nets.test\r\nPriNSIPEdit=127.0.0.11\r\n"
+                                             "SecNSEdit=ns2.nets.test\r\nSecNSIPEdit=127.0.0.12\r\n")
+                                : "[DomainReg]\r\nPriNSEdit=" + server.section('/', 0, 0).toLatin1() +
+                                      "\r\nPriNSIPEdit=" + server.section('/', 1).toLatin1() + "\r\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CACHE_HOME"), work.filePath("cache"));
     QByteArray out[2];
@@ -290,7 +367,7 @@ void TstNetCheck::commandLine()
             words << "--network" << "--cacert=" + work.filePath("ca.pem");
         p.start(QStringLiteral(ZANDOLET_CLI), words);
         QVERIFY(p.waitForFinished(20000));
-        QVERIFY2(p.exitCode() == 1, p.readAllStandardError().constData());
+        QVERIFY2(p.exitCode() == (network ? exit : 1), p.readAllStandardError().constData());
         out[network] = p.readAllStandardOutput();
     }
     QVERIFY(!out[0].isEmpty());

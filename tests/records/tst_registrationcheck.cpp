@@ -215,6 +215,9 @@ private slots:
         QCOMPARE(mailAnywayQuestion(problems),
                  "The registry may refuse this registration. It has 12 problems:\n\nP1\nP2\nP3\nP4\nP5\nP6\nP7\nP8\nP9\n"
                  "P10\nand 2 more\n\nMail it anyway?");
+        joined.back().unchecked = true;
+        QCOMPARE(mailAnywayQuestion(joined), "The registry may refuse this registration. It has 2 problems:\n\nP1\nP2\n\n"
+                                             "Not checked, for want of an answer:\n\nN1\n\nMail it anyway?");
     }
 };
 

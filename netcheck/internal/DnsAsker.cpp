@@ -96,6 +96,8 @@ void DnsAsker::resolveFrom(int next, const QString &asciiName, DnsType type, Res
                 found.answered = true;
                 found.addresses = r.reply.addresses;
                 found.names = r.reply.names;
+                found.alias = r.reply.alias;
+                found.nullMx = r.reply.nullMx;
             }
             then(found);
         });
@@ -111,6 +113,7 @@ void DnsAsker::resolveAddresses(const QString &asciiName, Resolved then)
         if (!both->four || !both->six)
             return;
         Resolution r = both->four->answered ? *both->four : *both->six;
+        r.alias = both->four->alias || both->six->alias;
         if (both->four->answered)
             for (const QHostAddress &a : both->six->addresses)
                 if (!r.addresses.contains(a))

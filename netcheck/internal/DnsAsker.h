@@ -17,6 +17,8 @@ public:
         bool answered = false;
         QList<QHostAddress> addresses; // A and AAAA records
         QStringList names;             // MX targets
+        bool alias = false;            // the name is a CNAME
+        bool nullMx = false;           // the domain takes no mail (RFC 7505)
         QString failure;               // when not answered
     };
     using Answer = std::function<void(const DnsExchange::Result &)>;

@@ -2,15 +2,19 @@
 // One DNS question to one server on port 53, on the event loop: over UDP,
 // again over TCP when the UDP answer comes truncated, or over TCP alone.
 // `done` comes once, unless the exchange is destroyed first; the time limit
-// covers each transport's try.
+// covers each transport's try. A datagram that is no answer to the question
+// is set aside and the wait goes on (RFC 5452 9.1): a forger's or a
+// confused server's stray must not end it.
 #include "DnsMessage.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
-class QAbstractSocket;
+class QSocketNotifier;
+class QTcpSocket;
 
 class DnsExchange : public QObject {
     Q_OBJECT
@@ -22,11 +26,11 @@ public:
         Refused,   // the port is closed (ICMP unreachable, TCP reset)
         Malformed, // bytes that are no DNS reply to the question
         OtherName, // a reply about another name or type
+        NoTcp,     // truncated over UDP, and TCP refused, closed or silent
     };
     struct Result {
         Outcome outcome = Outcome::Silent;
         DnsReply reply;
-        Transport transport = Transport::Udp; // of the last try
     };
 
     DnsExchange(QHostAddress server, QString asciiName, DnsType type, Transport transport, bool recursion,
@@ -41,6 +45,8 @@ signals:
 
 private:
     void send(Transport transport);
+    void sendUdp();
+    void closeSockets();
     void readUdp();
     void readTcp();
     void accept(const QByteArray &wire);
@@ -55,8 +61,13 @@ private:
     int m_timeoutMs;
     quint16 m_id = 0;
     QByteArray m_question;
-    QAbstractSocket *m_socket = nullptr;
+    // UDP on a socket of our own: a closed port's ICMP error must reach us,
+    // and a connected QUdpSocket does not report it.
+    int m_udp = -1;
+    QSocketNotifier *m_udpReady = nullptr;
+    QTcpSocket *m_tcp = nullptr;
     QByteArray m_tcpBuffer;
+    std::optional<Outcome> m_setAside; // what the last stray datagram was
     QTimer m_timer;
     bool m_done = false;
 };
