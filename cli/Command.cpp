@@ -95,6 +95,15 @@ const std::vector<Command> &commands()
          "steps and the reason a look-up ended early go to standard error. The waits and bounds are the\n"
          "whois command's. Exit status 0 with an answer, 3 for a failure.\n",
          {QStringLiteral("--port=")}, 1, 1, runFinger},
+        {"epp", "epp hello|check KIND NAME|info KIND NAME|send KIND NAME --new|--modify|--delete [--yes] [--dry-run] [--network]|poll [--ack]",
+         "talks to the registry over EPP: greeting, availability, an object, a record sent, the message queue",
+         "hello prints the registry's greeting; check says whether NAME is free (exit 0) or taken (1); info\n"
+         "prints the registry's object, then what a Modify of the local record would change; send checks the\n"
+         "record (--network: also as check --network does), asks (unless --yes) and sends it (--dry-run\n"
+         "prints the frames and connects to nothing);\n"
+         "poll reads the message queue (--ack acknowledges each message). --cacert=FILE as for rdap. Exit\n"
+         "status 1 when the registry refuses, 3 for a network, TLS, framing or file failure.\n",
+         kActions + QStringList{"--yes", "--dry-run", "--network", "--ack", "--cacert="}, 1, 3, runEpp},
     };
     return table;
 }

@@ -34,3 +34,4 @@ int runMail(const Invocation &);
 int runRdap(const Invocation &);
 int runWhois(const Invocation &);
 int runFinger(const Invocation &);
+int runEpp(const Invocation &);

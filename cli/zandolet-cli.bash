@@ -14,7 +14,7 @@ _zandolet_cli()
         return
     fi
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger --settings --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "list render check mail import rdap whois finger epp --settings --help --version" -- "$cur"))
         return
     fi
     local flags="--help"
@@ -25,10 +25,16 @@ _zandolet_cli()
     rdap) flags+=" --cacert=" ;;
     whois) flags+=" --server=" ;;
     finger) flags+=" --port=" ;;
+    epp) flags+=" --new --modify --delete --yes --dry-run --network --ack --cacert=" ;;
     esac
     if [[ $cur == --* ]]; then
         COMPREPLY=($(compgen -W "$flags" -- "$cur"))
         return
+    fi
+    if [[ $command == epp ]]; then
+        ((${#words[@]})) || { COMPREPLY=($(compgen -W "hello check info send poll" -- "$cur")); return; }
+        [[ ${words[0]} == hello || ${words[0]} == poll ]] && return
+        command=${words[0]} words=("${words[@]:1}")
     fi
     case ${#words[@]} in
     0)

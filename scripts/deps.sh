@@ -18,6 +18,7 @@ if [ "${1:-}" != program ]; then
     dbus-daemon dbus-bin gnome-keyring
     whois fingerd finger
     nsd python3-dnslib iproute2
+    libnet-epp-perl
     xvfb xauth
     dpkg-dev desktop-file-utils lintian
     clang libclang-rt-14-dev
