@@ -48,6 +48,11 @@ void RecordUndo::undoable(RecordKind kind, FieldsUndo::Kind how, const QString &
                    .arg(byEscape ? QStringLiteral("Escape: ") : QString(), what, keys));
 }
 
+void RecordUndo::copyStep(RecordKind kind, const QString &what, const std::function<void()> &change)
+{
+    undoable(kind, FieldsUndo::Kind::Copy, what, false, change);
+}
+
 void RecordUndo::undo()
 {
     if (const auto undone = m_steps.undo(m_controls))

@@ -23,6 +23,8 @@ public:
     void setNoteArea(QWidget *over) { m_noteArea = over; }
     // A copy or clear button of the record pages, clicked or reached by Escape.
     void editButton(const QString &name, bool byEscape);
+    // Runs `change` of the kind's fields as a step Undo takes back, as a copy button's.
+    void copyStep(RecordKind kind, const QString &what, const std::function<void()> &change);
     void undo();
     // A loaded or stored record starts the kind's undo afresh.
     void forget(RecordKind kind);

@@ -1,5 +1,6 @@
 #include "SetupSettings.h"
 
+#include "EppSettings.h"
 #include "FieldText.h"
 #include "IniFile.h"
 #include "MailSettingsFile.h"
@@ -32,7 +33,7 @@ QString SetupSettings::defaultWhoisServer()
 SetupSettings::SetupSettings(const QString &path)
     : m_path(path), m_passwords(QFileInfo(path).absoluteFilePath()),
       // The entry the command line's EPP commands read too.
-      m_eppPasswords(QFileInfo(path).absoluteFilePath() + QStringLiteral(" EPP"))
+      m_eppPasswords(EppSettings::keyringEntry(path))
 {
 }
 

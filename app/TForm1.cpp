@@ -52,7 +52,11 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, const PreMailCheckFact
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
     m_mail = std::make_unique<TMailWorkflow>(TMailWorkflow::Parts{
         *this, *this, *m_prompter, *m_store, *m_reviewForm, m_setup.values().mail, *smtp, *m_checks});
-    m_epp = std::make_unique<EppWorkflow>(EppWorkflow::Parts{*this, m_setup.values().epp});
+    m_epp = std::make_unique<EppWorkflow>(EppWorkflow::Parts{
+        *this, *this, *m_prompter, *m_store, *m_reviewForm, m_setup.values().epp, m_settingsPath, *m_checks, *m_mail,
+        [this](RecordKind kind, const QString &what, const std::function<void()> &change) {
+            m_undo->copyStep(kind, what, change);
+        }});
     connect(&m_setup, &SetupSettings::changed, this, [this] {
         m_epp->settingsChanged();
         m_whoisPage->setServer(m_setup.values().whoisServer);
@@ -121,6 +125,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     }
     // Closing the window ends a send in progress rather than leave it running unseen.
     m_mail->stop();
+    m_epp->stop();
     // The settings are written once; a failure is shown and the window still closes.
     if (!m_closing) {
         m_closing = true;

@@ -9,6 +9,7 @@
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "RecordCheckRun.h"
+#include "EppWorkflow.h"
 #include "TMailWorkflow.h"
 #include "TReviewPages.h"
 
@@ -110,6 +111,10 @@ void TForm1::connectRecordHandlers()
             m_mail->stop();
             return;
         }
+        if (m_epp->busy()) {
+            m_epp->stop();
+            return;
+        }
         auto *inner = qobject_cast<QTabWidget *>(m_pages->currentWidget());
         if (!inner)
             return;
@@ -122,8 +127,8 @@ void TForm1::connectRecordHandlers()
 void TForm1::connectChecks()
 {
     connect(m_review.get(), &TReviewPages::formShown, this, [this](RecordKind kind) {
-        // A mail's check goes on; its result is shown when it ends.
-        if (m_mail->waiting())
+        // A mail's or a send's check goes on; its result is shown when it ends.
+        if (m_mail->waiting() || m_epp->busy())
             return;
         RecordCheckRun::Handlers handlers;
         handlers.finished = [this, kind](const RegistrationProblems &problems) { m_review->showProblems(kind, problems); };
