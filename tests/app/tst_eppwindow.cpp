@@ -3,10 +3,12 @@
 // record's files, fields and name list.
 #include "EppRegistry.h"
 #include "FormHarness.h"
+#include "EppSetupGroup.h"
 #include "RecordStore.h"
 
 #include <QAction>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -123,6 +125,24 @@ private slots:
         QVERIFY2(memo.contains("ns1.example.com") && memo.contains("adding ns3.example.net") &&
                      memo.contains("removing ns2.example.net"), qPrintable(memo));
         QCOMPARE(changes(), QStringList());
+    }
+
+    // Setup's Test: the greeting's server id and objects, or why there was none; the dialog keeps working.
+    void setupTest()
+    {
+        open();
+        QString said, wrong;
+        runSetup(*m_form, [&](TSetupDlg *d) {
+            d->Epp->EppTestButton->click();
+            QTRY_VERIFY(d->Epp->EppTestResult->text().contains("answers"));
+            said = d->Epp->EppTestResult->text();
+            d->Epp->EppPasswordEdit->setText("wrong");
+            d->Epp->EppTestButton->click();
+            QTRY_VERIFY(d->Epp->EppTestResult->text().startsWith("Refused"));
+            wrong = d->Epp->EppTestResult->text();
+        }, QDialog::Rejected);
+        QVERIFY2(said.contains("domain-1.0, host-1.0, contact-1.0"), qPrintable(said));
+        QVERIFY2(wrong.contains("2200"), qPrintable(wrong));
     }
 
     // Refused (the domain exists): the registry's words in a box and on the line, nothing removed.
