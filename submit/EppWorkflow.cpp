@@ -314,7 +314,7 @@ void EppWorkflow::showInfo(const Run &run, const EppOutcome &outcome)
          outcome.difference->changing.isEmpty()))
         lines << QStringLiteral("The pages agree with the registry.");
     else
-        lines << visibleText(QStringLiteral("The pages differ; a Modify would send: ") + outcome.difference->text());
+        lines << QStringLiteral("The pages differ; a Modify would send:") << visibleText(outcome.difference->text());
     m_parts.controls.control<QPlainTextEdit>(QLatin1String(kindInfo(run.kind).memo))->setPlainText(lines.join(QLatin1Char('\n')));
     setStatus(run.kind, 0, QStringLiteral("Registry's view of %1 (svTRID %2)").arg(run.name, outcome.svTrid));
 }
