@@ -1,6 +1,6 @@
 #include "TSetupDlg.h"
 
-#include "EppSetupGroup.h"
+#include "EppSetupPage.h"
 #include "Latin1Guard.h"
 #include "LookUpSettings.h"
 #include "ReadableDisabled.h"
@@ -118,7 +118,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     auto *mailPage = new QWidget;
     mailPage->setLayout(form);
     m_tabs->addTab(mailPage, QStringLiteral("&Mail and look-ups"));
-    Epp = new EppSetupGroup(nullptr);
+    Epp = new EppSetupPage(nullptr);
     m_tabs->addTab(Epp, QStringLiteral("&EPP"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -136,7 +136,7 @@ TSetupDlg::TSetupDlg(QWidget *owner)
             setTabOrder(previous, field);
         previous = field;
     }
-    connect(Epp, &EppSetupGroup::notesChanged, this, &TSetupDlg::fitHeight);
+    connect(Epp, &EppSetupPage::notesChanged, this, &TSetupDlg::fitHeight);
     for (QWidget *field : Epp->findChildren<QWidget *>())
         if (field->focusPolicy() & Qt::TabFocus) {
             setTabOrder(previous, field);

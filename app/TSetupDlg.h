@@ -2,7 +2,7 @@
 #include "SetupSettings.h"
 #include "TGradientForm.h"
 
-class EppSetupGroup;
+class EppSetupPage;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
@@ -39,7 +39,7 @@ public:
     QLabel *KeyringNote;
 
     // How the review pages reach the registry: the dialog's second page.
-    EppSetupGroup *Epp;
+    EppSetupPage *Epp;
 
     // An empty note hides the row.
     void showKeyringNote(const QString &note);

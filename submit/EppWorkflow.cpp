@@ -151,6 +151,8 @@ void EppWorkflow::connectPage(RecordKind kind)
         menu->addAction(registry);
         menu->addAction(transcript);
         menu->setAttribute(Qt::WA_DeleteOnClose);
+        // Ctrl+I is the page's own again once the menu is gone.
+        connect(menu, &QMenu::aboutToHide, registry, [registry] { registry->setEnabled(true); });
         menu->popup(memo->viewport()->mapToGlobal(at));
     });
 }
@@ -164,11 +166,11 @@ void EppWorkflow::settingsChanged()
         m_parts.controls.control<QPushButton>(QLatin1String(k.sendButton))->setEnabled(usable);
 }
 
-bool EppWorkflow::refuseLogin(RecordKind kind)
+void EppWorkflow::requireLogin(RecordKind kind)
 {
     const EppSetup &s = m_parts.settings;
     if (s.server.trimmed().isEmpty() || s.clientId.isEmpty() || s.passwordWithheld.isEmpty())
-        return false;
+        return;
     const QString text = QStringLiteral("Not sent: the EPP password is unknown because %1. Unlock it and open File > "
                                         "Setup, or type the password there.")
                              .arg(s.passwordWithheld);
@@ -178,7 +180,10 @@ bool EppWorkflow::refuseLogin(RecordKind kind)
 
 void EppWorkflow::send(RecordKind kind)
 {
-    if (busy() || m_parts.mail.busy() || refuseLogin(kind) || m_parts.review.refuseRecordName(kind))
+    if (busy() || m_parts.mail.busy())
+        return;
+    requireLogin(kind);
+    if (m_parts.review.refuseRecordName(kind))
         return;
     auto *status = m_parts.controls.control<QLineEdit>(QLatin1String(kindInfo(kind).status));
     RecordCheckRun::Handlers handlers;
@@ -221,8 +226,10 @@ void EppWorkflow::confirmAndSend(RecordKind kind, const RegistrationProblems &pr
 
 void EppWorkflow::showRegistry(RecordKind kind)
 {
-    if (busy() || m_parts.mail.busy() || m_parts.settings.server.trimmed().isEmpty() || refuseLogin(kind) ||
-        m_parts.review.refuseRecordName(kind))
+    if (busy() || m_parts.mail.busy() || m_parts.settings.server.trimmed().isEmpty())
+        return;
+    requireLogin(kind);
+    if (m_parts.review.refuseRecordName(kind))
         return;
     QString name = m_parts.fields.text(QLatin1String(kindInfo(kind).nameField));
     // The registry knows a contact by its handle.

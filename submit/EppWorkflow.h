@@ -86,8 +86,9 @@ private:
     void sent(const Run &run, const EppOutcome &outcome);
     void showInfo(const Run &run, const EppOutcome &outcome);
     EppSettings sessionSettings() const;
-    // Refuses (saying why) when a send cannot log in; true when refused.
-    bool refuseLogin(RecordKind kind);
+    // A login whose password the keyring holds back would only earn a
+    // refusal: throws, saying why on the status line too.
+    void requireLogin(RecordKind kind);
     QString transcriptPath(RecordKind kind) const;
     void setRunning(bool running);
     void setStatus(RecordKind kind, int progress, const QString &text);

@@ -3,7 +3,7 @@
 // record's files, fields and name list.
 #include "EppRegistry.h"
 #include "FormHarness.h"
-#include "EppSetupGroup.h"
+#include "EppSetupPage.h"
 #include "RecordStore.h"
 
 #include <QAction>
@@ -96,6 +96,25 @@ private slots:
         QCOMPARE(m_form->text("AHandleEdit"), QString());
         QVERIFY(readBytes(m_work->filePath("domains/example.org.epp.log")).contains("<pw>********</pw>"));
         QCOMPARE(m_prompter.errors, QStringList());
+    }
+
+    // A New contact without a handle: the id the send made up is its Nic Handle, stored; the list gains it.
+    void newContact()
+    {
+        open();
+        QTest::keyClicks(m_form->control<QComboBox>("Contactname")->lineEdit(), "Jane Doe");
+        for (const auto &[field, text] : Fields{{"ContactCity", "Springfield"}, {"ContactCountry", "US"},
+                                               {"ContactMail", "jane@example.com"}, {"ContactAuthorizationInfo", "c-pw"},
+                                               {"ContactPhone", "+1 703 555 0199"}})
+            m_form->setText(field, text);
+        m_form->control<QPushButton>("ContactSendToRegistry")->click();
+        auto *line = m_form->control<QLineEdit>("Cstatus");
+        QTRY_VERIFY2(line->text().startsWith("Registry created "), qPrintable(line->text()));
+        const QString id = m_form->text("ContactNicHandle");
+        QVERIFY(line->text().contains(id) && !id.isEmpty());
+        QVERIFY(readBytes(RecordStore::recordFilePath(RecordKind::Contact, "Jane Doe")).contains("=" + id.toLatin1()));
+        QVERIFY(readBytes("Contacts.cbx").contains("Jane Doe"));
+        QVERIFY(line->toolTip().contains("Transcript: ") && line->toolTip().contains(".epp.log"));
     }
 
     // A Modify after one name server changed: one update with one add and one rem.

@@ -4,7 +4,7 @@
 #include "IniFile.h"
 #include "LookUpSettings.h"
 #include "SettingsLocation.h"
-#include "EppSetupGroup.h"
+#include "EppSetupPage.h"
 #include "TSetupDlg.h"
 
 #include <QCheckBox>
@@ -300,7 +300,7 @@ private slots:
         auto form = makeForm(settingsPath(), prompter);
         const bool usable = !typed.value(0, stored.contains("Server=epp") ? "x" : "").isEmpty();
         runSetup(*form, [&](TSetupDlg *d) {
-            EppSetupGroup *g = d->Epp;
+            EppSetupPage *g = d->Epp;
             QLineEdit *edits[] = {g->EppServerEdit, g->EppClientIdEdit, g->EppPasswordEdit,
                                   g->EppCertificateEdit, g->EppKeyEdit, g->EppCaFileEdit};
             for (int i = 0; i < typed.size(); ++i)

@@ -15,11 +15,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class EppSetupGroup : public QWidget {
+class EppSetupPage : public QWidget {
     Q_OBJECT
 public:
-    explicit EppSetupGroup(QWidget *parent);
-    ~EppSetupGroup() override;
+    explicit EppSetupPage(QWidget *parent);
+    ~EppSetupPage() override;
 
     void setValues(const EppSetup &values);
     // What the fields hold over `given` (which keeps what the group does not show).

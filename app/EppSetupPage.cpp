@@ -1,4 +1,4 @@
-#include "EppSetupGroup.h"
+#include "EppSetupPage.h"
 
 #include "EppJobs.h"
 #include "Latin1Guard.h"
@@ -29,7 +29,7 @@ QString greetingText(const EppOutcome &outcome)
 }
 } // namespace
 
-EppSetupGroup::EppSetupGroup(QWidget *parent) : QWidget(parent), m_form(new QFormLayout(this))
+EppSetupPage::EppSetupPage(QWidget *parent) : QWidget(parent), m_form(new QFormLayout(this))
 {
     setObjectName(QStringLiteral("EppPage"));
     setToolTip(QStringLiteral("How Send to Registry reaches your registry over EPP."));
@@ -38,7 +38,7 @@ EppSetupGroup::EppSetupGroup(QWidget *parent) : QWidget(parent), m_form(new QFor
     EppTestButton->setObjectName(QStringLiteral("EppTestButton"));
     EppTestButton->setToolTip(QStringLiteral("Connects to the server, logs in and out, and says what it answered."));
     EppTestButton->setAutoDefault(false);
-    connect(EppTestButton, &QPushButton::clicked, this, &EppSetupGroup::test);
+    connect(EppTestButton, &QPushButton::clicked, this, &EppSetupPage::test);
     addRow("Server", EppServerEdit, EppTestButton);
     EppTestResult = addNote("EppTestResult");
     EppClientIdEdit = field("EppClientIdEdit", "The client identifier the registry gave you.");
@@ -60,7 +60,7 @@ EppSetupGroup::EppSetupGroup(QWidget *parent) : QWidget(parent), m_form(new QFor
     connect(EppKeyEdit, &QLineEdit::textChanged, this, [this] { keyAccepted(); });
 }
 
-EppSetupGroup::~EppSetupGroup()
+EppSetupPage::~EppSetupPage()
 {
     if (m_hello) {
         m_hello->disconnect(this);
@@ -68,7 +68,7 @@ EppSetupGroup::~EppSetupGroup()
     }
 }
 
-QLineEdit *EppSetupGroup::field(const char *name, const char *hint)
+QLineEdit *EppSetupPage::field(const char *name, const char *hint)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QLatin1String(name));
@@ -78,7 +78,7 @@ QLineEdit *EppSetupGroup::field(const char *name, const char *hint)
     return edit;
 }
 
-void EppSetupGroup::addRow(const char *label, QLineEdit *edit, QWidget *beside)
+void EppSetupPage::addRow(const char *label, QLineEdit *edit, QWidget *beside)
 {
     auto *text = new QLabel(QLatin1String(label), this);
     text->setBuddy(edit);
@@ -94,7 +94,7 @@ void EppSetupGroup::addRow(const char *label, QLineEdit *edit, QWidget *beside)
     m_form->addRow(text, row);
 }
 
-QLabel *EppSetupGroup::addNote(const char *name)
+QLabel *EppSetupPage::addNote(const char *name)
 {
     auto *note = new QLabel(this);
     note->setObjectName(QLatin1String(name));
@@ -106,7 +106,7 @@ QLabel *EppSetupGroup::addNote(const char *name)
     return note;
 }
 
-QLineEdit *EppSetupGroup::addFileRow(const char *name, const char *label, const char *hint, const QString &what)
+QLineEdit *EppSetupPage::addFileRow(const char *name, const char *label, const char *hint, const QString &what)
 {
     QLineEdit *edit = field(name, hint);
     auto *choose = new QPushButton(QStringLiteral("Choose…"), this);
@@ -125,7 +125,7 @@ QLineEdit *EppSetupGroup::addFileRow(const char *name, const char *label, const 
     return edit;
 }
 
-void EppSetupGroup::setNote(QLabel *note, const QString &text)
+void EppSetupPage::setNote(QLabel *note, const QString &text)
 {
     const bool changed = note->text().isEmpty() != text.isEmpty();
     note->setText(text);
@@ -134,7 +134,7 @@ void EppSetupGroup::setNote(QLabel *note, const QString &text)
         emit notesChanged();
 }
 
-int EppSetupGroup::notesShown() const
+int EppSetupPage::notesShown() const
 {
     int shown = 0;
     for (const QLabel *note : {EppTestResult, EppKeyringNote, EppKeyNote})
@@ -142,19 +142,19 @@ int EppSetupGroup::notesShown() const
     return shown;
 }
 
-void EppSetupGroup::showKeyringNote(const QString &note)
+void EppSetupPage::showKeyringNote(const QString &note)
 {
     setNote(EppKeyringNote, note);
 }
 
-bool EppSetupGroup::keyAccepted()
+bool EppSetupPage::keyAccepted()
 {
     const QString path = EppKeyEdit->text().trimmed();
     setNote(EppKeyNote, path.isEmpty() ? QString() : PrivateKeyFile::problem(path));
     return EppKeyNote->text().isEmpty();
 }
 
-void EppSetupGroup::test()
+void EppSetupPage::test()
 {
     if (m_hello) {
         m_hello->cancel();
@@ -181,7 +181,7 @@ void EppSetupGroup::test()
     m_hello->start();
 }
 
-void EppSetupGroup::setValues(const EppSetup &values)
+void EppSetupPage::setValues(const EppSetup &values)
 {
     EppServerEdit->setText(values.server);
     EppClientIdEdit->setText(values.clientId);
@@ -191,7 +191,7 @@ void EppSetupGroup::setValues(const EppSetup &values)
     EppCaFileEdit->setText(values.caFile);
 }
 
-EppSetup EppSetupGroup::values(const EppSetup &given) const
+EppSetup EppSetupPage::values(const EppSetup &given) const
 {
     EppSetup epp = given;
     epp.server = EppServerEdit->text().trimmed();
