@@ -1,5 +1,6 @@
 #include "SetupSettings.h"
 
+#include "EppSettings.h"
 #include "FieldText.h"
 #include "IniFile.h"
 #include "MailSettingsFile.h"
@@ -30,7 +31,9 @@ QString SetupSettings::defaultWhoisServer()
 }
 
 SetupSettings::SetupSettings(const QString &path)
-    : m_path(path), m_passwords(QFileInfo(path).absoluteFilePath())
+    : m_path(path), m_passwords(QFileInfo(path).absoluteFilePath()),
+      // The entry the command line's EPP commands read too.
+      m_eppPasswords(EppSettings::keyringEntry(path))
 {
 }
 
@@ -47,6 +50,20 @@ void SetupSettings::read(const IniDocument &file)
     m_values.lookUp = LookUpSettings::read(file, kSetup);
     // Only "No" turns it off; anything else is the default.
     m_values.checkNetwork = file.value(kSetup, kCheckNetwork).trimmed().compare(QLatin1String("No"), Qt::CaseInsensitive) != 0;
+    EppSetup &epp = m_values.epp;
+    const auto text = [&](const QString &key) {
+        return mending.take(file.value(kSetup, key), FieldText::Shape::OneLine, key);
+    };
+    epp.server = text(SetupKeys::EppServer);
+    epp.clientId = text(SetupKeys::EppClientId);
+    epp.certificate = text(SetupKeys::EppCertificate);
+    epp.key = text(SetupKeys::EppKey);
+    epp.caFile = text(SetupKeys::EppCaFile);
+    epp.password.clear();
+    epp.passwordWithheld.clear();
+    // As for the SMTP login: only a client that logs in asks the keyring.
+    if (!epp.clientId.isEmpty())
+        takeEpp(m_eppPasswords.load(file.value(kSetup, SetupKeys::EppPassword)));
     m_mended = mending.note(QStringLiteral("[%1] of %2").arg(kSetup, QFileInfo(m_path).fileName()));
     emit changed();
 }
@@ -57,10 +74,29 @@ void SetupSettings::take(const std::optional<QString> &loaded)
     m_values.mail.passwordWithheld = loaded ? QString() : PasswordKeeper::why(m_passwords.keyring());
 }
 
+void SetupSettings::takeEpp(const std::optional<QString> &loaded)
+{
+    m_values.epp.password = loaded.value_or(QString());
+    m_values.epp.passwordWithheld = loaded ? QString() : PasswordKeeper::why(m_eppPasswords.keyring());
+}
+
 void SetupSettings::askKeyringAgain()
 {
     if (!m_values.mail.passwordWithheld.isEmpty() && !m_values.mail.userName.isEmpty())
         take(m_passwords.load(QString()));
+    if (!m_values.epp.passwordWithheld.isEmpty() && !m_values.epp.clientId.isEmpty())
+        takeEpp(m_eppPasswords.load(QString()));
+}
+
+QString SetupSettings::eppKeyringNote()
+{
+    const EppSetup &epp = m_values.epp;
+    if (!epp.passwordWithheld.isEmpty())
+        return QStringLiteral("Not shown: %1. Unlock it and open Setup again, or type the password.")
+            .arg(epp.passwordWithheld);
+    if (!epp.clientId.isEmpty() && m_eppPasswords.keyring() == PasswordKeeper::Keyring::None)
+        return QStringLiteral("No keyring here: the password stays in the settings file, readable only by you.");
+    return QString();
 }
 
 QString SetupSettings::keyringNote()
@@ -115,6 +151,33 @@ void SetupSettings::write()
     // Kept once it has been changed; a file that never turned it off stays as it was.
     if (!m_values.checkNetwork || stored.contains(kSetup, kCheckNetwork))
         values.emplace_back(kCheckNetwork, m_values.checkNetwork ? QStringLiteral("Yes") : QStringLiteral("No"));
+    writeEpp(stored, values, filePassword);
     IniFile(m_path).writeStrings(kSetup, values,
                                  filePassword.isEmpty() ? AtomicFile::Access::Keep : AtomicFile::Access::OwnerOnly);
+}
+
+void SetupSettings::writeEpp(const IniDocument &stored, std::vector<std::pair<QString, QString>> &values,
+                             QString &filePassword)
+{
+    const EppSetup &epp = m_values.epp;
+    const std::pair<QString, QString> keys[] = {{SetupKeys::EppServer, epp.server},
+                                                {SetupKeys::EppClientId, epp.clientId},
+                                                {SetupKeys::EppCertificate, epp.certificate},
+                                                {SetupKeys::EppKey, epp.key},
+                                                {SetupKeys::EppCaFile, epp.caFile}};
+    // Each key only once it has been set, so a file of a user without EPP keeps its bytes.
+    for (const auto &[key, value] : keys)
+        if (!value.isEmpty() || stored.contains(kSetup, key))
+            values.emplace_back(key, value);
+    if (epp.clientId.isEmpty() && epp.password.isEmpty() && !stored.contains(kSetup, SetupKeys::EppPassword))
+        return;
+    // As the SMTP password: the keyring, else (no keyring at all) the file; held back, the file is left as it is.
+    std::optional<QString> kept;
+    if (epp.passwordWithheld.isEmpty())
+        kept = m_eppPasswords.save(epp.password);
+    const QString inFile = kept.value_or(stored.value(kSetup, SetupKeys::EppPassword));
+    if (!inFile.isEmpty() || stored.contains(kSetup, SetupKeys::EppPassword))
+        values.emplace_back(SetupKeys::EppPassword, inFile);
+    if (!inFile.isEmpty())
+        filePassword = inFile;
 }

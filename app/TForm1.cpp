@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "AppResources.h"
+#include "EppWorkflow.h"
 #include "CloseQuestion.h"
 #include "FingerPage.h"
 #include "Fonts.h"
@@ -14,6 +15,7 @@
 #include "RecordCheckRun.h"
 #include "RecordFileGuard.h"
 #include "RecordStore.h"
+#include "RecordUndo.h"
 #include "ReviewForm.h"
 #include "SettingsLocation.h"
 #include "TAboutBox.h"
@@ -64,7 +66,13 @@ TForm1::TForm1(QString settingsPath, IPrompter *prompter, const PreMailCheckFact
     auto *smtp = new TmsSMTP(this); // the window's one SMTP client, with its default time-out
     m_mail = std::make_unique<TMailWorkflow>(TMailWorkflow::Parts{
         *this, *this, *m_prompter, *m_store, *m_reviewForm, m_setup.values().mail, *smtp, *m_checks});
+    m_epp = std::make_unique<EppWorkflow>(EppWorkflow::Parts{
+        *this, *this, *m_prompter, *m_store, *m_reviewForm, m_setup.values().epp, m_settingsPath, *m_checks, *m_mail,
+        [this](RecordKind kind, const QString &what, const std::function<void()> &change) {
+            m_undo->copyStep(kind, what, change);
+        }});
     connect(&m_setup, &SetupSettings::changed, this, [this] {
+        m_epp->settingsChanged();
         m_whoisPage->setServer(m_setup.values().whoisServer);
         m_whoisPage->setLookUp(m_setup.values().lookUp);
     });
@@ -125,12 +133,13 @@ void TForm1::writeSetup()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Records typed but never stored are offered once; Cancel keeps the window open.
-    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter, m_undo)) {
+    if (!m_closing && !mayCloseWindow(*this, *m_store, *m_prompter, m_undo->steps())) {
         event->ignore();
         return;
     }
     // Closing the window ends a send in progress rather than leave it running unseen.
     m_mail->stop();
+    m_epp->stop();
     // The settings are written once; a failure is shown and the window still closes.
     if (!m_closing) {
         m_closing = true;
@@ -152,6 +161,7 @@ void TForm1::Setup2Click()
     m_setup.askKeyringAgain();
     dlg.setValues(m_setup.values());
     dlg.showKeyringNote(m_setup.keyringNote());
+    dlg.showEppKeyringNote(m_setup.eppKeyringNote());
     if (execDialog(dlg) != Accepted)
         return;
     m_setup.change(dlg.values());

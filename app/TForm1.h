@@ -4,7 +4,6 @@
 // editing rules and the settings; the review pages, the mail workflow and the
 // look-up pages are units of their own, handed what they need.
 #include "ControlFields.h"
-#include "FieldsUndo.h"
 #include "NetworkPreMailCheck.h"
 #include "RecordKind.h"
 #include "SetupSettings.h"
@@ -18,9 +17,8 @@
 class IPrompter;
 class QComboBox;
 class QLineEdit;
-class QAction;
 class QTabWidget;
-class PageNote;
+class RecordUndo;
 class QVBoxLayout;
 class RecordCheckRun;
 class RecordFileGuard;
@@ -28,6 +26,7 @@ class RecordStore;
 class ReviewForm;
 class HelpWindow;
 class TMailWorkflow;
+class EppWorkflow;
 class TReviewPages;
 class FingerPage;
 class WhoisPage;
@@ -77,24 +76,13 @@ private:
     int execDialog(QDialog &dialog);
     void buildWindow();
     QWidget *buildRecordPages(RecordKind kind);
-    QWidget *buildInnerPage(RecordKind kind, const QString &caption);
     // How far the pages are beyond their default size.
     QSize windowGrowth() const;
     void connectRecordHandlers();
     // Show Form and edits start and end the kind's check with the network.
     void connectChecks();
     void buildMenus(QVBoxLayout *outer);
-    // A copy or clear button of the record pages, clicked or reached by Escape.
-    void editButtonClick(const QString &name, bool byEscape);
-    // Runs a button's change of the kind's fields so that Edit > Undo can take
-    // it back; a clear says so where the user is.
-    void undoable(RecordKind kind, FieldsUndo::Kind how, const QString &what, bool byEscape,
-                  const std::function<void()> &change);
-    // Puts `text` on the kind's status line and in a note on the page on show.
-    void tell(RecordKind kind, const QString &text);
     QLineEdit *statusLine(RecordKind kind) const;
-    // A loaded or stored record starts the kind's undo afresh.
-    void forgetUndo(RecordKind kind);
     // The "Setup" section as the exit writes it.
     void writeSetup();
     void connectCombo(QComboBox *combo, const std::function<void()> &onUserChange);
@@ -110,11 +98,10 @@ private:
     std::unique_ptr<ReviewForm> m_reviewForm;
     std::unique_ptr<RecordCheckRun> m_checks;
     std::unique_ptr<TMailWorkflow> m_mail;
+    std::unique_ptr<EppWorkflow> m_epp;
     QTabWidget *m_pages = nullptr;
     QPointer<HelpWindow> m_help;
-    FieldsUndo m_undo;
-    QAction *m_undoAction = nullptr;
-    PageNote *m_note = nullptr;
+    RecordUndo *m_undo = nullptr;
 
     WhoisPage *m_whoisPage = nullptr;
     FingerPage *m_fingerPage = nullptr;

@@ -5,10 +5,11 @@
 #include "FormRules.h"
 #include "IPrompter.h"
 #include "ListEntry.h"
-#include "PageNote.h"
+#include "RecordUndo.h"
 #include "RecordStore.h"
 #include "TForm1.h"
 #include "RecordCheckRun.h"
+#include "EppWorkflow.h"
 #include "TMailWorkflow.h"
 #include "TReviewPages.h"
 
@@ -63,7 +64,7 @@ void TForm1::connectRecordHandlers()
                 const RecordKind kind = k.kind;
                 // Another record by name: the old one's undo steps must not reach it.
                 rule = [this, kind] {
-                    forgetUndo(kind);
+                    m_undo->forget(kind);
                     m_store->loadRecord(kind);
                 };
             }
@@ -96,10 +97,10 @@ void TForm1::connectRecordHandlers()
     for (const ClearAllButtonDef &c : clearAllButtons()) {
         const QString name = c.name;
         connect(control<QPushButton>(name), &QPushButton::clicked, this,
-                [this, name] { guarded([this, name] { editButtonClick(name, false); }); });
+                [this, name] { guarded([this, name] { m_undo->editButton(name, false); }); });
     }
     // A stored record is where undo starts again.
-    m_store->setOnSaved([this](RecordKind kind) { forgetUndo(kind); });
+    m_store->setOnSaved([this](RecordKind kind) { m_undo->forget(kind); });
 
     // Escape presses the cancel button of the page on show, where it has one.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -110,20 +111,24 @@ void TForm1::connectRecordHandlers()
             m_mail->stop();
             return;
         }
+        if (m_epp->busy()) {
+            m_epp->stop();
+            return;
+        }
         auto *inner = qobject_cast<QTabWidget *>(m_pages->currentWidget());
         if (!inner)
             return;
         for (const QString &name : cancelButtonNames())
             if (auto *b = control<QPushButton>(name); b && b->isEnabled() && inner->currentWidget()->isAncestorOf(b))
-                guarded([this, name] { editButtonClick(name, true); });
+                guarded([this, name] { m_undo->editButton(name, true); });
     });
 }
 
 void TForm1::connectChecks()
 {
     connect(m_review.get(), &TReviewPages::formShown, this, [this](RecordKind kind) {
-        // A mail's check goes on; its result is shown when it ends.
-        if (m_mail->waiting())
+        // A mail's or a send's check goes on; its result is shown when it ends.
+        if (m_mail->waiting() || m_epp->busy())
             return;
         RecordCheckRun::Handlers handlers;
         handlers.finished = [this, kind](const RegistrationProblems &problems) { m_review->showProblems(kind, problems); };
@@ -136,63 +141,12 @@ void TForm1::connectChecks()
         }
 }
 
-void TForm1::editButtonClick(const QString &name, bool byEscape)
-{
-    for (const CopyButtonDef &b : copyButtons())
-        if (b.name == name) {
-            const bool clear = b.isCancel;
-            undoable(RecordKind::Domain, clear ? FieldsUndo::Kind::Clear : FieldsUndo::Kind::Copy,
-                     clear ? QStringLiteral("%1 page cleared").arg(b.page) : b.caption, byEscape,
-                     [this, name] { runCopyButton(*this, name); });
-        }
-    for (const ClearAllButtonDef &c : clearAllButtons())
-        if (c.name == name) {
-            const RecordKind kind = c.kind;
-            const QString what = QString::fromLatin1(kindInfo(kind).outerPage).section(QLatin1Char(' '), 0, 0);
-            undoable(kind, FieldsUndo::Kind::Clear, QStringLiteral("%1 record cleared").arg(what), byEscape,
-                     [this, kind] { clearAll(*this, kind); });
-        }
-}
-
-void TForm1::undoable(RecordKind kind, FieldsUndo::Kind how, const QString &what, bool byEscape,
-                      const std::function<void()> &change)
-{
-    const bool step = m_undo.record(*this, kind, how, what, change);
-    m_undoAction->setEnabled(m_undo.canUndo(*this));
-    if (!step || how != FieldsUndo::Kind::Clear)
-        return;
-    const QString keys = m_undoAction->shortcut().toString(QKeySequence::NativeText);
-    tell(kind, QStringLiteral("%1%2. Edit > Undo (%3) brings it back.")
-                   .arg(byEscape ? QStringLiteral("Escape: ") : QString(), what, keys));
-}
-
 void TForm1::Undo1Click()
 {
-    if (const auto undone = m_undo.undo(*this))
-        tell(undone->kind, QStringLiteral("Undone: %1.").arg(undone->what));
-    m_undoAction->setEnabled(m_undo.canUndo(*this));
-}
-
-void TForm1::forgetUndo(RecordKind kind)
-{
-    m_undo.forget(kind);
-    m_undoAction->setEnabled(m_undo.canUndo(*this));
+    m_undo->undo();
 }
 
 QLineEdit *TForm1::statusLine(RecordKind kind) const
 {
     return control<QLineEdit>(QLatin1String(kindInfo(kind).status));
-}
-
-void TForm1::tell(RecordKind kind, const QString &text)
-{
-    QLineEdit *status = statusLine(kind);
-    status->setText(text);
-    if (!m_note)
-        m_note = new PageNote(m_pages);
-    // On its review page the status line says it already; the note would cover it.
-    if (status->isVisible())
-        m_note->hide();
-    else
-        m_note->showText(text);
 }

@@ -1,11 +1,13 @@
 #include "TSetupDlg.h"
 
+#include "EppSetupPage.h"
 #include "Latin1Guard.h"
 #include "LookUpSettings.h"
 #include "ReadableDisabled.h"
 #include "SmtpSecurity.h"
 
 #include <QShortcut>
+#include <QTabWidget>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +19,12 @@
 #include <QVBoxLayout>
 
 namespace {
-// The dialog's height without the keyring note.
-constexpr int kHeight = 288;
+// The dialog's height without the notes: the mail and look-up rows on one
+// page, the EPP rows on the other (which has room for two notes of its own).
+constexpr int kHeight = 322;
+constexpr int kEppRoom = 2;
+// What a two-line note adds.
+constexpr int kNoteHeight = 42;
 } // namespace
 
 TSetupDlg::TSetupDlg(QWidget *owner)
@@ -106,6 +112,15 @@ TSetupDlg::TSetupDlg(QWidget *owner)
     form->setRowVisible(KeyringNote, false);
     m_form = form;
 
+    // Two pages, so that the dialog still fits inside the main window where it is shown there.
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SetupPages"));
+    auto *mailPage = new QWidget;
+    mailPage->setLayout(form);
+    m_tabs->addTab(mailPage, QStringLiteral("&Mail and look-ups"));
+    Epp = new EppSetupPage(nullptr);
+    m_tabs->addTab(Epp, QStringLiteral("&EPP"));
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
@@ -121,16 +136,22 @@ TSetupDlg::TSetupDlg(QWidget *owner)
             setTabOrder(previous, field);
         previous = field;
     }
+    connect(Epp, &EppSetupPage::notesChanged, this, &TSetupDlg::fitHeight);
+    for (QWidget *field : Epp->findChildren<QWidget *>())
+        if (field->focusPolicy() & Qt::TabFocus) {
+            setTabOrder(previous, field);
+            previous = field;
+        }
     setTabOrder(previous, buttons->button(QDialogButtonBox::Ok));
     setTabOrder(buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel));
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(m_tabs);
     layout->addWidget(buttons);
     // F1 on any field asks for the setup topic.
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { emit helpRequested(1031); });
-    setClientSize(404, kHeight);
+    fitHeight();
     centerOnScreen();
 }
 
@@ -139,7 +160,29 @@ void TSetupDlg::showKeyringNote(const QString &note)
     const bool show = !note.isEmpty();
     KeyringNote->setText(note);
     m_form->setRowVisible(KeyringNote, show);
-    setClientSize(404, show ? kHeight + 42 : kHeight);
+    fitHeight();
+}
+
+void TSetupDlg::showEppKeyringNote(const QString &note)
+{
+    Epp->showKeyringNote(note);
+}
+
+void TSetupDlg::fitHeight()
+{
+    const int mail = KeyringNote->text().isEmpty() ? 0 : 1;
+    const int epp = std::max(0, Epp->notesShown() - kEppRoom);
+    setClientSize(404, kHeight + kNoteHeight * std::max(mail, epp));
+}
+
+void TSetupDlg::done(int result)
+{
+    if (result == Accepted && !Epp->keyAccepted()) {
+        m_tabs->setCurrentWidget(Epp);
+        Epp->EppKeyEdit->setFocus();
+        return;
+    }
+    TGradientForm::done(result);
 }
 
 void TSetupDlg::setValues(const SetupValues &values)
@@ -156,6 +199,7 @@ void TSetupDlg::setValues(const SetupValues &values)
     WhoIsServerEdit->setText(values.whoisServer);
     LookUpWithCombo->setCurrentText(LookUpSettings::name(values.lookUp.protocol));
     CheckNetworkBox->setChecked(values.checkNetwork);
+    Epp->setValues(values.epp);
 }
 
 SetupValues TSetupDlg::values() const
@@ -175,5 +219,6 @@ SetupValues TSetupDlg::values() const
     values.whoisServer = WhoIsServerEdit->text();
     values.lookUp.protocol = LookUpSettings::fromName(LookUpWithCombo->currentText());
     values.checkNetwork = CheckNetworkBox->isChecked();
+    values.epp = Epp->values(m_given.epp);
     return values;
 }

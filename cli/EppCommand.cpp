@@ -221,5 +221,5 @@ int runEpp(const Invocation &inv)
             return run(inv);
         }
     throw CliFailure{ExitStatus::Usage,
-                     QStringLiteral("Usage: zandolet-cli epp hello|check KIND NAME|info KIND NAME|send KIND NAME --new|--modify|--delete [--yes] [--dry-run]|poll [--ack]")};
+                     QStringLiteral("Usage: zandolet-cli epp hello|check KIND NAME|info KIND NAME|send KIND NAME --new|--modify|--delete [--yes] [--dry-run] [--network]|poll [--ack]")};
 }

@@ -32,9 +32,10 @@ public:
     // <object:verb xmlns:object="...">
     void object(EppObject object, const char *verb)
     {
+        // Declared on the object's own element, as RFC 5731-5733's examples do.
         m_ns = EppNs::of(object);
+        m_xml.writeStartElement(QLatin1String(objectWord(object)) + QLatin1Char(':') + QLatin1String(verb));
         m_xml.writeNamespace(m_ns, QLatin1String(objectWord(object)));
-        m_xml.writeStartElement(m_ns, QLatin1String(verb));
     }
     void start(const char *name) { m_xml.writeStartElement(m_ns, QLatin1String(name)); }
     void startEpp(const char *name) { m_xml.writeStartElement(EppNs::Epp, QLatin1String(name)); }
@@ -343,14 +344,14 @@ QByteArray masked(const QByteArray &frame)
         if (t == QXmlStreamReader::Comment || t == QXmlStreamReader::ProcessingInstruction)
             continue; // nothing we read, and a place a password could hide
         if (t == QXmlStreamReader::StartElement) {
-            // Declared before the element, so the copy keeps the frame's own prefixes.
+            // The frame's own names and declarations, where it put them.
+            w.writeStartElement(in.qualifiedName().toString());
             for (const QXmlStreamNamespaceDeclaration &d : in.namespaceDeclarations()) {
                 if (d.prefix().isEmpty())
                     w.writeDefaultNamespace(d.namespaceUri().toString());
                 else
                     w.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
             }
-            w.writeStartElement(in.namespaceUri().toString(), in.name().toString());
             w.writeAttributes(in.attributes());
             continue;
         }

@@ -51,7 +51,8 @@ void EppJob::start()
             m_settings, [this] { connected(); }, [this](const QByteArray &f) { frameArrived(f); },
             [this](EppOutcome::Failure failure, const QString &detail) { transportFailed(failure, detail); });
         reportStep({EppStep::Stage::Connecting, EppObject::None, m_settings.server, {}, {}, {}});
-        m_pendingTrId.clear();
+        if (m_finished) // cancelled from the step's handler
+            return;
         m_session->open();
         // The connection and the greeting share one command's limit.
         QTimer::singleShot(m_settings.commandTimeoutMs, this, [this, counter = m_trIdCounter] {

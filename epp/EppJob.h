@@ -5,7 +5,7 @@
 //
 //   auto *job = new EppSendJob(settings, record);
 //   connect(job, &EppJob::step, ...);      // each step, as it starts
-//   connect(job, &EppJob::finished, ...);  // once, then the job may be deleted
+//   connect(job, &EppJob::finished, ...);  // once; then deleteLater() the job
 //   job->start();
 //
 // cancel() finishes at once with Cancelled; a logged-in session is sent a

@@ -190,6 +190,8 @@ void addLines(const EppNode &node, const QString &prefix, QList<QPair<QString, Q
         out.append({key, value});
         return;
     }
+    if (node.attributes.contains(QStringLiteral("flag"))) // a disclose's choice
+        out.append({key, node.attributes.value(QStringLiteral("flag"))});
     // Containers whose children say enough on their own keep no prefix.
     static const QStringList plain{QStringLiteral("ns"), QStringLiteral("postalInfo"), QStringLiteral("hostAttr")};
     const QString next = plain.contains(node.name) ? prefix : key;

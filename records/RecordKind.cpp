@@ -12,19 +12,19 @@ const std::array<KindInfo, 3> &recordKinds()
          "Memo1", "ShowForm", "BitBtn1", "BitBtn4", "DomainDefultButton", "BitBtn2", "status", "MailProgress",
          "DomainCancelSend", "Mail to InterNIC", "Shows the form that will be sent to the Internic.",
          "Mails application to the Internic", "Saves all entries on previous tabs as defaults.",
-         "Internic DOMAIN Registration", "AuthScheme"},
+         "Internic DOMAIN Registration", "AuthScheme", "DomainSendToRegistry"},
         {RecordKind::Host, "Host Reg", "HostName", "hosts", "hosts.cbx", "HostReg",
          "Host Version Number: 1.0", "NewHostRadio", "ModifyHostRadio", "DeleteHostRadio", false,
          "Memo2", "HostShowForm", "HostMailtoNic", "HostPrint", "HostDefaultButton", "HostCancel", "hoststatus",
          "HostMailProgress", "HostCancelSend", "Mail to InterNIC", "Shows the form as it will be sent to the Internic.",
          "Mails the application to the Internic.", "Saves all previous tab settings as default.",
-         "Internic HOST Registration", "HostAuthScheme"},
+         "Internic HOST Registration", "HostAuthScheme", "HostSendToRegistry"},
         {RecordKind::Contact, "Contact Reg", "Contactname", "contacts", "Contacts.cbx", "ContactReg",
          "Contact Version Number: 1.0", "NewContactRadio", "ModifyContactRadio", "DeleteContactRadio", true,
          "Memo3", "ContactShowForm", "ContactMailtoNic", "ContactPrint", "ContactDefaultButton", "ContactClear",
          "Cstatus", "Cmailprogress", "ContactCancelSend", "Mail to NIC", "Shows the form that will be sent to the Internic.",
          "Mails the application to the Internic", "Saves info on previous tabs as default.",
-         "Internic CONTACT Registration", "ContactAuthorizationType"},
+         "Internic CONTACT Registration", "ContactAuthorizationType", "ContactSendToRegistry"},
     }};
     return kinds;
 }

@@ -37,6 +37,8 @@ struct KindInfo {
     // Mailing.
     const char *mailSubject;  // after the record's name
     const char *schemeField;  // the authorization scheme; PGP is never mailed
+    // Sending to the registry over EPP.
+    const char *sendButton;
 };
 
 // Caption of every kind's last inner page, the review page.

@@ -51,6 +51,7 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     } defs[] = {
         {k.showButton, "Show Form", k.showHint},
         {k.mailButton, k.mailCaption, k.mailHint},
+        {k.sendButton, "Send to &Registry", "Sends the record to the registry over EPP (File > Setup names the server)."},
         {k.printButton, "Print", ""},
         {k.defaultButton, "Save as Default", k.defaultHint},
     };
@@ -61,6 +62,8 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
         controls.registerControl(b, QLatin1String(d.name));
         buttons->addWidget(b);
     }
+    // It waits for an EPP server in the settings.
+    controls.control(QLatin1String(k.sendButton))->setEnabled(false);
     for (const ClearAllButtonDef &c : clearAllButtons()) {
         if (c.kind != kind)
             continue;
@@ -79,7 +82,7 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     status->setAccessibleName(kindName + QStringLiteral(" status"));
     auto *progress = new QProgressBar;
     controls.registerControl(progress, QLatin1String(k.progress));
-    progress->setAccessibleName(kindName + QStringLiteral(" mail progress"));
+    progress->setAccessibleName(kindName + QStringLiteral(" send progress"));
     progress->setRange(0, 100);
     progress->setValue(0);
     progress->setTextVisible(false);
@@ -88,7 +91,7 @@ QWidget *buildReviewPage(RecordKind kind, ControlFields &controls, const std::fu
     // Stops the send in progress; only enabled while one runs.
     auto *cancelSend = new QPushButton(QStringLiteral("Stop"));
     controls.registerControl(cancelSend, QLatin1String(k.stopButton));
-    cancelSend->setToolTip(QStringLiteral("Stops the mailing in progress."));
+    cancelSend->setToolTip(QStringLiteral("Stops the mailing or the registry send in progress."));
     cancelSend->setAutoDefault(false);
     cancelSend->setEnabled(false);
     statusRow->addWidget(cancelSend);

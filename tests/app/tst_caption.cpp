@@ -363,7 +363,7 @@ private slots:
     {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QSize>("client");
-        QTest::newRow("setup") << "setup" << QSize(404, 288);
+        QTest::newRow("setup") << "setup" << QSize(404, 322);
         QTest::newRow("about") << "about" << QSize(443, 291);
     }
     void clientAreasKeepTheirSizes()

@@ -1,0 +1,14 @@
+#pragma once
+// How the review pages reach the registry over EPP, as the setup dialog keeps it.
+#include <QString>
+
+struct EppSetup {
+    QString server; // host[:port]
+    QString clientId;
+    QString password;
+    // Why the keyring holds the password back; empty when it is known.
+    QString passwordWithheld;
+    QString certificate; // PEM files
+    QString key;
+    QString caFile; // empty: the system's authorities
+};
