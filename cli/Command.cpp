@@ -121,7 +121,8 @@ const std::vector<Command> &commands()
          "talks to the registry over EPP: greeting, availability, an object, a record sent, the message queue",
          "hello prints the registry's greeting; check says whether NAME is free (exit 0) or taken (1); info\n"
          "prints the registry's object, then what a Modify of the local record would change; send checks the\n"
-         "record (--network: also as check --network does), asks (unless --yes) and sends it (--dry-run\n"
+         "record as mail does (the network too unless Setup says Check Network=No; --network: always),\n"
+         "asks (unless --yes) and sends it (--dry-run\n"
          "prints the frames and connects to nothing);\n"
          "poll reads the message queue (--ack acknowledges each message). --cacert=FILE as for rdap. Exit\n"
          "status 1 when the registry refuses, 3 for a network, TLS, framing or file failure.\n",

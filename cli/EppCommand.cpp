@@ -3,9 +3,8 @@
 #include "Command.h"
 #include "EppJobs.h"
 #include "LookUpText.h"
-#include "NetworkCheck.h"
+#include "NetworkRun.h"
 #include "RegistrationCheck.h"
-#include "SettingsAvailability.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -132,28 +131,6 @@ int info(const Invocation &inv)
     return ExitStatus::Done;
 }
 
-// The network's problems with the record, as check --network finds them.
-QStringList networkProblems(const Invocation &inv, const CliRecord &record, const EppSettings &settings)
-{
-    SettingsAvailability::Options options;
-    options.extraCaCertificates = settings.extraCa;
-    NetworkCheck check(std::make_unique<SettingsAvailability>(inv.settingsPath, options));
-    RegistrationProblems found;
-    QEventLoop loop;
-    QObject::connect(&check, &NetworkCheck::progress, [&inv](const QString &text) { inv.console.error(text); });
-    QObject::connect(&check, &NetworkCheck::finished, [&](const RegistrationProblems &problems) {
-        found = problems;
-        loop.quit();
-    });
-    check.start(networkCheckRequest(record.fields, record.kind));
-    loop.exec();
-    QStringList out;
-    for (const RegistrationProblem &p : found)
-        if (!p.warning)
-            out << p.text;
-    return out;
-}
-
 int send(const Invocation &inv)
 {
     const Invocation forRecord{inv.args.mid(1), inv.flags, inv.values, inv.settingsPath, inv.console};
@@ -168,8 +145,11 @@ int send(const Invocation &inv)
             problems << p.text;
     problems << EppSendJob::problems(snapshot);
     const EppSettings settings = eppSettings(inv, !inv.has("--dry-run"));
-    if (problems.isEmpty() && inv.has("--network"))
-        problems << networkProblems(inv, record, settings);
+    // The mail button's checks: the network's too when [Setup] wants it or --network asks.
+    if (problems.isEmpty() && !inv.has("--dry-run") && (inv.has("--network") || networkCheckWanted(inv.settingsPath)))
+        for (const RegistrationProblem &p : runNetworkCheck(inv, record).problems)
+            if (!p.warning)
+                problems << p.text;
     for (const QString &p : problems)
         inv.console.error(p);
     if (!problems.isEmpty())

@@ -376,27 +376,33 @@ void TstNetCheck::commandLine()
 
 void TstNetCheck::mailChecks_data()
 {
+    QTest::addColumn<QStringList>("command");
     QTest::addColumn<QString>("checkNetwork");
     QTest::addColumn<int>("status");
-    QTest::newRow("network refuses") << "Yes" << 1;
-    QTest::newRow("network check off") << "No" << 0;
+    const QStringList mail{"mail"}, epp{"epp", "send"};
+    QTest::newRow("network refuses") << mail << "Yes" << 1;
+    QTest::newRow("network check off") << mail << "No" << 0;
+    // A send to the registry stops at the same check, before it connects.
+    QTest::newRow("network refuses a send to the registry") << epp << "Yes" << 1;
 }
 
 // zandolet-cli mail --yes runs the mail button's checks, the network's among
 // them when [Setup] wants it, and never mails what they refuse.
 void TstNetCheck::mailChecks()
 {
+    QFETCH(QStringList, command);
     QFETCH(QString, checkNetwork);
     QFETCH(int, status);
     WorkFolder work;
     SmtpSink sink;
     QVERIFY2(sink.Start(), qPrintable(sink.ErrorText()));
     writeBytes(work.filePath("z.ini"), QStringLiteral("[Setup]\r\nServer=%1\r\nEMail Address=me@example.net\r\nName=Me\r\n"
-                                                      "Mailto=hostmaster@example.org\r\nCheck Network=%2\r\n")
+                                                      "Mailto=hostmaster@example.org\r\nCheck Network=%2\r\nEPP Server=127.0.0.1:1\r\n"
+                                                      "EPP Client ID=me\r\nEPP Password=secret\r\n")
                                            .arg(sink.Address(), checkNetwork).toLatin1());
     writeBytes(work.filePath("hosts/www.nets.test.ini"), "[HostReg]\r\nHostIPAddress=192.0.2.99\r\nHCName=Kai Test\r\nHCMail=kai@example.net\r\n");
     QProcess p;
-    p.start(QStringLiteral(ZANDOLET_CLI), {"--settings", work.filePath("z.ini"), "mail", "host", "www.nets.test", "--new", "--yes"});
+    p.start(QStringLiteral(ZANDOLET_CLI), QStringList{"--settings", work.filePath("z.ini")} + command + QStringList{"host", "www.nets.test", "--new", "--yes"});
     QVERIFY(p.waitForFinished(20000));
     const QString err = QString::fromUtf8(p.readAllStandardError());
     QVERIFY2(p.exitCode() == status, qPrintable(err));
