@@ -92,14 +92,16 @@ const std::vector<Command> &commands()
          "record with errors is never mailed with --yes. Progress goes to standard error. Exit status 0\n"
          "only when the server took the message. --cacert=FILE as for rdap.\n",
          kActions + QStringList{QStringLiteral("--yes"), QStringLiteral("--cacert=")}, 2, 2, runMail},
-        {"rdap", "rdap NAME [--cacert=FILE]", "looks a domain name up with RDAP, as the WhoIs page does",
+        {"rdap", "rdap NAME [--cacert=FILE] [--json]", "looks a domain name up with RDAP, as the WhoIs page does",
          "Finds the registry's RDAP service for NAME (a name in any script) in the bootstrap file, asks it\n"
          "over HTTPS and prints the answer as the WhoIs page shows it, the registrar's record below a\n"
          "\"--- server ---\" line. The steps and the reason a look-up ended early go to standard error.\n"
          "Exit status 0 with an answer, 1 when the registry knows no such name, 3 for any other failure.\n"
          "--cacert=FILE trusts the authorities in the PEM file FILE besides the system's, as a closed\n"
-         "network's own RDAP service needs.\n",
-         {QStringLiteral("--cacert=")}, 1, 1, runRdap},
+         "network's own RDAP service needs. --json prints {\"name\", \"outcome\", \"registrar\", \"reason\",\n"
+         "\"registry_record\", \"registrar_record\"}: the outcome (found, not found, refused, transport failure,\n"
+         "cut short) and the records as the servers sent them (null when none came).\n",
+         {QStringLiteral("--cacert="), QStringLiteral("--json")}, 1, 1, runRdap},
         {"whois", "whois NAME [--server=HOST[:PORT]] [--cacert=FILE]", "looks a name up as the WhoIs page does",
          "Asks the WhoIs server of the settings file (or HOST, port 43 unless PORT is given) for NAME, a\n"
          "domain, host or contact in any script, and follows up to two referrals in the answers, each\n"

@@ -43,7 +43,7 @@ _zandolet_cli()
     check) flags+=" --new --modify --delete --network --cacert= --json" ;;
     mail) flags+=" --new --modify --delete --yes --cacert=" ;;
     import) flags+=" --trim --ignore-unknown --keys --delimiter= --encoding= --json" ;;
-    rdap) flags+=" --cacert=" ;;
+    rdap) flags+=" --cacert= --json" ;;
     whois) flags+=" --server= --cacert=" ;;
     finger) flags+=" --port=" ;;
     epp) flags+=" --new --modify --delete --yes --dry-run --network --ack --cacert=" ;;

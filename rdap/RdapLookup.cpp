@@ -258,6 +258,9 @@ void RdapLookup::answerArrived(const QString &failure, int httpStatus, const QBy
     m_outcome.kind = LookUpOutcome::Kind::Found;
     m_outcome.registrar = answer.registrar;
     const quint64 run = m_run;
+    emit recordReceived(body, false);
+    if (m_run != run)
+        return;
     emit answerLines(answer.lines);
     if (m_run != run)
         return;
@@ -277,6 +280,9 @@ void RdapLookup::relatedArrived(const QString &failure, int httpStatus, const QB
         const RdapAnswer answer = RdapAnswerFormatter::format(body);
         if (answer.refusal.isEmpty()) {
             const quint64 run = m_run;
+            emit recordReceived(body, true);
+            if (m_run != run)
+                return;
             emit answerLines(QStringList{QString(), QStringLiteral("--- %1 ---").arg(m_relatedHost)} + answer.lines);
             if (m_run == run)
                 finish();

@@ -56,6 +56,8 @@ public:
 signals:
     void statusLine(const QString &line);
     void answerLines(const QStringList &lines);
+    // Each record as received, before its lines: the registry's, then the registrar's.
+    void recordReceived(const QByteArray &json, bool registrar);
     void errorLine(const QString &line);
     void done(const LookUpOutcome &outcome);
 

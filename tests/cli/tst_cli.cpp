@@ -507,6 +507,17 @@ void TstCli::rdap()
     QVERIFY2(shown.contains(said), qPrintable(shown));
     QVERIFY2((status == 0) == QString::fromUtf8(run.out).contains(name, Qt::CaseInsensitive), run.out.constData());
     QVERIFY2(!run.err.contains("No match") || status == 1, qPrintable(run.err));
+
+    // --json: the outcome and the records as the servers sent them, one document.
+    const Run json = cli({"rdap", name, "--json", "--cacert=" + work.filePath("ca.pem")}, {}, env);
+    QCOMPARE(json.status, status);
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(json.out, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, json.out.constData());
+    QCOMPARE(o["outcome"].toString(), status == 0 ? "found" : status == 1 ? "not found" : "transport failure");
+    QCOMPARE(o["registry_record"].toObject()["ldhName"].toString().toLower(), status == 0 ? name : QString());
+    QCOMPARE(o["registrar_record"].isObject(), status == 0 && name != "orphan.com");
+    QCOMPARE(o["reason"].toString().contains("404"), name == "orphan.com");
 }
 
 void TstCli::lookUp_data()
