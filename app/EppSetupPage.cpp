@@ -160,14 +160,7 @@ void EppSetupPage::test()
         m_hello->cancel();
         return;
     }
-    const EppSetup typed = values({});
-    EppSettings settings;
-    settings.server = typed.server;
-    settings.clientId = typed.clientId;
-    settings.password = typed.password;
-    settings.certificate = typed.certificate;
-    settings.key = typed.key;
-    settings.caFile = typed.caFile;
+    const EppSettings settings = values({}).appliedTo({});
     m_hello = new EppHelloJob(settings, this);
     connect(m_hello, &EppJob::step, this, [this](const EppStep &step) { setNote(EppTestResult, visibleText(step.text())); });
     connect(m_hello, &EppJob::finished, this, [this](const EppOutcome &outcome) {

@@ -1,6 +1,7 @@
 // INI reader and writer: the indexed document must read and write exactly as
 // a plain line-by-line reading of the same rules, and its output must read
 // back the same.
+#include "FileEncoding.h"
 #include "IniFile.h"
 
 #include <QRegularExpression>
@@ -11,10 +12,12 @@ namespace {
 // The rules done the simple way: a list of lines, scanned per look-up.
 struct Lines {
     QStringList lines;
+    FileEncoding::Kind encoding;
 
-    explicit Lines(const QByteArray &bytes)
+    explicit Lines(const QByteArray &bytes) : encoding(FileEncoding::detect(bytes))
     {
-        lines = QString::fromLatin1(bytes).split(QLatin1Char('\n'));
+        const qsizetype skip = FileEncoding::headerSize(encoding);
+        lines = FileEncoding::decode(bytes.constData() + skip, bytes.size() - skip, encoding).split(QLatin1Char('\n'));
         for (QString &l : lines)
             if (l.endsWith(QLatin1Char('\r')))
                 l.chop(1);
@@ -99,10 +102,11 @@ struct Lines {
     }
     QByteArray bytes() const
     {
-        QByteArray out;
+        // Written back in the encoding it was read in.
+        QString text;
         for (const QString &l : lines)
-            out += l.toLatin1() + "\r\n";
-        return out;
+            text += l + QLatin1String("\r\n");
+        return FileEncoding::header(encoding) + FileEncoding::encode(text, encoding);
     }
 };
 

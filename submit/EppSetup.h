@@ -1,5 +1,7 @@
 #pragma once
 // How the review pages reach the registry over EPP, as the setup dialog keeps it.
+#include "EppSettings.h"
+
 #include <QString>
 
 struct EppSetup {
@@ -11,4 +13,16 @@ struct EppSetup {
     QString certificate; // PEM files
     QString key;
     QString caFile; // empty: the system's authorities
+
+    // `base` (the file's other EPP keys) with what the setup holds.
+    EppSettings appliedTo(EppSettings base) const
+    {
+        base.server = server;
+        base.clientId = clientId;
+        base.password = password;
+        base.certificate = certificate;
+        base.key = key;
+        base.caFile = caFile;
+        return base;
+    }
 };

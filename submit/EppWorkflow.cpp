@@ -349,15 +349,7 @@ void EppWorkflow::stop()
 
 EppSettings EppWorkflow::sessionSettings() const
 {
-    EppSettings s = EppSettings::fromIni(IniDocument::load(m_parts.settingsPath));
-    const EppSetup &setup = m_parts.settings;
-    s.server = setup.server;
-    s.clientId = setup.clientId;
-    s.password = setup.password;
-    s.certificate = setup.certificate;
-    s.key = setup.key;
-    s.caFile = setup.caFile;
-    return s;
+    return m_parts.settings.appliedTo(EppSettings::fromIni(IniDocument::load(m_parts.settingsPath)));
 }
 
 QString EppWorkflow::transcriptPath(RecordKind kind) const

@@ -1,5 +1,7 @@
 #include "EppRegistry.h"
 
+#include "PythonPeer.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QTest>
@@ -19,19 +21,8 @@ EppRegistry::~EppRegistry()
 
 bool EppRegistry::Start(int timeoutMs)
 {
-    m_process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(EPP_REGISTRY_SCRIPT), m_folder.path(), m_mode});
-    if (!m_process.waitForStarted()) {
-        m_error = m_process.errorString();
-        return false;
-    }
-    (void)QTest::qWaitFor([this] { return m_process.canReadLine() || m_process.state() != QProcess::Running; }, timeoutMs);
-    const QByteArray first = m_process.readLine().trimmed();
-    if (!first.startsWith("PORT ")) {
-        m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
-        return false;
-    }
-    m_port = first.mid(5).toUShort();
-    return true;
+    m_port = startPythonPeer(m_process, {QStringLiteral(EPP_REGISTRY_SCRIPT), m_folder.path(), m_mode}, timeoutMs, m_error);
+    return m_port != 0;
 }
 
 QJsonObject EppRegistry::Store() const

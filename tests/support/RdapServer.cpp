@@ -1,5 +1,7 @@
 #include "RdapServer.h"
 
+#include "PythonPeer.h"
+
 #include <QTest>
 
 RdapServer::RdapServer(QString root) : m_root(std::move(root)) {}
@@ -38,20 +40,10 @@ bool RdapServer::Start(int timeoutMs)
 {
     if (!m_folder.isValid() || !makeCertificates())
         return false;
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral(RDAP_SERVER_SCRIPT), m_folder.filePath("server.pem"), m_folder.filePath("server.key"), m_root});
-    if (!m_process.waitForStarted()) {
-        m_error = m_process.errorString();
-        return false;
-    }
-    (void)QTest::qWaitFor([this] { return m_process.canReadLine() || m_process.state() != QProcess::Running; }, timeoutMs);
-    const QByteArray first = m_process.readLine().trimmed();
-    if (!first.startsWith("PORT ")) {
-        m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
-        return false;
-    }
-    m_port = first.mid(5).toUShort();
-    return true;
+    const QStringList args{QStringLiteral(RDAP_SERVER_SCRIPT), m_folder.filePath("server.pem"), m_folder.filePath("server.key"),
+                           m_root};
+    m_port = startPythonPeer(m_process, args, timeoutMs, m_error);
+    return m_port != 0;
 }
 
 QUrl RdapServer::Url(const QString &path, quint16 port) const
