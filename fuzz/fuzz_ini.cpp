@@ -5,6 +5,7 @@
 #include "IniFile.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <QStringList>
 
 namespace {
@@ -17,7 +18,8 @@ struct Lines {
     explicit Lines(const QByteArray &bytes) : encoding(FileEncoding::detect(bytes))
     {
         const qsizetype skip = FileEncoding::headerSize(encoding);
-        lines = FileEncoding::decode(bytes.constData() + skip, bytes.size() - skip, encoding).split(QLatin1Char('\n'));
+        // Names are matched byte for byte; only values are text in the file's encoding.
+        lines = QString::fromLatin1(bytes.mid(skip)).split(QLatin1Char('\n'));
         for (QString &l : lines)
             if (l.endsWith(QLatin1Char('\r')))
                 l.chop(1);
@@ -64,7 +66,8 @@ struct Lines {
         const qsizetype ki = si < 0 ? -1 : findKey(si, k);
         if (ki < 0)
             return {};
-        QString v = blanksOff(lines[ki].mid(lines[ki].indexOf(QLatin1Char('=')) + 1));
+        const QByteArray raw = lines[ki].mid(lines[ki].indexOf(QLatin1Char('=')) + 1).toLatin1();
+        QString v = blanksOff(FileEncoding::decode(raw.constData(), raw.size(), encoding));
         if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
             v = v.mid(1, v.size() - 2);
         return v.left(IniDocument::MaxValueLength);
@@ -82,7 +85,8 @@ struct Lines {
     {
         static const QString edges = QStringLiteral(" \t\"'");
         const bool quoted = !v.isEmpty() && (edges.contains(v.front()) || edges.contains(v.back()));
-        const QString line = k + QLatin1Char('=') + (quoted ? QLatin1Char('"') + v + QLatin1Char('"') : v);
+        const QString stored = QString::fromLatin1(FileEncoding::encode(v, encoding));
+        const QString line = k + QLatin1Char('=') + (quoted ? QLatin1Char('"') + stored + QLatin1Char('"') : stored);
         const qsizetype si = findSection(s);
         if (si < 0) {
             if (!lines.isEmpty() && !lines.back().trimmed().isEmpty())
@@ -102,11 +106,13 @@ struct Lines {
     }
     QByteArray bytes() const
     {
-        // Written back in the encoding it was read in.
-        QString text;
+        QByteArray out = FileEncoding::header(encoding);
         for (const QString &l : lines)
-            text += l + QLatin1String("\r\n");
-        return FileEncoding::header(encoding) + FileEncoding::encode(text, encoding);
+            out += l.toLatin1() + "\r\n";
+        if (encoding == FileEncoding::Kind::Latin1 && FileEncoding::detect(out) != FileEncoding::Kind::Latin1)
+            return FileEncoding::header(FileEncoding::Kind::Utf8WithBom) +
+                   FileEncoding::encode(QString::fromLatin1(out), FileEncoding::Kind::Utf8WithBom);
+        return out;
     }
 };
 
@@ -125,10 +131,11 @@ QStringList namesIn(const QByteArray &bytes)
     return names;
 }
 
-// Callers write names that read back as themselves; others are not compared.
+// Callers write ASCII names that read back as themselves; others are not compared.
 bool writable(const QString &name)
 {
     return name == name.trimmed() && !name.startsWith(QLatin1Char('[')) &&
+           std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }) &&
            !name.contains(QRegularExpression(QStringLiteral("[\\]=\\r\\n]")));
 }
 

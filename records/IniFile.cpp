@@ -414,6 +414,11 @@ QByteArray IniDocument::toBytes() const
         out += '[' + FileEncoding::encode(s.name, m_encoding) + "]\r\n";
         put(s.lines);
     }
+    // Latin-1 text whose bytes happen to form UTF-8 would read back as other
+    // letters; such a file goes out as UTF-8 with its mark, which reads back exactly.
+    if (m_encoding == FileEncoding::Kind::Latin1 && FileEncoding::detect(out) != FileEncoding::Kind::Latin1)
+        return FileEncoding::header(FileEncoding::Kind::Utf8WithBom) +
+               FileEncoding::encode(QString::fromLatin1(out), FileEncoding::Kind::Utf8WithBom);
     return out;
 }
 

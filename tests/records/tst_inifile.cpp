@@ -90,24 +90,31 @@ void IniFileTest::appendsKeyToItsSection()
 void IniFileTest::writesInTheEncodingRead_data()
 {
     QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("utf-8") << QByteArray("[S]\r\na=\xc3\xb6\r\n") << QByteArray("[S]\r\na=\xc3\xb6\r\nb=Wei\xc3\x9f\r\n");
-    QTest::newRow("utf-8 with BOM") << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\n")
+    const QString weiss = QStringLiteral("Wei\u00df");
+    QTest::newRow("utf-8") << QByteArray("[S]\r\na=\xc3\xb6\r\n") << weiss << QByteArray("[S]\r\na=\xc3\xb6\r\nb=Wei\xc3\x9f\r\n");
+    QTest::newRow("utf-8 with BOM") << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\n") << weiss
                                     << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\nb=Wei\xc3\x9f\r\n");
-    QTest::newRow("latin-1") << QByteArray("[S]\r\na=\xf6\r\n") << QByteArray("[S]\r\na=\xf6\r\nb=Wei\xdf\r\n");
-    QTest::newRow("ascii") << QByteArray("[S]\r\na=x\r\n") << QByteArray("[S]\r\na=x\r\nb=Wei\xdf\r\n");
+    QTest::newRow("latin-1") << QByteArray("[S]\r\na=\xf6\r\n") << weiss << QByteArray("[S]\r\na=\xf6\r\nb=Wei\xdf\r\n");
+    QTest::newRow("ascii") << QByteArray("[S]\r\na=x\r\n") << weiss << QByteArray("[S]\r\na=x\r\nb=Wei\xdf\r\n");
+    // Latin-1 bytes that would read back as UTF-8 (here U+0561) go out as UTF-8 with a mark.
+    QTest::newRow("latin-1 that looks like utf-8") << QByteArray("[S]\r\na=x\r\n") << QStringLiteral("\u00d5\u00a1")
+                                                   << QByteArray("\xef\xbb\xbf[S]\r\na=x\r\nb=\xc3\x95\xc2\xa1\r\n");
 }
 
 // A file an editor saved as UTF-8 stays UTF-8; every other one is ISO-8859-1.
 void IniFileTest::writesInTheEncodingRead()
 {
     QFETCH(QByteArray, file);
+    QFETCH(QString, value);
     QFETCH(QByteArray, expected);
     TestDir dir;
     const QString p = dir.path("s.ini");
     writeBytes(p, file);
-    IniFile(p).writeStrings("S", {{"b", QStringLiteral("Wei\u00df")}});
+    IniFile(p).writeStrings("S", {{"b", value}});
     QCOMPARE(readBytes(p), expected);
+    QCOMPARE(IniDocument::parse(readBytes(p)).value("S", "b"), value);
 }
 
 void IniFileTest::appendsMissingSection()
